@@ -1,0 +1,85 @@
+#include "pattern/BarStringMonoImage.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+namespace ostrel2::tessoran {
+
+namespace {
+
+constexpr int kCarriageReturn = 13;
+constexpr int kLineFeed = 10;
+
+// The grid's sizes are signed 32-bit numbers; lines past what they can count
+// are never part of the symbol.
+constexpr std::size_t kMaxLines =
+    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 12);
+constexpr std::size_t kMaxWidth = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+
+// The value of a hexadecimal digit, or -1 for any other character.
+int hexDigitValue(unsigned char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+[[noreturn]] void stopOnInvalidCharacter(char c) {
+    std::fprintf(stderr, "Invalid character(%c) is encountered.\n", c);
+    std::exit(10);
+}
+
+}  // namespace
+
+BarStringMonoImage::BarStringMonoImage(std::FILE* stream) {
+    std::string line;
+    for (int c = std::getc(stream); c != EOF; c = std::getc(stream)) {
+        if (c == kCarriageReturn) {
+            continue;
+        }
+        if (c == kLineFeed) {
+            acceptLine(line);
+            continue;
+        }
+        line.push_back(static_cast<char>(c));
+    }
+    acceptLine(line);
+}
+
+void BarStringMonoImage::acceptLine(std::string& line) {
+    if (!line.empty()) {
+        if (width == 0) {
+            width = std::min(line.size(), kMaxWidth);
+        }
+        if (line.size() >= width && lines.size() < kMaxLines) {
+            lines.push_back(line);
+        }
+    }
+    line.clear();
+}
+
+std::int32_t BarStringMonoImage::GetHeight() {
+    return static_cast<std::int32_t>(lines.size()) * pixelRowsPerLine;
+}
+
+std::int32_t BarStringMonoImage::GetWidth() { return static_cast<std::int32_t>(width); }
+
+bool BarStringMonoImage::GetPixel(std::int32_t row, std::int32_t column) {
+    const char c = lines[static_cast<std::size_t>(row / pixelRowsPerLine)]
+                        [static_cast<std::size_t>(column)];
+    const int value = hexDigitValue(static_cast<unsigned char>(c));
+    if (value < 0) {
+        stopOnInvalidCharacter(c);
+    }
+    const int bitIndex = 3 - (row % pixelRowsPerLine) / 3;
+    return ((value >> bitIndex) & 1) != 0;
+}
+
+}  // namespace ostrel2::tessoran

@@ -1,0 +1,107 @@
+#include "platform/posix/GdiPlusPosix.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "platform/posix/DecodedImage.h"
+#include "platform/posix/ImageFile.h"
+
+namespace Gdiplus {
+
+Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input,
+                      GdiplusStartupOutput* output) {
+    if (token == nullptr || input == nullptr || output != nullptr || input->GdiplusVersion != 1) {
+        return InvalidParameter;
+    }
+    // Nothing to start: the format libraries need no global set-up.
+    *token = 1;
+    return Ok;
+}
+
+void GdiplusShutdown(ULONG_PTR /*token*/) {}
+
+namespace DllExports {
+
+void* GdipAlloc(std::size_t size) { return std::malloc(size); }
+
+void GdipFree(void* pointer) { std::free(pointer); }
+
+Status GdipCreateBitmapFromFile(const char* filename, GpBitmap** bitmap) {
+    if (filename == nullptr || bitmap == nullptr) {
+        return InvalidParameter;
+    }
+    auto* decoded = new (std::nothrow) GpBitmap;
+    if (decoded == nullptr) {
+        return OutOfMemory;
+    }
+    if (!ostrel2::tessoran::platform::loadImageFile(filename, *decoded)) {
+        delete decoded;
+        return InvalidParameter;
+    }
+    *bitmap = decoded;
+    return Ok;
+}
+
+Status GdipGetImageHeight(GpImage* image, UINT* height) {
+    if (image == nullptr || height == nullptr) {
+        return InvalidParameter;
+    }
+    *height = static_cast<UINT>(image->height);
+    return Ok;
+}
+
+Status GdipGetImageWidth(GpImage* image, UINT* width) {
+    if (image == nullptr || width == nullptr) {
+        return InvalidParameter;
+    }
+    *width = static_cast<UINT>(image->width);
+    return Ok;
+}
+
+Status GdipBitmapGetPixel(GpBitmap* bitmap, INT x, INT y, ARGB* color) {
+    if (bitmap == nullptr || color == nullptr || x < 0 || y < 0 || x >= bitmap->width ||
+        y >= bitmap->height) {
+        return InvalidParameter;
+    }
+    *color = bitmap->pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(bitmap->width) +
+                            static_cast<std::size_t>(x)];
+    return Ok;
+}
+
+Status GdipDisposeImage(GpImage* image) {
+    // Every handle is made as a bitmap by GdipCreateBitmapFromFile.
+    delete static_cast<GpBitmap*>(image);
+    return Ok;
+}
+
+}  // namespace DllExports
+
+UINT Image::GetWidth() {
+    UINT width = 0;
+    SetStatus(DllExports::GdipGetImageWidth(nativeImage, &width));
+    return width;
+}
+
+UINT Image::GetHeight() {
+    UINT height = 0;
+    SetStatus(DllExports::GdipGetImageHeight(nativeImage, &height));
+    return height;
+}
+
+Bitmap::Bitmap(const char* filename, BOOL /*useEmbeddedColorManagement*/) {
+    GpBitmap* bitmap = nullptr;
+    lastResult = DllExports::GdipCreateBitmapFromFile(filename, &bitmap);
+    nativeImage = bitmap;
+}
+
+Status Bitmap::GetPixel(INT x, INT y, Color* color) {
+    ARGB argb = 0;
+    const Status status =
+        SetStatus(DllExports::GdipBitmapGetPixel(static_cast<GpBitmap*>(nativeImage), x, y, &argb));
+    if (status == Ok) {
+        color->SetValue(argb);
+    }
+    return status;
+}
+
+}  // namespace Gdiplus

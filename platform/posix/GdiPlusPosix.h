@@ -1,0 +1,136 @@
+#pragma once
+
+// The part of GDI+ that the program uses, for platforms without it: start-up
+// and shut-down, bitmaps loaded from a file, their size and pixel colours, and
+// the library's allocator. Names, signatures and behaviour follow GDI+ so that
+// the calling code needs no change between platforms; paths are byte strings.
+
+#include <cstddef>
+#include <cstdint>
+
+using ULONG_PTR = std::uintptr_t;
+
+namespace Gdiplus {
+
+using ARGB = std::uint32_t;
+using UINT = unsigned int;
+using UINT32 = std::uint32_t;
+using INT = int;
+using BOOL = int;
+
+enum Status {
+    Ok = 0,
+    GenericError = 1,
+    InvalidParameter = 2,
+    OutOfMemory = 3,
+    ObjectBusy = 4,
+    InsufficientBuffer = 5,
+    NotImplemented = 6,
+    Win32Error = 7,
+    WrongState = 8,
+    Aborted = 9,
+    FileNotFound = 10,
+    ValueOverflow = 11,
+    AccessDenied = 12,
+    UnknownImageFormat = 13,
+};
+
+// The decoded image behind a bitmap handle; defined by the loader.
+struct GpImage;
+struct GpBitmap;
+
+using DebugEventProc = void (*)(int level, char* message);
+
+struct GdiplusStartupInput {
+    UINT32 GdiplusVersion = 1;
+    DebugEventProc DebugEventCallback = nullptr;
+    BOOL SuppressBackgroundThread = 0;
+    BOOL SuppressExternalCodecs = 0;
+};
+
+struct GdiplusStartupOutput;
+
+Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input,
+                      GdiplusStartupOutput* output);
+void GdiplusShutdown(ULONG_PTR token);
+
+namespace DllExports {
+
+void* GdipAlloc(std::size_t size);
+void GdipFree(void* pointer);
+// Loads and decodes the image file at `filename`. The format is told by the
+// file's leading bytes, not its name. A missing, unreadable, truncated or
+// oversized file, or one that is no image, is a failure and yields no handle.
+Status GdipCreateBitmapFromFile(const char* filename, GpBitmap** bitmap);
+Status GdipGetImageHeight(GpImage* image, UINT* height);
+Status GdipGetImageWidth(GpImage* image, UINT* width);
+Status GdipBitmapGetPixel(GpBitmap* bitmap, INT x, INT y, ARGB* color);
+Status GdipDisposeImage(GpImage* image);
+
+}  // namespace DllExports
+
+// Objects of the library live in memory from its own allocator. Allocation
+// failure yields a null pointer, as in GDI+.
+class GdiplusBase {
+public:
+    static void* operator new(std::size_t size) noexcept { return DllExports::GdipAlloc(size); }
+    static void operator delete(void* pointer) noexcept { DllExports::GdipFree(pointer); }
+    static void* operator new[](std::size_t size) noexcept { return DllExports::GdipAlloc(size); }
+    static void operator delete[](void* pointer) noexcept { DllExports::GdipFree(pointer); }
+};
+
+class Color {
+public:
+    // A new colour is opaque black, as in GDI+.
+    Color() = default;
+    explicit Color(ARGB argb) : Argb(argb) {}
+
+    ARGB GetValue() const { return Argb; }
+    void SetValue(ARGB argb) { Argb = argb; }
+    std::uint8_t GetA() const { return static_cast<std::uint8_t>(Argb >> 24); }
+    std::uint8_t GetR() const { return static_cast<std::uint8_t>(Argb >> 16); }
+    std::uint8_t GetG() const { return static_cast<std::uint8_t>(Argb >> 8); }
+    std::uint8_t GetB() const { return static_cast<std::uint8_t>(Argb); }
+
+private:
+    ARGB Argb = 0xFF000000u;
+};
+
+class Image : public GdiplusBase {
+public:
+    virtual ~Image() { DllExports::GdipDisposeImage(nativeImage); }
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+
+    // 0 when the size cannot be read; the failure becomes the last status.
+    UINT GetWidth();
+    UINT GetHeight();
+    // The status of the last failing call, then Ok again.
+    Status GetLastStatus() const {
+        const Status status = lastResult;
+        lastResult = Ok;
+        return status;
+    }
+
+protected:
+    Image() = default;
+    Status SetStatus(Status status) const {
+        if (status != Ok) {
+            lastResult = status;
+        }
+        return status;
+    }
+
+    GpImage* nativeImage = nullptr;
+    mutable Status lastResult = Ok;
+};
+
+class Bitmap : public Image {
+public:
+    explicit Bitmap(const char* filename, BOOL useEmbeddedColorManagement = 0);
+
+    // The colour at column x, row y; on failure the colour is left as it was.
+    Status GetPixel(INT x, INT y, Color* color);
+};
+
+}  // namespace Gdiplus

@@ -1,0 +1,62 @@
+#pragma once
+
+// A small PDF417 encoder for tests: it builds complete symbols from data
+// codewords (length descriptor, padding, check codewords, row indicators,
+// start and stop patterns) and renders them as bar strings or pixel grids.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessoran_test {
+
+struct Pdf417Symbol {
+    int rows = 0;
+    int columns = 0;  // data columns, 1 to 30
+    int ecLevel = 0;  // 0 to 8: 2^(ecLevel+1) check codewords
+    // All codewords in reading order: length descriptor, data, padding (900),
+    // then the check codewords. rows * columns entries.
+    std::vector<int> codewords;
+    // Optional per-codeword override of the cluster used to draw it (-1 =
+    // the row's own cluster); same size as codewords once set.
+    std::vector<int> drawCluster;
+};
+
+// The check codewords for `data` (length descriptor first) with `ecCount`
+// check codewords: generator roots 3^1 .. 3^ecCount over GF(929).
+std::vector<int> checkCodewords(const std::vector<int>& data, int ecCount);
+
+// Builds a symbol holding `data` (without the length descriptor) with the
+// given level and number of data columns, using at least `minRows` rows
+// (3 at the least) and as many more as the data needs.
+Pdf417Symbol encodeSymbol(const std::vector<int>& data, int ecLevel, int columns,
+                          int minRows = 3);
+
+// The element widths (8 numbers, bar first) of `codeword` in PDF417 cluster
+// 0, 3 or 6, from the standard's table.
+const std::vector<int>& codewordElements(int cluster, int codeword);
+
+// One row of modules (true = dark) for row `row`: start pattern, left row
+// indicator, data columns, right row indicator, stop pattern.
+std::vector<bool> rowModules(const Pdf417Symbol& symbol, int row);
+
+struct PixelGrid {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> dark;  // row-major, 1 = dark
+    bool at(int row, int column) const { return dark[static_cast<std::size_t>(row) * width + column] != 0; }
+};
+
+struct RenderOptions {
+    int moduleWidth = 1;   // pixels per module, across
+    int rowHeight = 3;     // pixels per symbol row
+    int quietZone = 2;     // light pixels of margin on every side, in modules
+};
+
+PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options = {});
+
+// The symbol as a V4 bar string: one character per module column, four symbol
+// rows per line (light rows fill the last line), lines ended by "\n".
+std::string toBarString(const Pdf417Symbol& symbol);
+
+}  // namespace tessoran_test

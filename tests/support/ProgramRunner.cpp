@@ -1,0 +1,163 @@
+#include "support/ProgramRunner.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace tessoran_test {
+
+namespace {
+
+std::string programPath() {
+    const char* overridden = std::getenv("TESSORAN_PROGRAM");
+    return overridden != nullptr ? overridden : TESSORAN_PROGRAM;
+}
+
+std::vector<std::string> commandLine(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command;
+    if (const char* launcher = std::getenv("TESSORAN_LAUNCHER");
+        launcher != nullptr && *launcher != 0) {
+        command.emplace_back(launcher);
+    }
+    command.push_back(programPath());
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
+void makePipe(int fds[2]) {
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+}
+
+}  // namespace
+
+RunOutcome runTessoran(const std::vector<std::string>& arguments,
+                       const std::optional<std::string>& standardInput) {
+    const std::vector<std::string> command = commandLine(arguments);
+    std::vector<char*> argv;
+    for (const std::string& word : command) {
+        argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    int inPipe[2], outPipe[2], errPipe[2];
+    makePipe(inPipe);
+    makePipe(outPipe);
+    makePipe(errPipe);
+
+    const pid_t child = fork();
+    if (child < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (child == 0) {
+        dup2(inPipe[0], 0);
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(inPipe[0]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+
+    // Feed standard input and drain both outputs together, so that neither
+    // side can block on a full pipe.
+    signal(SIGPIPE, SIG_IGN);
+    const std::string input = standardInput.value_or("");
+    std::size_t written = 0;
+    int inFd = inPipe[1];
+    if (input.empty()) {
+        close(inFd);
+        inFd = -1;
+    }
+    RunOutcome outcome;
+    int outFd = outPipe[0];
+    int errFd = errPipe[0];
+    char buffer[65536];
+    while (outFd >= 0 || errFd >= 0) {
+        pollfd fds[3] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}, {inFd, POLLOUT, 0}};
+        if (poll(fds, 3, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
+                if (count > 0) {
+                    (i == 0 ? outcome.out : outcome.err).append(buffer, static_cast<std::size_t>(count));
+                } else {
+                    close(fds[i].fd);
+                    (i == 0 ? outFd : errFd) = -1;
+                }
+            }
+        }
+        if (inFd >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+            const ssize_t count = write(inFd, input.data() + written, input.size() - written);
+            if (count > 0) {
+                written += static_cast<std::size_t>(count);
+            }
+            if (count <= 0 || written == input.size()) {
+                close(inFd);
+                inFd = -1;
+            }
+        }
+    }
+    if (inFd >= 0) {
+        close(inFd);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+const std::string& expectedBanner() {
+    static const std::string banner =
+        "Velquor Tessoran Version 0.5(beta)\n"
+        "Reads one PDF417 symbol from an image file or a V4 bar string.\n"
+        "The decoded data goes to standard output, messages to standard error.\n"
+        "Provided as is, without warranty of any kind.\n"
+        "\n";
+    return banner;
+}
+
+TemporaryDirectory::TemporaryDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tessoran-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    directory = pattern;
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory, ignored);
+}
+
+std::string TemporaryDirectory::write(const std::string& name, const std::string& contents) const {
+    const std::string path = directory + "/" + name;
+    std::ofstream file(path, std::ios::binary);
+    file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    if (!file) {
+        throw std::runtime_error("cannot write " + path);
+    }
+    return path;
+}
+
+std::string sourcePath(const std::string& relative) {
+    return std::string(TESSORAN_SOURCE_DIR) + "/" + relative;
+}
+
+}  // namespace tessoran_test

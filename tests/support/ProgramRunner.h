@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessoran_test {
+
+// What one run of the real program did.
+struct RunOutcome {
+    int exitStatus = -1;  // -1 when the program did not exit normally
+    std::string out;      // standard output, exact bytes
+    std::string err;      // standard error, exact bytes
+};
+
+// Runs the tessoran program with `arguments` (without the program name). When
+// `standardInput` is given it is written to the program's standard input,
+// which is then closed; otherwise standard input is empty. If the environment
+// names a launcher in TESSORAN_LAUNCHER (for example an emulator), the program
+// is started through it; TESSORAN_PROGRAM overrides the program's path.
+RunOutcome runTessoran(const std::vector<std::string>& arguments,
+                       const std::optional<std::string>& standardInput = std::nullopt);
+
+// The banner that every run writes first on standard error.
+const std::string& expectedBanner();
+
+// A fresh, empty directory for one test's files; removed by the destructor.
+class TemporaryDirectory {
+public:
+    TemporaryDirectory();
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    const std::string& path() const { return directory; }
+    // Writes `contents` to a file named `name` inside the directory; returns its path.
+    std::string write(const std::string& name, const std::string& contents) const;
+
+private:
+    std::string directory;
+};
+
+// The path of a file in the source tree.
+std::string sourcePath(const std::string& relative);
+
+}  // namespace tessoran_test

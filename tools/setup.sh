@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, skipping the
+# installation when every one of them is already there.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ make pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libpng-dev libturbojpeg0-dev libtiff-dev libgif-dev libstb-dev
+    zint
+)
+if [ "${1:-}" = "--test" ]; then
+    shift
+fi
+packages+=("$@")
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
