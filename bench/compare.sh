@@ -49,7 +49,7 @@ printf '%-22s %10s %11s %11s %11s %10s %12s\n' file pixels "ours ms" "peer ms" "
 for file in "${files[@]}"; do
     json="$work/$(basename "$file" .png).json"
     hyperfine -N --warmup 3 --runs "$runs" --export-json "$json" \
-        "$ours $file" "ZXingReader -format PDF417 $file" "build/release/load_image_only $file" > /dev/null 2>&1
+        "$ours $file" "ZXingReader -format PDF417 $file" "build/release/bench/load_image_only $file" > /dev/null 2>&1
     size=$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); w,h=struct.unpack(">II",d[16:24]); print(f"{w}x{h}")' "$file")
     python3 - "$json" "$(basename "$file")" "$size" <<'PY'
 import json, sys
