@@ -82,7 +82,8 @@ void BM_CorrectErrors(benchmark::State& state) {
     }
     std::shuffle(positions.begin(), positions.end(), random);
     for (int i = 0; i < errors; ++i) {
-        damaged[positions[i]] = (damaged[positions[i]] + 1 + static_cast<int>(random() % 928)) % 929;
+        damaged[positions[i]] =
+            (damaged[positions[i]] + 1 + static_cast<int>(random() % 928)) % 929;
     }
     std::vector<std::int32_t> working(damaged.size());
     for (auto _ : state) {
@@ -119,12 +120,17 @@ std::vector<int> randomValues() {
     return values;
 }
 
-void BM_InterpretText(benchmark::State& state) { interpretRun(state, 900, randomValues()); }
-void BM_InterpretBytes(benchmark::State& state) { interpretRun(state, 901, randomValues()); }
+void BM_InterpretText(benchmark::State& state) {
+    interpretRun(state, 900, randomValues());
+}
+void BM_InterpretBytes(benchmark::State& state) {
+    interpretRun(state, 901, randomValues());
+}
 // The 15 codewords of a group of 44 nines, repeated: every group is valid, so
 // nothing is reported on standard output.
 void BM_InterpretNumeric(benchmark::State& state) {
-    interpretRun(state, 902, {874, 223, 532, 264, 888, 236, 358, 185, 93, 795, 72, 289, 146, 822, 199});
+    interpretRun(state, 902,
+                 {874, 223, 532, 264, 888, 236, 358, 185, 93, 795, 72, 289, 146, 822, 199});
 }
 BENCHMARK(BM_InterpretText)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InterpretBytes)->Unit(benchmark::kMicrosecond);

@@ -17,7 +17,8 @@ namespace {
 bool onlyDigitsAndLineEnds(const std::uint8_t* data, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         const std::uint8_t c = data[i];
-        const bool digit = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+        const bool digit =
+            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
         if (!digit && c != '\n' && c != '\r') {
             return false;
         }
@@ -38,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     I2DBitPattern* pattern = nullptr;
-    (new BarStringMonoImage(stream))->QueryInterface(IID_I2DBitPattern,
-                                                     reinterpret_cast<void**>(&pattern));
+    (new BarStringMonoImage(stream))
+        ->QueryInterface(IID_I2DBitPattern, reinterpret_cast<void**>(&pattern));
     std::fclose(stream);
 
     ITessoranResult* result = nullptr;

@@ -13,7 +13,7 @@ namespace {
 
 // Reads the fuzzer's bytes as a stream of small numbers.
 class ByteReader {
-public:
+  public:
     ByteReader(const std::uint8_t* data, std::size_t size) : next(data), end(data + size) {}
     bool empty() const { return next == end; }
     std::uint32_t take16() {
@@ -24,7 +24,7 @@ public:
         return value;
     }
 
-private:
+  private:
     const std::uint8_t* next;
     const std::uint8_t* end;
 };

@@ -12,7 +12,7 @@ namespace tessoran_test {
 // counts how often each operation is called.
 class MemoryBitPattern final
     : public ostrel2::ComObject<ostrel2::I2DBitPattern, ostrel2::IID_I2DBitPattern> {
-public:
+  public:
     explicit MemoryBitPattern(PixelGrid grid) : pixels(std::move(grid)) {}
 
     std::int32_t GetHeight() override { return pixels.height; }

@@ -95,7 +95,8 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
             if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
                 const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
                 if (count > 0) {
-                    (i == 0 ? outcome.out : outcome.err).append(buffer, static_cast<std::size_t>(count));
+                    (i == 0 ? outcome.out : outcome.err)
+                        .append(buffer, static_cast<std::size_t>(count));
                 } else {
                     close(fds[i].fd);
                     (i == 0 ? outFd : errFd) = -1;
@@ -134,7 +135,8 @@ const std::string& expectedBanner() {
 }
 
 TemporaryDirectory::TemporaryDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tessoran-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tessoran-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }

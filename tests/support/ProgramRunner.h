@@ -26,7 +26,7 @@ const std::string& expectedBanner();
 
 // A fresh, empty directory for one test's files; removed by the destructor.
 class TemporaryDirectory {
-public:
+  public:
     TemporaryDirectory();
     ~TemporaryDirectory();
     TemporaryDirectory(const TemporaryDirectory&) = delete;
@@ -36,7 +36,7 @@ public:
     // Writes `contents` to a file named `name` inside the directory; returns its path.
     std::string write(const std::string& name, const std::string& contents) const;
 
-private:
+  private:
     std::string directory;
 };
 

@@ -12,9 +12,9 @@ namespace {
 TEST(DecodeResult, LevelFollowsTheNumberOfCheckCodewords) {
     // Check codewords = codewordCount - codewords[0].
     const std::vector<std::pair<int, int>> checkCountToLevel = {
-        {-5, 0}, {0, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 2}, {8, 2}, {9, 3}, {16, 3}, {17, 4},
-        {32, 4}, {33, 5}, {64, 5}, {65, 6}, {128, 6}, {129, 7}, {256, 7}, {257, 8}, {512, 8},
-        {900, 8}};
+        {-5, 0},  {0, 0},   {2, 0},   {3, 1},   {4, 1},   {5, 2},  {8, 2},
+        {9, 3},   {16, 3},  {17, 4},  {32, 4},  {33, 5},  {64, 5}, {65, 6},
+        {128, 6}, {129, 7}, {256, 7}, {257, 8}, {512, 8}, {900, 8}};
     for (const auto& [checkCount, level] : checkCountToLevel) {
         DecodeResult result;
         result.codewords[0] = 10;

@@ -14,20 +14,13 @@ TEST(InputMode, ChosenFromTheArgumentAlone) {
         InputMode mode;
     };
     const std::vector<Case> cases = {
-        {"-i", InputMode::StandardInput},
-        {"-I", InputMode::ImageFile},
-        {"-i ", InputMode::ImageFile},
-        {"-ix", InputMode::ImageFile},
-        {"a.txt", InputMode::BarStringFile},
-        {"a.TXT", InputMode::BarStringFile},
-        {"a.Txt", InputMode::BarStringFile},
-        {".txt", InputMode::BarStringFile},
-        {"dir/.tXt", InputMode::BarStringFile},
-        {"a.txt.png", InputMode::ImageFile},
-        {"atxt", InputMode::ImageFile},
-        {"a.tx", InputMode::ImageFile},
-        {"txt", InputMode::ImageFile},
-        {"", InputMode::ImageFile},
+        {"-i", InputMode::StandardInput},       {"-I", InputMode::ImageFile},
+        {"-i ", InputMode::ImageFile},          {"-ix", InputMode::ImageFile},
+        {"a.txt", InputMode::BarStringFile},    {"a.TXT", InputMode::BarStringFile},
+        {"a.Txt", InputMode::BarStringFile},    {".txt", InputMode::BarStringFile},
+        {"dir/.tXt", InputMode::BarStringFile}, {"a.txt.png", InputMode::ImageFile},
+        {"atxt", InputMode::ImageFile},         {"a.tx", InputMode::ImageFile},
+        {"txt", InputMode::ImageFile},          {"", InputMode::ImageFile},
         {"a.png", InputMode::ImageFile},
     };
     for (const Case& c : cases) {

@@ -55,7 +55,8 @@ TEST(ObjectModel, PrimaryInterfaceStartsTheObject) {
     delete static_cast<ComObjectRoot*>(image);
 
     auto* result = new DecodeResult;
-    EXPECT_EQ(static_cast<void*>(static_cast<ITessoranResult*>(result)), static_cast<void*>(result));
+    EXPECT_EQ(static_cast<void*>(static_cast<ITessoranResult*>(result)),
+              static_cast<void*>(result));
     delete static_cast<ComObjectRoot*>(result);
 }
 
