@@ -40,6 +40,47 @@ class StbPixels {
     stbi_uc* pixels;
 };
 
+std::uint32_t littleEndian(const unsigned char* bytes, int count) {
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        value = (value << 8) | bytes[i];
+    }
+    return value;
+}
+
+// stb_image reads past the end of a file as zero bytes, so that a truncated
+// BMP would come out with its missing rows black. An uncompressed BMP's pixel
+// data has a size known from its header; the file must hold all of it.
+// (Compressed BMPs stb_image refuses by itself.)
+bool holdsAllPixelData(std::FILE* file, std::uint64_t width, std::uint64_t height) {
+    unsigned char header[34] = {};
+    const long start = std::ftell(file);
+    if (start < 0 || std::fread(header, 1, sizeof header, file) != sizeof header ||
+        std::fseek(file, 0, SEEK_END) != 0) {
+        return false;
+    }
+    const long fileSize = std::ftell(file);
+    if (fileSize < 0 || std::fseek(file, start, SEEK_SET) != 0) {
+        return false;
+    }
+    const std::uint64_t pixelOffset = littleEndian(header + 10, 4);
+    const std::uint32_t headerSize = littleEndian(header + 14, 4);
+    // The oldest header keeps 16-bit sizes and no compression field.
+    const bool coreHeader = headerSize == 12;
+    const std::uint64_t bitsPerPixel = littleEndian(header + (coreHeader ? 24 : 28), 2);
+    const std::uint32_t compression = coreHeader ? 0 : littleEndian(header + 30, 4);
+    constexpr std::uint32_t kUncompressed = 0;
+    constexpr std::uint32_t kBitFields = 3;
+    constexpr std::uint32_t kAlphaBitFields = 6;
+    if (compression != kUncompressed && compression != kBitFields &&
+        compression != kAlphaBitFields) {
+        return true;
+    }
+    // Rows are padded to whole 32-bit words. Both sizes are under 2^28 here.
+    const std::uint64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    return pixelOffset + rowBytes * height <= static_cast<std::uint64_t>(fileSize);
+}
+
 }  // namespace
 
 // Only files that begin with "BM" come here. stb_image picks its loader from
@@ -58,6 +99,10 @@ bool decodeBmp(const char* path, Gdiplus::GpImage& image) {
     if (stbi_info_from_file(file.get(), &width, &height, &channels) == 0 || width <= 0 ||
         height <= 0 ||
         !fitsPixelLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height))) {
+        return false;
+    }
+    if (!holdsAllPixelData(file.get(), static_cast<std::uint64_t>(width),
+                           static_cast<std::uint64_t>(height))) {
         return false;
     }
     int loadedWidth = 0;

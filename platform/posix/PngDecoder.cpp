@@ -29,11 +29,17 @@ bool decodePng(const char* path, Gdiplus::GpImage& image) {
     std::memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
     PngReadGuard guard(png);
+    // Without gamma information libpng would take 16-bit samples for linear
+    // light and brighten them (a grey of 85 would come out near 155, light
+    // instead of dark); they are scaled to 8 bits as stored instead, like
+    // 8-bit samples.
+    png.flags = PNG_IMAGE_FLAG_16BIT_sRGB;
     // libpng's simplified reader keeps its messages in png.message and never
     // prints them.
     if (png_image_begin_read_from_file(&png, path) == 0) {
         return false;
     }
+    png.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     if (!allocatePixels(image, png.width, png.height)) {
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/posix/FormatDecoders.h"
@@ -11,22 +12,41 @@ namespace ostrel2::tessoran::platform {
 
 namespace {
 
-// libtiff reports trouble through handlers that print by default; this one
-// swallows the message, and a failing call's result says enough.
-int keepQuiet(TIFF* /*tiff*/, void* /*userData*/, const char* /*module*/, const char* /*format*/,
+// What libtiff reported while reading one file.
+struct TiffTrouble {
+    bool damaged = false;
+};
+
+// libtiff reports trouble through handlers that print by default; these keep
+// it quiet and only note whether the file is damaged. libtiff carries on past
+// some damage: a tag whose data lies beyond the end of a truncated file is
+// dropped with a warning, and a palette image without its palette would then
+// come out as a wrong picture. Other warnings (private tags and the like) are
+// harmless.
+int noteError(TIFF* /*tiff*/, void* userData, const char* /*module*/, const char* /*format*/,
               std::va_list /*arguments*/) {
+    static_cast<TiffTrouble*>(userData)->damaged = true;
+    return 1;
+}
+
+int noteWarning(TIFF* /*tiff*/, void* userData, const char* /*module*/, const char* format,
+                std::va_list /*arguments*/) {
+    if (format != nullptr && (std::strstr(format, "IO error") != nullptr ||
+                              std::strstr(format, "Read error") != nullptr)) {
+        static_cast<TiffTrouble*>(userData)->damaged = true;
+    }
     return 1;
 }
 
 // Opens the file with quiet handlers of its own (no process-wide handler is
 // changed) and with libtiff's own allocations held to the pixel limit.
-TIFF* openQuietly(const char* path) {
+TIFF* openQuietly(const char* path, TiffTrouble& trouble) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr) {
         return nullptr;
     }
-    TIFFOpenOptionsSetErrorHandlerExtR(options, keepQuiet, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, keepQuiet, nullptr);
+    TIFFOpenOptionsSetErrorHandlerExtR(options, noteError, &trouble);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, noteWarning, &trouble);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(kMaxPixelBytes));
     TIFF* tiff = TIFFOpenExt(path, "r", options);
     TIFFOpenOptionsFree(options);
@@ -35,7 +55,7 @@ TIFF* openQuietly(const char* path) {
 
 class TiffHandle {
   public:
-    explicit TiffHandle(const char* path) : tiff(openQuietly(path)) {}
+    TiffHandle(const char* path, TiffTrouble& trouble) : tiff(openQuietly(path, trouble)) {}
     ~TiffHandle() {
         if (tiff != nullptr) {
             TIFFClose(tiff);
@@ -68,8 +88,9 @@ void keepStoredColours(TIFF* tiff) {
 }  // namespace
 
 bool decodeTiff(const char* path, Gdiplus::GpImage& image) {
-    TiffHandle tiff(path);
-    if (tiff.get() == nullptr) {
+    TiffTrouble trouble;
+    TiffHandle tiff(path, trouble);
+    if (tiff.get() == nullptr || trouble.damaged) {
         return false;
     }
     std::uint32_t width = 0;
@@ -90,7 +111,8 @@ bool decodeTiff(const char* path, Gdiplus::GpImage& image) {
     // The reader gives rows from the top when asked and resolves palettes,
     // grey and 16-bit samples to 8-bit; a damaged strip stops it.
     if (TIFFReadRGBAImageOriented(tiff.get(), width, height, image.pixels.data(),
-                                  ORIENTATION_TOPLEFT, 1) == 0) {
+                                  ORIENTATION_TOPLEFT, 1) == 0 ||
+        trouble.damaged) {
         return false;
     }
     // Its words hold red in the lowest byte; ours hold blue there.
