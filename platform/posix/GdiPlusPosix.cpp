@@ -22,9 +22,13 @@ void GdiplusShutdown(ULONG_PTR /*token*/) {}
 
 namespace DllExports {
 
-void* GdipAlloc(std::size_t size) { return std::malloc(size); }
+void* GdipAlloc(std::size_t size) {
+    return std::malloc(size);
+}
 
-void GdipFree(void* pointer) { std::free(pointer); }
+void GdipFree(void* pointer) {
+    std::free(pointer);
+}
 
 Status GdipCreateBitmapFromFile(const char* filename, GpBitmap** bitmap) {
     if (filename == nullptr || bitmap == nullptr) {

@@ -72,7 +72,7 @@ Status GdipDisposeImage(GpImage* image);
 // Objects of the library live in memory from its own allocator. Allocation
 // failure yields a null pointer, as in GDI+.
 class GdiplusBase {
-public:
+  public:
     static void* operator new(std::size_t size) noexcept { return DllExports::GdipAlloc(size); }
     static void operator delete(void* pointer) noexcept { DllExports::GdipFree(pointer); }
     static void* operator new[](std::size_t size) noexcept { return DllExports::GdipAlloc(size); }
@@ -80,7 +80,7 @@ public:
 };
 
 class Color {
-public:
+  public:
     // A new colour is opaque black, as in GDI+.
     Color() = default;
     explicit Color(ARGB argb) : Argb(argb) {}
@@ -92,12 +92,12 @@ public:
     std::uint8_t GetG() const { return static_cast<std::uint8_t>(Argb >> 8); }
     std::uint8_t GetB() const { return static_cast<std::uint8_t>(Argb); }
 
-private:
+  private:
     ARGB Argb = 0xFF000000u;
 };
 
 class Image : public GdiplusBase {
-public:
+  public:
     virtual ~Image() { DllExports::GdipDisposeImage(nativeImage); }
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
@@ -112,7 +112,7 @@ public:
         return status;
     }
 
-protected:
+  protected:
     Image() = default;
     Status SetStatus(Status status) const {
         if (status != Ok) {
@@ -126,7 +126,7 @@ protected:
 };
 
 class Bitmap : public Image {
-public:
+  public:
     explicit Bitmap(const char* filename, BOOL useEmbeddedColorManagement = 0);
 
     // The colour at column x, row y; on failure the colour is left as it was.

@@ -1,0 +1,26 @@
+#include "platform/posix/PixelLimit.h"
+
+#include <cstddef>
+#include <new>
+#include <vector>
+
+namespace ostrel2::tessoran::platform {
+
+bool allocatePixels(Gdiplus::GpImage& image, std::uint64_t width, std::uint64_t height,
+                    std::uint32_t fill) {
+    if (!fitsPixelLimit(width, height)) {
+        return false;
+    }
+    try {
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height), fill);
+        image.pixels = std::move(pixels);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    // Both fit in 32 signed bits: neither can exceed 2^28 under the limit.
+    image.width = static_cast<std::int32_t>(width);
+    image.height = static_cast<std::int32_t>(height);
+    return true;
+}
+
+}  // namespace ostrel2::tessoran::platform

@@ -1,0 +1,424 @@
+#include "platform/posix/ImageFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "pattern/GdiPlusMonoImage.h"
+#include "platform/posix/PixelLimit.h"
+#include "support/ImageWriters.h"
+#include "support/ProgramRunner.h"
+
+namespace tessoran_test {
+namespace {
+
+using ostrel2::tessoran::isDarkColour;
+using ostrel2::tessoran::platform::fitsPixelLimit;
+using ostrel2::tessoran::platform::loadImageFile;
+
+constexpr std::uint32_t kRgbMask = 0x00FFFFFFu;
+
+// 7 x 10, so that swapped axes, flipped rows and interlaced rows all show.
+// Colours on both sides of the brightness threshold; a few transparent pixels
+// whose stored colour must survive.
+ArgbImage colourPattern(bool withTransparency) {
+    const std::uint32_t colours[] = {0xFF555555u, 0xFF565656u, 0xFFFF0000u, 0xFFFF0100u,
+                                     0xFF000000u, 0xFFFFFFFFu, 0xFF0000FFu, 0xFF2040C0u};
+    ArgbImage image = solidImage(7, 10, kOpaqueWhite);
+    for (int row = 0; row < image.height; ++row) {
+        for (int column = 0; column < image.width; ++column) {
+            image.set(row, column, colours[(row * 3 + column * 5) % 8]);
+        }
+    }
+    if (withTransparency) {
+        image.set(0, 6, 0x00FFFFFFu);  // transparent but white: light
+        image.set(9, 0, 0x00FFFFFFu);
+    }
+    return image;
+}
+
+ArgbImage greyPattern() {
+    const std::uint8_t levels[] = {0, 85, 86, 255, 40, 200};
+    ArgbImage image = solidImage(7, 10, kOpaqueWhite);
+    for (int row = 0; row < image.height; ++row) {
+        for (int column = 0; column < image.width; ++column) {
+            const std::uint32_t level = levels[(row * 2 + column) % 6];
+            image.set(row, column, 0xFF000000u | level << 16 | level << 8 | level);
+        }
+    }
+    return image;
+}
+
+// Black and white only, in blocks, for the lossy format.
+ArgbImage blockPattern() {
+    ArgbImage image = solidImage(24, 16, kOpaqueWhite);
+    for (int row = 0; row < image.height; ++row) {
+        for (int column = 0; column < image.width; ++column) {
+            if (((row / 8) + (column / 8)) % 2 == 0) {
+                image.set(row, column, kOpaqueBlack);
+            }
+        }
+    }
+    return image;
+}
+
+struct FormatCase {
+    const char* name;
+    std::function<void(const std::string&, const ArgbImage&)> write;
+    ArgbImage image;
+    bool lossless;
+};
+
+std::vector<FormatCase> formatCases() {
+    auto png = [](PngLayout layout) {
+        return [layout](const std::string& p, const ArgbImage& i) { writePng(p, i, layout); };
+    };
+    auto tiff = [](TiffLayout layout) {
+        return [layout](const std::string& p, const ArgbImage& i) { writeTiff(p, i, layout); };
+    };
+    auto bmp = [](BmpLayout layout) {
+        return [layout](const std::string& p, const ArgbImage& i) { writeBmp(p, i, layout); };
+    };
+    auto jpeg = [](JpegLayout layout) {
+        return [layout](const std::string& p, const ArgbImage& i) { writeJpeg(p, i, layout); };
+    };
+    auto gif = [](GifLayout layout) {
+        return [layout](const std::string& p, const ArgbImage& i) { writeGif(p, i, layout); };
+    };
+    GifLayout interlacedLocal;
+    interlacedLocal.interlaced = true;
+    interlacedLocal.localColourMap = true;
+    return {
+        {"png_rgb8", png(PngLayout::Rgb8), colourPattern(false), true},
+        {"png_rgba8", png(PngLayout::Rgba8), colourPattern(true), true},
+        {"png_grey8", png(PngLayout::Grey8), greyPattern(), true},
+        {"png_grey_alpha8", png(PngLayout::GreyAlpha8), greyPattern(), true},
+        {"png_palette_trns", png(PngLayout::Palette8), colourPattern(true), true},
+        {"png_rgb16", png(PngLayout::Rgb16), colourPattern(false), true},
+        {"png_rgba16", png(PngLayout::Rgba16), colourPattern(true), true},
+        {"png_grey16", png(PngLayout::Grey16), greyPattern(), true},
+        {"bmp_rgb24", bmp(BmpLayout::Rgb24), colourPattern(false), true},
+        {"bmp_palette8", bmp(BmpLayout::Palette8), colourPattern(false), true},
+        {"gif_transparent", gif({}), colourPattern(true), true},
+        {"gif_interlaced_local_map", gif(interlacedLocal), colourPattern(true), true},
+        {"jpeg_colour", jpeg(JpegLayout::Colour), blockPattern(), false},
+        {"jpeg_grey", jpeg(JpegLayout::Grey), blockPattern(), false},
+        {"tiff_rgb8", tiff(TiffLayout::Rgb8), colourPattern(false), true},
+        {"tiff_rgba_unassociated", tiff(TiffLayout::RgbaUnassociated8), colourPattern(true), true},
+        {"tiff_grey8", tiff(TiffLayout::Grey8), greyPattern(), true},
+        {"tiff_palette8", tiff(TiffLayout::Palette8), colourPattern(false), true},
+        {"tiff_rgb16", tiff(TiffLayout::Rgb16), colourPattern(false), true},
+    };
+}
+
+TEST(ImageFile, EachFormatLoadsWithItsSizeColoursAndPixelClasses) {
+    TemporaryDirectory directory;
+    for (const FormatCase& format : formatCases()) {
+        SCOPED_TRACE(format.name);
+        const std::string path = directory.path() + "/" + format.name;
+        format.write(path, format.image);
+
+        Gdiplus::GpImage loaded;
+        ASSERT_TRUE(loadImageFile(path.c_str(), loaded));
+        ASSERT_EQ(loaded.width, format.image.width);
+        ASSERT_EQ(loaded.height, format.image.height);
+        ASSERT_EQ(loaded.pixels.size(), format.image.pixels.size());
+
+        // Through the same path the program takes: bitmap, then pattern.
+        Gdiplus::Bitmap* bitmap = new Gdiplus::Bitmap(path.c_str());
+        ASSERT_EQ(bitmap->GetLastStatus(), Gdiplus::Ok);
+        ostrel2::I2DBitPattern* pattern = nullptr;
+        ASSERT_EQ(ostrel2::tessoran::CreateGdiPlusMonoImage(bitmap, &pattern), ostrel2::S_OK);
+        EXPECT_EQ(pattern->GetHeight(), format.image.height);
+        EXPECT_EQ(pattern->GetWidth(), format.image.width);
+        for (int row = 0; row < format.image.height; ++row) {
+            for (int column = 0; column < format.image.width; ++column) {
+                const std::uint32_t written = format.image.at(row, column);
+                const std::uint32_t read =
+                    loaded.pixels[static_cast<std::size_t>(row) * format.image.width + column];
+                if (format.lossless) {
+                    ASSERT_EQ(read & kRgbMask, written & kRgbMask)
+                        << "row " << row << " column " << column;
+                }
+                ASSERT_EQ(pattern->GetPixel(row, column), isDarkColour(written))
+                    << "row " << row << " column " << column;
+            }
+        }
+        pattern->Release();
+        delete bitmap;
+    }
+}
+
+TEST(ImageFile, GreyAndColourJpegComeCloseToTheWrittenLevels) {
+    TemporaryDirectory directory;
+    for (const JpegLayout layout : {JpegLayout::Colour, JpegLayout::Grey}) {
+        const std::string path = directory.path() + "/image.jpg";
+        const ArgbImage grey = solidImage(16, 16, 0xFF808080u);
+        writeJpeg(path, grey, layout);
+        Gdiplus::GpImage loaded;
+        ASSERT_TRUE(loadImageFile(path.c_str(), loaded));
+        for (const std::uint32_t pixel : loaded.pixels) {
+            for (const int shift : {16, 8, 0}) {
+                const int level = static_cast<int>((pixel >> shift) & 0xFF);
+                ASSERT_NEAR(level, 0x80, 2);
+            }
+        }
+    }
+}
+
+TEST(ImageFile, GifFrameIsPlacedOnTheScreenAndCutAtItsEdge) {
+    TemporaryDirectory directory;
+    const std::string path = directory.path() + "/offset.gif";
+    GifLayout layout;
+    layout.screenWidth = 6;
+    layout.screenHeight = 5;
+    layout.left = 4;
+    layout.top = 3;
+    const ArgbImage frame = solidImage(4, 4, kOpaqueBlack);
+    writeGif(path, frame, layout);
+
+    Gdiplus::GpImage loaded;
+    ASSERT_TRUE(loadImageFile(path.c_str(), loaded));
+    ASSERT_EQ(loaded.width, 6);
+    ASSERT_EQ(loaded.height, 5);
+    for (int row = 0; row < 5; ++row) {
+        for (int column = 0; column < 6; ++column) {
+            const bool covered = row >= 3 && column >= 4;
+            // Background index 0 is the frame's only colour, black; its
+            // uncovered part is marked transparent.
+            EXPECT_EQ(loaded.pixels[static_cast<std::size_t>(row) * 6 + column],
+                      covered ? kOpaqueBlack : 0x00000000u)
+                << row << "," << column;
+        }
+    }
+}
+
+// A GIF of 2 x 1 pixels whose LZW data (minimum code size 2) holds the
+// indices `first`, `second`; with or without a global map of two white entries.
+std::string tinyGif(bool withColourMap, unsigned char lzw0, unsigned char lzw1) {
+    std::string gif = "GIF89a";
+    gif += std::string("\x02\x00\x01\x00", 4);
+    gif += withColourMap ? std::string("\x80\x00\x00", 3) : std::string("\x00\x00\x00", 3);
+    if (withColourMap) {
+        gif += std::string("\xFF\xFF\xFF\xFF\xFF\xFF", 6);
+    }
+    gif += std::string("\x2C\x00\x00\x00\x00\x02\x00\x01\x00\x00", 10);
+    gif += std::string("\x02\x02", 2);
+    gif.push_back(static_cast<char>(lzw0));
+    gif.push_back(static_cast<char>(lzw1));
+    gif += std::string("\x00\x3B", 2);
+    return gif;
+}
+
+TEST(ImageFile, GifIndexBeyondItsMapShowsBlackAndAMissingMapIsRefused) {
+    TemporaryDirectory directory;
+    // Codes: clear, 3, 0, end of information.
+    const std::string beyond = directory.write("beyond.gif", tinyGif(true, 0x1C, 0x0A));
+    Gdiplus::GpImage loaded;
+    ASSERT_TRUE(loadImageFile(beyond.c_str(), loaded));
+    ASSERT_EQ(loaded.pixels.size(), 2u);
+    EXPECT_EQ(loaded.pixels[0], kOpaqueBlack);
+    EXPECT_EQ(loaded.pixels[1], kOpaqueWhite);
+
+    // Codes: clear, 0, 1, end of information; no map anywhere.
+    const std::string mapless = directory.write("mapless.gif", tinyGif(false, 0x44, 0x0A));
+    EXPECT_FALSE(loadImageFile(mapless.c_str(), loaded));
+}
+
+TEST(ImageFile, CmykJpegIsRefusedRatherThanGuessed) {
+    TemporaryDirectory directory;
+    const std::string path = directory.path() + "/cmyk.jpg";
+    writeJpeg(path, blockPattern(), JpegLayout::Cmyk);
+    Gdiplus::GpImage loaded;
+    EXPECT_FALSE(loadImageFile(path.c_str(), loaded));
+}
+
+TEST(ImageFile, FilesThatAreNoImageAreRefusedAndLeaveTheImageAlone) {
+    TemporaryDirectory directory;
+    const std::string png = directory.path() + "/ok.png";
+    writePng(png, solidImage(2, 3, kOpaqueBlack), PngLayout::Rgb8);
+    const std::string pngBytes = readFileBytes(png);
+
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"missing", directory.path() + "/no-such-file.png"},
+        {"directory", directory.path()},
+        {"empty", directory.write("empty.png", "")},
+        {"text", directory.write("text.png", "Hello, world: no picture here.\n")},
+        {"bar string", directory.write("bars.bmp", "0123456789ABCDEF\n")},
+        {"signature only", directory.write("signature.png", pngBytes.substr(0, 8))},
+        {"gif signature only", directory.write("sig.gif", "GIF89a")},
+        {"bmp signature only", directory.write("sig.bmp", "BM")},
+        {"tiff signature only", directory.write("sig.tif", std::string("II*\0", 4))},
+        {"jpeg signature only", directory.write("sig.jpg", "\xFF\xD8\xFF")},
+        // Formats stb_image would read: no magic of ours, so never handed to it.
+        {"tga", directory.write("image.tga", std::string("\x00\x00\x02\x00\x00\x00\x00\x00"
+                                                         "\x00\x00\x00\x00\x01\x00\x01\x00"
+                                                         "\x18\x00\x00\x00\x00",
+                                                         21))},
+        {"pnm", directory.write("image.ppm", std::string("P6\n1 1\n255\n\0\0\0", 14))},
+    };
+    for (const auto& [name, path] : cases) {
+        SCOPED_TRACE(name);
+        Gdiplus::GpImage image;
+        image.width = 5;
+        image.height = 1;
+        image.pixels.assign(5, 0x12345678u);
+        EXPECT_FALSE(loadImageFile(path.c_str(), image));
+        EXPECT_EQ(image.width, 5);
+        EXPECT_EQ(image.height, 1);
+        EXPECT_EQ(image.pixels, std::vector<std::uint32_t>(5, 0x12345678u));
+    }
+}
+
+TEST(ImageFile, TruncatedFilesOfEachFormatAreRefused) {
+    TemporaryDirectory directory;
+    // Enough pixels that every format's pixel data spans many bytes.
+    ArgbImage noise = solidImage(40, 40, kOpaqueWhite);
+    for (std::size_t i = 0; i < noise.pixels.size(); ++i) {
+        noise.pixels[i] =
+            ((i * 7919) % 13 < 6) ? kOpaqueBlack : 0xFF808080u + static_cast<std::uint32_t>(i % 5);
+    }
+    for (const FormatCase& format : formatCases()) {
+        SCOPED_TRACE(format.name);
+        const std::string path = directory.path() + "/" + format.name;
+        format.write(path, format.lossless ? noise : blockPattern());
+        const std::string whole = readFileBytes(path);
+        for (const std::size_t length :
+             {whole.size() / 4, whole.size() / 2, whole.size() * 3 / 4}) {
+            SCOPED_TRACE(length);
+            const std::string cut = directory.write("cut", whole.substr(0, length));
+            Gdiplus::GpImage loaded;
+            EXPECT_FALSE(loadImageFile(cut.c_str(), loaded));
+        }
+    }
+}
+
+void appendBigEndian32(std::string& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    }
+}
+
+void appendLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+std::string hugePng() {
+    std::string chunk = "IHDR";
+    appendBigEndian32(chunk, 100000);
+    appendBigEndian32(chunk, 100000);
+    chunk += std::string("\x08\x02\x00\x00\x00", 5);
+    std::string png = "\x89PNG\r\n\x1A\n";
+    appendBigEndian32(png, 13);
+    png += chunk;
+    appendBigEndian32(
+        png, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(chunk.data()),
+                                              static_cast<uInt>(chunk.size()))));
+    return png;
+}
+
+std::string hugeBmp() {
+    std::string bmp = "BM";
+    for (const std::uint32_t field : {54u, 0u, 54u, 40u, 100000u, 100000u}) {
+        appendLittleEndian(bmp, field, 4);
+    }
+    appendLittleEndian(bmp, 1, 2);
+    appendLittleEndian(bmp, 24, 2);
+    for (int i = 0; i < 6; ++i) {
+        appendLittleEndian(bmp, 0, 4);
+    }
+    return bmp + std::string(64, '\0');
+}
+
+// The largest screen and frame a GIF can declare, 65535 x 65535, or a small
+// screen with such a frame.
+std::string hugeGif(std::uint32_t screenSide) {
+    std::string gif = "GIF89a";
+    appendLittleEndian(gif, screenSide, 2);
+    appendLittleEndian(gif, screenSide, 2);
+    gif += std::string("\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF", 9);
+    gif += std::string("\x2C\x00\x00\x00\x00\xFF\xFF\xFF\xFF\x00\x02", 11);
+    gif += std::string("\x02\x44\x0A\x00\x3B", 5);
+    return gif;
+}
+
+std::string hugeTiff() {
+    std::string tiff("II*\0", 4);
+    appendLittleEndian(tiff, 8, 4);
+    struct Entry {
+        std::uint16_t tag, type;
+        std::uint32_t value;
+    };
+    const Entry entries[] = {{256, 4, 100000}, {257, 4, 100000}, {258, 3, 8},
+                             {259, 3, 1},      {262, 3, 1},      {273, 4, 8},
+                             {277, 3, 1},      {278, 4, 100000}, {279, 4, 0xFFFFFFF0u}};
+    appendLittleEndian(tiff, std::size(entries), 2);
+    for (const Entry& entry : entries) {
+        appendLittleEndian(tiff, entry.tag, 2);
+        appendLittleEndian(tiff, entry.type, 2);
+        appendLittleEndian(tiff, 1, 4);
+        appendLittleEndian(tiff, entry.value, 4);
+    }
+    appendLittleEndian(tiff, 0, 4);
+    return tiff;
+}
+
+long peakResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST(ImageFile, HeadersDeclaringHugeImagesAreRefusedQuicklyWithoutTheMemory) {
+    TemporaryDirectory directory;
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"png", directory.write("huge.png", hugePng())},
+        {"bmp", directory.write("huge.bmp", hugeBmp())},
+        {"gif", directory.write("huge.gif", hugeGif(65535))},
+        {"gif frame beyond a small screen", directory.write("frame.gif", hugeGif(16))},
+        {"tiff", directory.write("huge.tif", hugeTiff())},
+    };
+    for (const auto& [name, path] : cases) {
+        SCOPED_TRACE(name);
+        const long peakBefore = peakResidentKilobytes();
+        const auto start = std::chrono::steady_clock::now();
+        Gdiplus::GpImage loaded;
+        EXPECT_FALSE(loadImageFile(path.c_str(), loaded));
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(elapsed, std::chrono::seconds(1));
+        EXPECT_LT(peakResidentKilobytes() - peakBefore, 64 * 1024);
+        EXPECT_TRUE(loaded.pixels.empty());
+    }
+}
+
+TEST(ImageFile, PixelLimitIsOneGibibyteOfArgbWithoutOverflow) {
+    struct Case {
+        std::uint64_t width, height;
+        bool fits;
+    };
+    const Case cases[] = {
+        {1, 1, true},
+        {16384, 16384, true},  // exactly 1 GiB
+        {16385, 16384, false},
+        {16384, 16385, false},
+        {1, std::uint64_t{1} << 28, true},
+        {1, (std::uint64_t{1} << 28) + 1, false},
+        {0, 5, false},
+        {5, 0, false},
+        {std::uint64_t{1} << 32, std::uint64_t{1} << 32, false},  // product wraps to 0
+        {100000, 100000, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fitsPixelLimit(c.width, c.height), c.fits) << c.width << " x " << c.height;
+    }
+}
+
+}  // namespace
+}  // namespace tessoran_test
