@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct ZintCase {
     int level;
     std::string expected;  // what the program prints after the size line
 };
+
+void PrintTo(const ZintCase& symbol, std::ostream* out) { *out << symbol.name; }
 
 std::string sizeLine(std::size_t rows, int columns, int level) {
     return std::to_string(rows) + " Rows, " + std::to_string(columns) + " Cols, Error correction " +
