@@ -51,6 +51,10 @@ struct TextCase {
     std::string text;
 };
 
+void PrintTo(const TextCase& test, std::ostream* out) {
+    *out << test.what;
+}
+
 class TextRun : public testing::TestWithParam<TextCase> {};
 
 TEST_P(TextRun, DecodesToItsCharacters) {
@@ -110,6 +114,10 @@ struct CarriedCase {
     std::string text;
     TextSubMode end;
 };
+
+void PrintTo(const CarriedCase& test, std::ostream* out) {
+    *out << test.what;
+}
 
 class TextRunCarryingSubMode : public testing::TestWithParam<CarriedCase> {};
 
