@@ -1,8 +1,143 @@
 #include "decoding/CodewordInterpreter.h"
 
+#include <algorithm>
+#include <array>
+
+#include "decoding/ByteCompaction.h"
+#include "decoding/Eci.h"
+#include "decoding/MacroPdf417.h"
+#include "decoding/ModeCodewords.h"
+#include "decoding/NumericCompaction.h"
+#include "decoding/TextCompaction.h"
+
 namespace ostrel2::tessoran {
 
-// Placeholder until data decoding lands: adds no segments.
-std::int32_t interpretCodewords(DecodeResult& /*result*/) { return kInterpretOk; }
+namespace {
+
+bool isDataCodeword(std::int32_t codeword) {
+    return codeword >= 0 && codeword < kFirstModeCodeword;
+}
+
+bool isLatch(std::int32_t codeword) {
+    switch (codeword) {
+        case kTextLatch:
+        case kByteLatch:
+        case kNumericLatch:
+        case kMacroOptionalField:
+        case kByteLatchSix:
+        case kMacroControlBlock:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isEciDesignator(std::int32_t codeword) {
+    return codeword == kEciGeneralPurpose || codeword == kEciUserDefined ||
+           codeword == kEciCharacterSet;
+}
+
+// The state of one walk over the data codewords.
+class Interpreter {
+  public:
+    explicit Interpreter(DecodeResult& target) : result(target) {}
+
+    std::int32_t run() {
+        const std::int32_t lengthDescriptor = result.codewords[0];
+        if (lengthDescriptor == 0) {
+            return kZeroLengthDescriptor;
+        }
+        // The descriptor comes out of the symbol; whatever its value, the
+        // walk stays inside the codeword array.
+        const std::int32_t end = std::min(lengthDescriptor, DecodeResult::kCapacity);
+        for (std::int32_t position = 1; position < end; ++position) {
+            const std::int32_t codeword = result.codewords[position];
+            if (isDataCodeword(codeword)) {
+                runBuffer[static_cast<std::size_t>(runLength++)] = codeword;
+                // A byte shift governs exactly this one codeword.
+                if (runMode != latchedMode) {
+                    handOverRun(runMode);
+                    runMode = latchedMode;
+                }
+                continue;
+            }
+            handOverRun(latchedMode);
+            if (codeword == kMacroTerminator) {
+                appendMacroTerminator(result);
+                if (position != end - 1) {
+                    return kTerminatorNotLast;
+                }
+            } else if (isEciDesignator(codeword)) {
+                const std::int32_t valueCount = eciValueCodewordCount(codeword);
+                if (position + valueCount > end - 1) {
+                    return kEciPastEnd;
+                }
+                // The value codewords are numbers, whatever their value: one
+                // of 900 or more switches no mode here.
+                std::copy_n(&result.codewords[position + 1], valueCount, runBuffer.begin());
+                decodeEci(result, codeword, runBuffer.data(), valueCount);
+                position += valueCount;
+            } else if (codeword == kByteShift) {
+                runMode = kByteShift;
+            } else if (isLatch(codeword)) {
+                latchedMode = runMode = codeword;
+                // Text entered through a latch starts in Upper; a run cut by
+                // a byte shift, an ECI or a reserved codeword goes on in the
+                // sub-mode latched before it.
+                textSubMode = TextSubMode::Upper;
+            }
+            // Reserved values (903 to 912, 914 to 920, 929 and above, any
+            // negative value) and reader initialisation 921 only end the run.
+        }
+        handOverRun(latchedMode);
+        return kInterpretOk;
+    }
+
+  private:
+    // Hands the collected run to the handler of `mode` and empties it; an
+    // empty run reaches no handler.
+    void handOverRun(std::int32_t mode) {
+        if (runLength == 0) {
+            return;
+        }
+        const std::int32_t* codewords = runBuffer.data();
+        switch (mode) {
+            case kTextLatch:
+                decodeTextCompaction(result, codewords, runLength, textSubMode);
+                break;
+            case kByteLatch:
+            case kByteShift:
+            case kByteLatchSix:
+                decodeByteCompaction(result, codewords, runLength, mode);
+                break;
+            case kNumericLatch:
+                decodeNumericCompaction(result, codewords, runLength);
+                break;
+            case kMacroOptionalField:
+                decodeMacroOptionalField(result, codewords, runLength);
+                break;
+            case kMacroControlBlock:
+                decodeMacroControlBlock(result, codewords, runLength);
+                break;
+            default:
+                break;
+        }
+        runLength = 0;
+    }
+
+    DecodeResult& result;
+    std::array<std::int32_t, DecodeResult::kCapacity> runBuffer{};
+    std::int32_t runLength = 0;
+    std::int32_t latchedMode = kTextLatch;
+    // Equals latchedMode except for 913 between a byte shift and its codeword.
+    std::int32_t runMode = kTextLatch;
+    TextSubMode textSubMode = TextSubMode::Upper;
+};
+
+}  // namespace
+
+std::int32_t interpretCodewords(DecodeResult& result) {
+    return Interpreter(result).run();
+}
 
 }  // namespace ostrel2::tessoran
