@@ -28,31 +28,39 @@ std::vector<int> checkCodewords(const std::vector<int>& data, int ecCount);
 
 // Builds a symbol holding `data` (without the length descriptor) with the
 // given level and number of data columns, using at least `minRows` rows
-// (3 at the least) and as many more as the data needs.
-Pdf417Symbol encodeSymbol(const std::vector<int>& data, int ecLevel, int columns,
-                          int minRows = 3);
+// (3 at the least) and as many more as the data needs. Throws
+// std::invalid_argument for a level outside 0-8, columns outside 1-30, a data
+// codeword outside 0-928, more than 90 rows or more than 928 codewords.
+Pdf417Symbol encodeSymbol(const std::vector<int>& data, int ecLevel, int columns, int minRows = 3);
 
 // The element widths (8 numbers, bar first) of `codeword` in PDF417 cluster
-// 0, 3 or 6, from the standard's table.
+// 0, 3 or 6, from the standard's table in data/pdf417-codeword-patterns.txt.
 const std::vector<int>& codewordElements(int cluster, int codeword);
 
 // One row of modules (true = dark) for row `row`: start pattern, left row
-// indicator, data columns, right row indicator, stop pattern.
+// indicator, data columns, right row indicator, stop pattern; 17 * columns + 69
+// modules in all.
 std::vector<bool> rowModules(const Pdf417Symbol& symbol, int row);
 
 struct PixelGrid {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> dark;  // row-major, 1 = dark
-    bool at(int row, int column) const { return dark[static_cast<std::size_t>(row) * width + column] != 0; }
+    bool at(int row, int column) const {
+        return dark[static_cast<std::size_t>(row) * width + column] != 0;
+    }
 };
 
 struct RenderOptions {
-    int moduleWidth = 1;   // pixels per module, across
-    int rowHeight = 3;     // pixels per symbol row
-    int quietZone = 2;     // light pixels of margin on every side, in modules
+    int moduleWidth = 1;  // pixels per module, across
+    int rowHeight = 3;    // pixels per symbol row
+    int quietZone = 2;    // light margin on every side, in modules
 };
 
+// The symbol as pixels. Across, a module is `moduleWidth` pixels, so the left
+// and right margins are quietZone * moduleWidth pixels. Down, a symbol row is
+// `rowHeight` pixels and is taken as three modules high, so the top and bottom
+// margins are quietZone * rowHeight / 3 pixel rows, rounded up.
 PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options = {});
 
 // The symbol as a V4 bar string: one character per module column, four symbol

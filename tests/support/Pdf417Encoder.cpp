@@ -1,0 +1,258 @@
+#include "support/Pdf417Encoder.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tessoran_test {
+
+namespace {
+
+constexpr int kPrime = 929;
+constexpr int kCodewordValues = 929;
+constexpr int kPadding = 900;
+constexpr int kMaxRows = 90;
+constexpr int kMaxCodewords = 928;
+constexpr int kModulesPerCodeword = 17;
+
+const std::vector<int> kStartPattern = {8, 1, 1, 1, 1, 1, 1, 3};
+const std::vector<int> kStopPattern = {7, 1, 1, 3, 1, 1, 1, 2, 1};
+
+using PatternTable = std::vector<std::vector<int>>;  // [cluster / 3 * 929 + codeword]
+
+PatternTable loadPatterns() {
+    const std::string path = TESSORAN_SOURCE_DIR "/data/pdf417-codeword-patterns.txt";
+    std::ifstream file(path);
+    if (!file) {
+        throw std::runtime_error("cannot open " + path);
+    }
+    PatternTable table(3 * kCodewordValues);
+    std::string line;
+    int loaded = 0;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        int cluster = -1;
+        int codeword = -1;
+        std::string widths;
+        fields >> cluster >> codeword >> widths;
+        const bool known = (cluster == 0 || cluster == 3 || cluster == 6) && codeword >= 0 &&
+                           codeword < kCodewordValues && widths.size() == 8;
+        if (!known ||
+            !table[static_cast<std::size_t>(cluster / 3 * kCodewordValues + codeword)].empty()) {
+            throw std::runtime_error("bad or repeated pattern line: " + line);
+        }
+        std::vector<int>& entry =
+            table[static_cast<std::size_t>(cluster / 3 * kCodewordValues + codeword)];
+        int modules = 0;
+        for (const char digit : widths) {
+            entry.push_back(digit - '0');
+            modules += entry.back();
+        }
+        if (modules != kModulesPerCodeword) {
+            throw std::runtime_error("pattern is not 17 modules wide: " + line);
+        }
+        ++loaded;
+    }
+    if (loaded != 3 * kCodewordValues) {
+        throw std::runtime_error("expected 2787 patterns in " + path);
+    }
+    return table;
+}
+
+int modulo(long long value) {
+    const long long reduced = value % kPrime;
+    return static_cast<int>(reduced < 0 ? reduced + kPrime : reduced);
+}
+
+// g(x) = (x - 3)(x - 3^2)...(x - 3^ecCount), highest power first (monic).
+std::vector<int> generatorPolynomial(int ecCount) {
+    std::vector<int> generator = {1};
+    int root = 1;
+    for (int i = 1; i <= ecCount; ++i) {
+        root = modulo(static_cast<long long>(root) * 3);
+        std::vector<int> next(generator.size() + 1, 0);
+        for (std::size_t j = 0; j < generator.size(); ++j) {
+            next[j] = modulo(next[j] + generator[j]);
+            next[j + 1] = modulo(next[j + 1] - static_cast<long long>(generator[j]) * root);
+        }
+        generator = std::move(next);
+    }
+    return generator;
+}
+
+void appendElements(std::vector<bool>& modules, const std::vector<int>& widths) {
+    bool dark = true;
+    for (const int width : widths) {
+        modules.insert(modules.end(), static_cast<std::size_t>(width), dark);
+        dark = !dark;
+    }
+}
+
+// The left and right row indicators of `row`, from the three-row cycle of
+// what they announce: row count, column count and level.
+std::pair<int, int> rowIndicators(const Pdf417Symbol& symbol, int row) {
+    const int base = 30 * (row / 3);
+    const int rowsPart = (symbol.rows - 1) / 3;
+    const int columnsPart = symbol.columns - 1;
+    const int levelPart = 3 * symbol.ecLevel + (symbol.rows - 1) % 3;
+    switch (row % 3) {
+        case 0:
+            return {base + rowsPart, base + columnsPart};
+        case 1:
+            return {base + levelPart, base + rowsPart};
+        default:
+            return {base + columnsPart, base + levelPart};
+    }
+}
+
+void requireWellFormed(const Pdf417Symbol& symbol) {
+    const std::size_t count = static_cast<std::size_t>(symbol.rows) * symbol.columns;
+    if (symbol.rows < 1 || symbol.columns < 1 || symbol.codewords.size() != count ||
+        (!symbol.drawCluster.empty() && symbol.drawCluster.size() != count)) {
+        throw std::invalid_argument("symbol size does not match its codewords");
+    }
+}
+
+}  // namespace
+
+std::vector<int> checkCodewords(const std::vector<int>& data, int ecCount) {
+    const std::vector<int> generator = generatorPolynomial(ecCount);
+    // Long division of d(x) x^E by the monic g(x); what is left in the last
+    // E places is the remainder.
+    std::vector<int> work(data);
+    work.resize(data.size() + static_cast<std::size_t>(ecCount), 0);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const int lead = modulo(work[i]);
+        for (std::size_t j = 1; j < generator.size(); ++j) {
+            work[i + j] = modulo(work[i + j] - static_cast<long long>(lead) * generator[j]);
+        }
+    }
+    std::vector<int> check(work.begin() + static_cast<std::ptrdiff_t>(data.size()), work.end());
+    for (int& value : check) {
+        value = modulo(-static_cast<long long>(value));
+    }
+    return check;
+}
+
+Pdf417Symbol encodeSymbol(const std::vector<int>& data, int ecLevel, int columns, int minRows) {
+    if (ecLevel < 0 || ecLevel > 8 || columns < 1 || columns > 30) {
+        throw std::invalid_argument("level must be 0-8 and columns 1-30");
+    }
+    if (std::any_of(data.begin(), data.end(),
+                    [](int codeword) { return codeword < 0 || codeword >= kCodewordValues; })) {
+        throw std::invalid_argument("codewords must be 0-928");
+    }
+    const int ecCount = 2 << ecLevel;
+    const int needed = 1 + static_cast<int>(data.size()) + ecCount;
+    const int rows = std::max({minRows, 3, (needed + columns - 1) / columns});
+    if (rows > kMaxRows || rows * columns > kMaxCodewords) {
+        throw std::invalid_argument("symbol would exceed 90 rows or 928 codewords");
+    }
+
+    Pdf417Symbol symbol;
+    symbol.rows = rows;
+    symbol.columns = columns;
+    symbol.ecLevel = ecLevel;
+    const int lengthDescriptor = rows * columns - ecCount;
+    symbol.codewords.push_back(lengthDescriptor);
+    symbol.codewords.insert(symbol.codewords.end(), data.begin(), data.end());
+    symbol.codewords.resize(static_cast<std::size_t>(lengthDescriptor), kPadding);
+    const std::vector<int> check = checkCodewords(symbol.codewords, ecCount);
+    symbol.codewords.insert(symbol.codewords.end(), check.begin(), check.end());
+    symbol.drawCluster.assign(symbol.codewords.size(), -1);
+    return symbol;
+}
+
+const std::vector<int>& codewordElements(int cluster, int codeword) {
+    static const PatternTable patterns = loadPatterns();
+    if ((cluster != 0 && cluster != 3 && cluster != 6) || codeword < 0 ||
+        codeword >= kCodewordValues) {
+        throw std::invalid_argument("no pattern for cluster " + std::to_string(cluster) +
+                                    ", codeword " + std::to_string(codeword));
+    }
+    return patterns[static_cast<std::size_t>(cluster / 3 * kCodewordValues + codeword)];
+}
+
+std::vector<bool> rowModules(const Pdf417Symbol& symbol, int row) {
+    requireWellFormed(symbol);
+    if (row < 0 || row >= symbol.rows) {
+        throw std::invalid_argument("no such row");
+    }
+    const int cluster = 3 * (row % 3);
+    const auto [left, right] = rowIndicators(symbol, row);
+    std::vector<bool> modules;
+    appendElements(modules, kStartPattern);
+    appendElements(modules, codewordElements(cluster, left));
+    for (int column = 0; column < symbol.columns; ++column) {
+        const std::size_t index = static_cast<std::size_t>(row) * symbol.columns + column;
+        const int drawnAs = symbol.drawCluster.empty() ? -1 : symbol.drawCluster[index];
+        appendElements(
+            modules, codewordElements(drawnAs == -1 ? cluster : drawnAs, symbol.codewords[index]));
+    }
+    appendElements(modules, codewordElements(cluster, right));
+    appendElements(modules, kStopPattern);
+    return modules;
+}
+
+PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options) {
+    requireWellFormed(symbol);
+    if (options.moduleWidth < 1 || options.rowHeight < 1 || options.quietZone < 0) {
+        throw std::invalid_argument("bad render options");
+    }
+    const int marginColumns = options.quietZone * options.moduleWidth;
+    const int marginRows = (options.quietZone * options.rowHeight + 2) / 3;
+    const int symbolModules = kModulesPerCodeword * symbol.columns + 69;
+
+    PixelGrid grid;
+    grid.width = symbolModules * options.moduleWidth + 2 * marginColumns;
+    grid.height = symbol.rows * options.rowHeight + 2 * marginRows;
+    grid.dark.assign(static_cast<std::size_t>(grid.width) * grid.height, 0);
+    for (int row = 0; row < symbol.rows; ++row) {
+        const std::vector<bool> modules = rowModules(symbol, row);
+        for (int pixelRow = 0; pixelRow < options.rowHeight; ++pixelRow) {
+            const std::size_t rowStart =
+                static_cast<std::size_t>(marginRows + row * options.rowHeight + pixelRow) *
+                    grid.width +
+                marginColumns;
+            for (std::size_t module = 0; module < modules.size(); ++module) {
+                if (modules[module]) {
+                    std::fill_n(grid.dark.begin() + static_cast<std::ptrdiff_t>(
+                                                        rowStart + module * options.moduleWidth),
+                                options.moduleWidth, std::uint8_t{1});
+                }
+            }
+        }
+    }
+    return grid;
+}
+
+std::string toBarString(const Pdf417Symbol& symbol) {
+    requireWellFormed(symbol);
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
+    std::vector<std::vector<bool>> rows;
+    for (int row = 0; row < symbol.rows; ++row) {
+        rows.push_back(rowModules(symbol, row));
+    }
+    const std::size_t width = rows.front().size();
+    std::string text;
+    for (std::size_t top = 0; top < rows.size(); top += 4) {
+        for (std::size_t column = 0; column < width; ++column) {
+            int digit = 0;
+            // The top row of the four is the digit's highest bit; rows past
+            // the symbol's end stay light.
+            for (std::size_t k = 0; k < 4; ++k) {
+                const bool dark = top + k < rows.size() && rows[top + k][column];
+                digit |= (dark ? 1 : 0) << (3 - k);
+            }
+            text += kHexDigits[digit];
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace tessoran_test
