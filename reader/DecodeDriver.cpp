@@ -1,11 +1,202 @@
 #include "reader/DecodeDriver.h"
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "decoding/CodewordInterpreter.h"
+#include "decoding/DecodeResult.h"
+#include "objects/InterfaceIds.h"
+#include "reader/ReedSolomon.h"
+#include "reader/ScanLineReader.h"
+
 namespace ostrel2::tessoran {
 
+namespace {
+
+// A result that has not been handed out has refCount 0 and belongs to the
+// driver, which destroys it through its ComObjectRoot part.
+// Out of line on purpose: when GCC inlines this delete of a DecodeResult
+// through its second base it warns, wrongly, of freeing a pointer at an
+// offset; the virtual destructor does free the complete object.
+[[gnu::noinline]] void destroyThroughRoot(ComObjectRoot* root) {
+    delete root;
+}
+
+struct DestroyUnhandedResult {
+    void operator()(DecodeResult* result) const { destroyThroughRoot(result); }
+};
+using OwnedResult = std::unique_ptr<DecodeResult, DestroyUnhandedResult>;
+
+enum class GroupState { Idle = 1, Collecting = 2 };
+
+// A symbol carries 2, 4, 8, ... or 512 check codewords.
+bool isCheckCodewordCount(std::int32_t count) {
+    for (std::int32_t allowed = 2; allowed <= 512; allowed *= 2) {
+        if (count == allowed) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Groups the pixel rows into symbol rows and reads each through the scan-line
+// reader into `result`.
+class RowScanner {
+  public:
+    RowScanner(I2DBitPattern& source, std::int32_t pixelRows, std::int32_t pixelColumns,
+               DecodeResult& result)
+        : pattern(source),
+          height(pixelRows),
+          width(pixelColumns),
+          lineSums(static_cast<std::size_t>(width > 0 ? width : 0), 0.0),
+          state(makeScanLineState(result.codewords, result.erasures, &result.codewordCount,
+                                  &result.erasureCount)) {}
+
+    void scan() {
+        if (height <= 1) {
+            return;
+        }
+        // A row differing from its predecessor in fewer than one column in
+        // forty belongs to the open group; one differing in more than one
+        // column in twenty ends it. Rows in between neither join nor end it.
+        const std::int32_t sameLimit = width / 40;
+        const std::int32_t boundaryLimit = width / 20;
+        for (std::int32_t row = 1; row < height; ++row) {
+            const std::int32_t differences = differingColumns(row);
+            if (differences < sameLimit) {
+                addRow(row);
+            } else if (differences > boundaryLimit) {
+                if (groupState == GroupState::Collecting) {
+                    readGroup();
+                }
+                groupState = GroupState::Idle;
+            }
+        }
+        if (groupState == GroupState::Collecting) {
+            readGroup();
+        }
+    }
+
+    std::int32_t rowCount = 0;
+    // Whether every row that yielded codewords yielded the same number; a row
+    // with one codeword more or fewer would shift all later ones.
+    bool rowsAgree = true;
+
+    bool overflowed() const { return state.overflowed; }
+
+  private:
+    std::int32_t differingColumns(std::int32_t row) {
+        std::int32_t differences = 0;
+        for (std::int32_t column = 0; column < width; ++column) {
+            const bool above = pattern.GetPixel(row - 1, column);
+            if (above != pattern.GetPixel(row, column)) {
+                ++differences;
+            }
+        }
+        return differences;
+    }
+
+    void addRow(std::int32_t row) {
+        if (groupState == GroupState::Idle) {
+            std::fill(lineSums.begin(), lineSums.end(), 0.0);
+            lineCount = 0;
+            groupState = GroupState::Collecting;
+        }
+        for (std::int32_t column = 0; column < width; ++column) {
+            if (pattern.GetPixel(row, column)) {
+                lineSums[static_cast<std::size_t>(column)] += 1.0;
+            }
+        }
+        ++lineCount;
+    }
+
+    void readGroup() {
+        const std::int32_t before = *state.codewordCount;
+        if (readScanLine(width, rowCount, lineCount, lineSums.data(), state)) {
+            ++rowCount;
+            noteContribution(*state.codewordCount - before);
+        }
+        groupState = GroupState::Idle;
+    }
+
+    void noteContribution(std::int32_t contributed) {
+        if (contributed == 0) {
+            return;  // a thin line above or below the symbol
+        }
+        if (codewordsPerRow == 0) {
+            codewordsPerRow = contributed;
+        } else if (contributed != codewordsPerRow) {
+            rowsAgree = false;
+        }
+    }
+
+    I2DBitPattern& pattern;
+    const std::int32_t height;
+    const std::int32_t width;
+    std::vector<double> lineSums;
+    ScanLineState state;
+    GroupState groupState = GroupState::Idle;
+    std::int32_t lineCount = 0;
+    std::int32_t codewordsPerRow = 0;
+};
+
+}  // namespace
+
 Status DecodeBitPattern(I2DBitPattern* pattern, ITessoranResult** out) {
-    (void)pattern;
-    (void)out;
-    return kNoSymbol;
+    if (pattern == nullptr || out == nullptr) {
+        return E_POINTER;
+    }
+    const std::int32_t height = pattern->GetHeight();
+    const std::int32_t width = pattern->GetWidth();
+
+    OwnedResult result(new DecodeResult);
+    result->codewordCount = 0;
+    result->erasureCount = 0;
+    RowScanner scanner(*pattern, height, width, *result);
+    scanner.scan();
+    result->rowCount = scanner.rowCount;
+
+    const std::int32_t codewordCount = result->codewordCount;
+    const std::int32_t lengthDescriptor = result->codewords[0];
+    if (codewordCount <= 0 || result->rowCount == 0 || codewordCount < lengthDescriptor) {
+        return kNoSymbol;
+    }
+    // A symbol read only in part, read with rows that disagree, or whose rows
+    // were merged or lost (so that the check codewords are not a power of two)
+    // would be "corrected" into wrong data.
+    const std::int32_t checkCount = codewordCount - lengthDescriptor;
+    if (scanner.overflowed() || !scanner.rowsAgree || !isCheckCodewordCount(checkCount)) {
+        return kNoSymbol;
+    }
+
+    const std::int32_t corrected = correctErrors(result->codewords, result->erasures,
+                                                 result->erasureCount, codewordCount, checkCount);
+    result->correctedCount = corrected;
+    if (corrected < 0) {
+        return kUncorrectable;
+    }
+    // A corrected length descriptor must still lie within what was read: the
+    // interpreter reads the data codewords it announces.
+    const std::int32_t correctedLength = result->codewords[0];
+    if (correctedLength < 0 || correctedLength > codewordCount) {
+        return kNoSymbol;
+    }
+
+    const std::int32_t code = interpretCodewords(*result);
+    if (code != kInterpretOk) {
+        return static_cast<Status>(static_cast<std::uint32_t>(kMalformedDataBase) |
+                                   static_cast<std::uint32_t>(code));
+    }
+
+    void* handedOut = nullptr;
+    const Status status = result->QueryInterface(IID_ITessoranResult, &handedOut);
+    if (failed(status)) {
+        return status;
+    }
+    result.release();  // the caller's reference now governs it
+    *out = static_cast<ITessoranResult*>(handedOut);
+    return status;
 }
 
 }  // namespace ostrel2::tessoran

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+
+#include "decoding/DecodeResult.h"
+
+namespace ostrel2::tessoran {
+
+// Room in the codeword and erasure arrays that a scan fills.
+inline constexpr std::int32_t kScanCapacity = DecodeResult::kCapacity;
+
+// What the scan of one symbol carries from line to line. The driver owns it;
+// the pointers lead into the decode result, whose arrays hold kScanCapacity
+// entries each.
+struct ScanLineState {
+    std::int32_t* codewords = nullptr;
+    std::int32_t* erasures = nullptr;
+    std::int32_t* codewordCount = nullptr;
+    std::int32_t* erasureCount = nullptr;
+    // Groups still to be ignored: a start pattern is followed by the left row
+    // indicator, which is never decoded.
+    std::int32_t skipCount = 0;
+    // moduleBit[m] is the mask bit of module m (1 to 15); entry 0 is unused.
+    std::uint32_t moduleBit[16] = {};
+    // Set once a codeword found no room; nothing is stored or removed after
+    // that, and the scan is incomplete.
+    bool overflowed = false;
+};
+
+// A state that appends to the given arrays and counts, with moduleBit filled
+// and nothing to skip. The counts are left as they are.
+ScanLineState makeScanLineState(std::int32_t* codewords, std::int32_t* erasures,
+                                std::int32_t* codewordCount, std::int32_t* erasureCount);
+
+// Reads one symbol row from the column sums of `lineCount` pixel rows
+// (`width` columns, each sum between 0 and lineCount) and appends its data
+// codewords through `state`; the row must use cluster rowIndex mod 3. An
+// unreadable codeword is stored as 0 and its index listed among the erasures.
+// Returns false when the line has no dark column before its last one.
+bool readScanLine(std::int32_t width, std::int32_t rowIndex, std::int32_t lineCount,
+                  const double* lineSums, ScanLineState& state);
+
+}  // namespace ostrel2::tessoran
