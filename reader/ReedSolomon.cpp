@@ -279,12 +279,7 @@ std::int32_t correctErrors(std::int32_t* codewords, const std::int32_t* erasures
     WorkArray locator{};
     findLocator(syndromes, ecCount, erasureLocator, erasedCount, locator);
 
-    // With nonzero syndromes something is wrong, so a locator that names no
-    // position cannot be right.
     const std::int32_t degree = degreeOf(locator, ecCount);
-    if (degree == 0) {
-        return kUncorrectable;
-    }
     WorkArray positions{};
     if (findErrorPositions(locator, degree, codewordCount, positions) != degree) {
         return kUncorrectable;
@@ -294,6 +289,8 @@ std::int32_t correctErrors(std::int32_t* codewords, const std::int32_t* erasures
     computeEvaluator(syndromes, locator, degree, ecCount, evaluator);
     WorkArray errorValues{};
     computeErrorValues(evaluator, ecCount, positions, degree, errorValues);
+    // This also refuses a locator of degree 0: it names no position, yet the
+    // nonzero syndromes say that something is wrong.
     if (!errorsExplainSyndromes(syndromes, ecCount, positions, errorValues, degree)) {
         return kUncorrectable;
     }

@@ -240,6 +240,15 @@ TEST(ReedSolomon, DamageThatLocatesNothingIsRefused) {
     EXPECT_EQ(outcome.codewords, damaged);
 }
 
+// Far beyond the bound, the locator of this word has its one root inside the
+// word, yet removing the error found there would not leave a valid word.
+TEST(ReedSolomon, LocatedErrorsMustExplainEverySyndrome) {
+    const Word received{533, 552, 539, 624, 323, 645, 54};
+    const Outcome outcome = correct(received, {}, 4);
+    EXPECT_EQ(outcome.result, -1);
+    EXPECT_EQ(outcome.codewords, received);
+}
+
 TEST(ReedSolomon, LongestSymbolCorrectsItsFirstCodeword) {
     std::mt19937 random(7);
     Word data(928 - 16);
