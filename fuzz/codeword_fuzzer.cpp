@@ -2,8 +2,10 @@
 // data decoders, with values kept to what the reader can produce (0 to 928)
 // and counts at and around their edges.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 #include "decoding/CodewordInterpreter.h"
 #include "decoding/DecodeResult.h"
@@ -16,6 +18,7 @@ class ByteReader {
   public:
     ByteReader(const std::uint8_t* data, std::size_t size) : next(data), end(data + size) {}
     bool empty() const { return next == end; }
+    std::size_t remaining() const { return static_cast<std::size_t>(end - next); }
     std::uint32_t take16() {
         std::uint32_t value = 0;
         for (int i = 0; i < 2 && next != end; ++i) {
@@ -36,15 +39,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ByteReader input(data, size);
     auto* result = new DecodeResult;
 
-    // Counts, each allowed a little beyond its real range at both ends.
-    const auto codewordCount = static_cast<std::int32_t>(input.take16() % 1000);
-    const auto ecCount = static_cast<std::int32_t>(input.take16() % 2100) - 20;
-    const auto erasureCount = static_cast<std::int32_t>(input.take16() % 64);
+    // Counts, each allowed a little beyond its real range at both ends. The
+    // codewords are those the input spells out, up to 1000 of them; the
+    // number of check codewords is often one of its edge values.
+    static constexpr std::int32_t kEdgeCounts[] = {-1, 0,  1,   2,   3,   4,    8,   16,
+                                                   32, 64, 128, 256, 512, 2047, 2048};
+    const std::uint32_t ecChoice = input.take16();
+    const std::uint32_t erasureChoice = input.take16();
+    const auto ecCount = ecChoice < 0x8000 ? kEdgeCounts[ecChoice % std::size(kEdgeCounts)]
+                                           : static_cast<std::int32_t>(ecChoice % 2100) - 20;
+    const auto erasureCount = static_cast<std::int32_t>(erasureChoice % 64);
+    const auto codewordCount =
+        static_cast<std::int32_t>(std::min<std::size_t>(input.remaining() / 2, 1000));
     for (std::int32_t i = 0; i < codewordCount; ++i) {
         result->codewords[i] = static_cast<std::int32_t>(input.take16() % 929);
     }
+    // Erasure positions come from the bits of the choice and the codewords
+    // themselves, so that they usually name real codewords.
     for (std::int32_t i = 0; i < erasureCount; ++i) {
-        result->erasures[i] = static_cast<std::int32_t>(input.take16() % 1000);
+        const std::int32_t spread = codewordCount > 0 ? codewordCount + 2 : 1;
+        result->erasures[i] = (result->codewords[i] * 7 + i) % spread;
     }
     // The length descriptor decides how much the interpreter reads: keep it
     // within what was read, as the driver does.

@@ -22,7 +22,7 @@ for target in "${targets[@]}"; do
     corpus="build/fuzz/corpus/$target"
     mkdir -p "$corpus"
     echo "== $target: ${seconds}s"
-    "build/fuzz/$target" "$corpus" "fuzz/seeds/$target" \
+    "build/fuzz/fuzz/$target" "$corpus" "fuzz/seeds/$target" \
         -max_total_time="$seconds" -rss_limit_mb=4096 -timeout=10 \
         -artifact_prefix="build/fuzz/artifacts/$target-" -print_final_stats=1 2>&1 |
         grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)|ERROR|SUMMARY" || true
