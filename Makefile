@@ -3,9 +3,12 @@
 # every test.
 BUILD_DIR ?= build/release
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTESSORAN_WERROR=ON
+SANITIZE_DIR ?= build/sanitize
+SANITIZE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSORAN_WERROR=ON -DTESSORAN_SANITIZE=ON \
+	-DTESSORAN_BENCH=OFF
 EXAMPLE ?= examples/hello.txt
 
-.PHONY: setup build run test clean
+.PHONY: setup build run test test-release test-sanitize clean
 
 setup:
 	./tools/setup.sh
@@ -17,8 +20,18 @@ build: setup
 run: build
 	$(BUILD_DIR)/tessoran $(EXAMPLE)
 
-test: build
+# Every test, in the release build and again with AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer (any report fails the run).
+test: test-release test-sanitize
+
+test-release: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+test-sanitize: setup
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja $(SANITIZE_FLAGS)
+	cmake --build $(SANITIZE_DIR)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
 
 clean:
 	rm -rf build
