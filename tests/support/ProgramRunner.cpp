@@ -21,10 +21,19 @@ std::string programPath() {
     return overridden != nullptr ? overridden : TESSORAN_PROGRAM;
 }
 
+const char* launcherPath() {
+    const char* launcher = std::getenv("TESSORAN_LAUNCHER");
+    return launcher != nullptr && *launcher != 0 ? launcher : nullptr;
+}
+
+std::string lastPathComponent(const std::string& path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
 std::vector<std::string> commandLine(const std::vector<std::string>& arguments) {
     std::vector<std::string> command;
-    if (const char* launcher = std::getenv("TESSORAN_LAUNCHER");
-        launcher != nullptr && *launcher != 0) {
+    if (const char* launcher = launcherPath(); launcher != nullptr) {
         command.emplace_back(launcher);
     }
     command.push_back(programPath());
@@ -121,6 +130,14 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     }
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
+}
+
+bool isProgramInvocationName(const std::string& name) {
+    const std::string program = programPath();
+    if (launcherPath() == nullptr) {
+        return name == program;
+    }
+    return !name.empty() && lastPathComponent(name) == lastPathComponent(program);
 }
 
 const std::string& expectedBanner() {

@@ -21,12 +21,19 @@ struct RunOutcome {
 RunOutcome runTessoran(const std::vector<std::string>& arguments,
                        const std::optional<std::string>& standardInput = std::nullopt);
 
+// Whether `name` is the program's invocation name as its usage line shows it.
+// Run directly, that is the path it was started by. Under a launcher the
+// program may see another spelling of the same file (Wine hands a Windows
+// program its path in Windows form, such as Z:\dir\tessoran.exe), so there
+// only the last path component must be the program's file name.
+bool isProgramInvocationName(const std::string& name);
+
 // The banner that every run writes first on standard error.
 const std::string& expectedBanner();
 
 // A fresh, empty directory for one test's files; removed by the destructor.
 class TemporaryDirectory {
-public:
+  public:
     TemporaryDirectory();
     ~TemporaryDirectory();
     TemporaryDirectory(const TemporaryDirectory&) = delete;
@@ -36,7 +43,7 @@ public:
     // Writes `contents` to a file named `name` inside the directory; returns its path.
     std::string write(const std::string& name, const std::string& contents) const;
 
-private:
+  private:
     std::string directory;
 };
 
