@@ -1,11 +1,12 @@
 # The two entry points of the README: `make run` sets up, builds in release
 # mode and decodes a bundled example; `make test` sets up, builds and runs
-# every test.
+# every test, then cross-builds the Windows program and runs the end-to-end
+# tests against it under Wine.
 BUILD_DIR ?= build/release
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTESSORAN_WERROR=ON
 EXAMPLE ?= examples/hello.txt
 
-.PHONY: setup build run test clean
+.PHONY: setup build run test windows clean
 
 setup:
 	./tools/setup.sh
@@ -17,8 +18,12 @@ build: setup
 run: build
 	$(BUILD_DIR)/tessoran $(EXAMPLE)
 
-test: build
+test: build windows
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+	./tools/wine-tests.sh $(BUILD_DIR)
+
+windows: setup
+	./tools/windows-build.sh
 
 clean:
 	rm -rf build
