@@ -22,8 +22,10 @@ test: build windows
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
 	./tools/wine-tests.sh $(BUILD_DIR)
 
-windows: setup
-	./tools/windows-build.sh
+# The cross build runs the Linux build's table generator.
+windows: build
+	TESSORAN_HOST_PATTERN_TABLE_GENERATOR=$(CURDIR)/$(BUILD_DIR)/generate_pattern_table \
+	    ./tools/windows-build.sh
 
 clean:
 	rm -rf build

@@ -7,9 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir="${TESSORAN_WINDOWS_BUILD_DIR:-build/windows}"
+# The build generates a table with a program it runs; a cross build takes
+# one built for this host, by default the one of the Linux build.
+generator="${TESSORAN_HOST_PATTERN_TABLE_GENERATOR:-$(pwd)/build/release/generate_pattern_table}"
 extra=()
-if [ -n "${TESSORAN_HOST_PATTERN_TABLE_GENERATOR:-}" ]; then
-    extra+=("-DTESSORAN_HOST_PATTERN_TABLE_GENERATOR=${TESSORAN_HOST_PATTERN_TABLE_GENERATOR}")
+if [ -x "$generator" ]; then
+    extra+=("-DTESSORAN_HOST_PATTERN_TABLE_GENERATOR=$generator")
 fi
 
 # The tests need GoogleTest built for Windows, which Debian does not ship;
