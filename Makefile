@@ -1,6 +1,7 @@
 # The two entry points of the README: `make run` sets up, builds in release
 # mode and decodes a bundled example; `make test` sets up, builds and runs
-# every test.
+# every test: in the release build, again with the sanitizers, and the
+# end-to-end tests against the cross-built Windows program under Wine.
 BUILD_DIR ?= build/release
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTESSORAN_WERROR=ON
 SANITIZE_DIR ?= build/sanitize
@@ -8,7 +9,7 @@ SANITIZE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSORAN_WERROR=ON -DTESSO
 	-DTESSORAN_BENCH=OFF
 EXAMPLE ?= examples/hello.txt
 
-.PHONY: setup build run test test-release test-sanitize clean
+.PHONY: setup build run test test-release test-sanitize test-windows windows clean
 
 setup:
 	./tools/setup.sh
@@ -20,18 +21,26 @@ build: setup
 run: build
 	$(BUILD_DIR)/tessoran $(EXAMPLE)
 
-# Every test, in the release build and again with AddressSanitizer,
-# LeakSanitizer and UndefinedBehaviorSanitizer (any report fails the run).
-test: test-release test-sanitize
+test: test-release test-sanitize test-windows
 
 test-release: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
 
+# AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer: any report
+# fails the test that caused it.
 test-sanitize: setup
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja $(SANITIZE_FLAGS)
 	cmake --build $(SANITIZE_DIR)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
+
+test-windows: windows
+	./tools/wine-tests.sh $(BUILD_DIR)
+
+# The cross build runs the Linux build's table generator.
+windows: build
+	TESSORAN_HOST_PATTERN_TABLE_GENERATOR=$(CURDIR)/$(BUILD_DIR)/generate_pattern_table \
+	    ./tools/windows-build.sh
 
 clean:
 	rm -rf build

@@ -5,6 +5,7 @@
 
 #include "decoding/ITessoranResult.h"
 #include "frontend/InputMode.h"
+#include "frontend/MessagePath.h"
 #include "objects/InterfaceIds.h"
 #include "pattern/BarStringMonoImage.h"
 #include "pattern/GdiPlusMonoImage.h"
@@ -14,9 +15,6 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#define TESSORAN_PATH_FORMAT "%S"
-#else
-#define TESSORAN_PATH_FORMAT "%s"
 #endif
 
 namespace ostrel2::tessoran {
@@ -79,11 +77,14 @@ void decodeAndPrint(I2DBitPattern* pattern) {
 int runCommandLine(int argc, PathChar** argv) {
 #ifdef _WIN32
     // Decoded data is bytes: standard output must not turn 10 into 13 10.
+    // Messages take the same line ends, so both streams read the same on
+    // every platform.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 #endif
     printBanner();
     if (argc <= 1) {
-        std::fprintf(stderr, TESSORAN_PATH_FORMAT " imagefile|string.txt|-i\n", argv[0]);
+        std::fprintf(stderr, "%s imagefile|string.txt|-i\n", messagePath(argv[0]).c_str());
         return kExitUsage;
     }
     const PathChar* argument = argv[1];
@@ -102,7 +103,7 @@ int runCommandLine(int argc, PathChar** argv) {
         case InputMode::BarStringFile: {
             std::FILE* file = openForReading(argument);
             if (file == nullptr) {
-                std::fprintf(stderr, "Unable to open file " TESSORAN_PATH_FORMAT ".\n", argument);
+                std::fprintf(stderr, "Unable to open file %s.\n", messagePath(argument).c_str());
                 Gdiplus::GdiplusShutdown(gdiplusToken);
                 return kExitInput;
             }

@@ -3,7 +3,8 @@
 #include <cstdint>
 
 #ifdef _WIN32
-#include <winerror.h>
+// winerror.h types its values as HRESULT, which windows.h declares first.
+#include <windows.h>
 #endif
 
 namespace ostrel2 {

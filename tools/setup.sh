@@ -8,6 +8,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libturbojpeg0-dev libtiff-dev libgif-dev libstb-dev
     zint
+    # The Windows build: the MinGW-w64 cross compiler (with the GDI+ headers
+    # and import library) and Wine to run its tests.
+    g++-mingw-w64-x86-64 wine wine64
 )
 if [ "${1:-}" = "--test" ]; then
     shift

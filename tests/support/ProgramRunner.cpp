@@ -21,10 +21,19 @@ std::string programPath() {
     return overridden != nullptr ? overridden : TESSORAN_PROGRAM;
 }
 
+const char* launcherPath() {
+    const char* launcher = std::getenv("TESSORAN_LAUNCHER");
+    return launcher != nullptr && *launcher != 0 ? launcher : nullptr;
+}
+
+std::string lastPathComponent(const std::string& path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
 std::vector<std::string> commandLine(const std::vector<std::string>& arguments) {
     std::vector<std::string> command;
-    if (const char* launcher = std::getenv("TESSORAN_LAUNCHER");
-        launcher != nullptr && *launcher != 0) {
+    if (const char* launcher = launcherPath(); launcher != nullptr) {
         command.emplace_back(launcher);
     }
     command.push_back(programPath());
@@ -83,13 +92,26 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     int outFd = outPipe[0];
     int errFd = errPipe[0];
     char buffer[65536];
+    // A process the program leaves behind (a launcher's background services)
+    // may hold the pipes open after it exits; once it has exited and its
+    // output is drained, the run is over.
+    int status = 0;
+    bool exited = false;
     while (outFd >= 0 || errFd >= 0) {
         pollfd fds[3] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}, {inFd, POLLOUT, 0}};
-        if (poll(fds, 3, -1) < 0) {
+        const int ready = poll(fds, 3, exited ? 0 : 100);
+        if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
             break;
+        }
+        if (ready == 0) {
+            if (exited) {
+                break;
+            }
+            exited = waitpid(child, &status, WNOHANG) == child;
+            continue;
         }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
@@ -117,11 +139,24 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     if (inFd >= 0) {
         close(inFd);
     }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    if (outFd >= 0) {
+        close(outFd);
+    }
+    if (errFd >= 0) {
+        close(errFd);
+    }
+    while (!exited && waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
+}
+
+bool isProgramInvocationName(const std::string& name) {
+    const std::string program = programPath();
+    if (launcherPath() == nullptr) {
+        return name == program;
+    }
+    return !name.empty() && lastPathComponent(name) == lastPathComponent(program);
 }
 
 const std::string& expectedBanner() {

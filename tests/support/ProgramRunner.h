@@ -21,6 +21,13 @@ struct RunOutcome {
 RunOutcome runTessoran(const std::vector<std::string>& arguments,
                        const std::optional<std::string>& standardInput = std::nullopt);
 
+// Whether `name` is the program's invocation name as its usage line shows it.
+// Run directly, that is the path it was started by. Under a launcher the
+// program may see another spelling of the same file (Wine hands a Windows
+// program its path in Windows form, such as Z:\dir\tessoran.exe), so there
+// only the last path component must be the program's file name.
+bool isProgramInvocationName(const std::string& name);
+
 // The banner that every run writes first on standard error.
 const std::string& expectedBanner();
 
