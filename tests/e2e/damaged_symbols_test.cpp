@@ -100,6 +100,9 @@ std::vector<int> concat(std::vector<int> first, const std::vector<int>& second) 
 // The payload is 23 data codewords; with the length descriptor 24. At level
 // 0 and 3 columns the symbol has 9 rows (27 codewords, E = 2); at level 3 and
 // 5 columns 8 rows (40, E = 16); at level 5 and 12 columns 8 rows (96, E = 64).
+// The spreads start at index 1: the program takes the number of check
+// codewords from the length descriptor, so a wrong descriptor can only be
+// restored when it still leaves a power of two of them (the case made for it).
 std::vector<DamageCase> withinTheBound() {
     return {
         DamageCase("level_0_one_wrong_data_codeword", 0, 3).drawnWrong({7}),
