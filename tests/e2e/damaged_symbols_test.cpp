@@ -1,0 +1,213 @@
+// Symbols with damaged codewords (another codeword drawn in the right
+// cluster, read as a wrong value) and unreadable ones (drawn in another
+// cluster, read as an erasure), decoded by the real program from bar strings
+// and from images. With t wrong and v unreadable codewords and E check
+// codewords, 2t + v <= E must give exactly the clean symbol's output. Beyond
+// the bound the cases use more erasures than check codewords, which no
+// correction can explain, so they cannot be miscorrected into another valid
+// symbol and must fail.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/Pdf417Encoder.h"
+#include "support/ProgramRunner.h"
+#include "support/SymbolRuns.h"
+
+namespace tessoran_test {
+namespace {
+
+constexpr int kNumericLatch = 902;
+constexpr int kCodewordValues = 929;
+
+// "DAMAGED SYMBOL" in Upper (D A M A G E D SP S Y M B O L), then 902 and a
+// group of 15 codewords whose number is 1 and these 44 digits.
+const std::string kDigits = "31415926535897932384626433832795028841971693";
+const std::string kDecoded = "DAMAGED SYMBOL" + kDigits;
+
+std::vector<int> payload() {
+    std::vector<int> data = textCodewords({3, 0, 12, 0, 6, 4, 3, 26, 18, 24, 12, 1, 14, 11});
+    data.push_back(kNumericLatch);
+    data.insert(data.end(),
+                {574, 405, 680, 721, 92, 368, 84, 727, 591, 448, 494, 542, 399, 868, 493});
+    return data;
+}
+
+struct DamageCase {
+    DamageCase(std::string caseName, int ecLevel, int dataColumns)
+        : name(std::move(caseName)), level(ecLevel), columns(dataColumns) {}
+    DamageCase& drawnWrong(std::vector<int> indexes) {
+        wrong = std::move(indexes);
+        return *this;
+    }
+    DamageCase& drawnUnreadable(std::vector<int> indexes) {
+        unreadable = std::move(indexes);
+        return *this;
+    }
+    DamageCase& withDescriptorOffset(int offset) {
+        descriptorOffset = offset;
+        return *this;
+    }
+    DamageCase& failing() {
+        decodes = false;
+        return *this;
+    }
+
+    std::string name;
+    int level;
+    int columns;
+    // Codeword indexes in reading order (0 is the length descriptor); a
+    // negative index counts from the end, -1 being the last check codeword.
+    std::vector<int> wrong;
+    std::vector<int> unreadable;
+    // Added to the length descriptor, which is then drawn with that value.
+    std::optional<int> descriptorOffset;
+    bool decodes = true;
+};
+
+void PrintTo(const DamageCase& test, std::ostream* out) {
+    *out << test.name;
+}
+
+// `count` indexes spread evenly over [first, first + span).
+std::vector<int> spread(int count, int first, int span) {
+    std::vector<int> indexes;
+    for (int k = 0; k < count; ++k) {
+        indexes.push_back(first + k * span / count);
+    }
+    return indexes;
+}
+
+// Every codeword index of the symbol rows `firstRow` to `lastRow`.
+std::vector<int> wholeRows(int columns, int firstRow, int lastRow) {
+    std::vector<int> indexes;
+    for (int index = firstRow * columns; index < (lastRow + 1) * columns; ++index) {
+        indexes.push_back(index);
+    }
+    return indexes;
+}
+
+std::vector<int> concat(std::vector<int> first, const std::vector<int>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+// The payload is 23 data codewords; with the length descriptor 24. At level
+// 0 and 3 columns the symbol has 9 rows (27 codewords, E = 2); at level 3 and
+// 5 columns 8 rows (40, E = 16); at level 5 and 12 columns 8 rows (96, E = 64).
+// The spreads start at index 1: the program takes the number of check
+// codewords from the length descriptor, so a wrong descriptor can only be
+// restored when it still leaves a power of two of them (the case made for it).
+std::vector<DamageCase> withinTheBound() {
+    return {
+        DamageCase("level_0_one_wrong_data_codeword", 0, 3).drawnWrong({7}),
+        DamageCase("level_0_one_wrong_check_codeword", 0, 3).drawnWrong({-1}),
+        DamageCase("level_0_two_unreadable", 0, 3).drawnUnreadable({2, 20}),
+        DamageCase("level_3_eight_wrong_everywhere", 3, 5).drawnWrong(spread(8, 1, 39)),
+        DamageCase("level_3_eight_wrong_check_codewords", 3, 5).drawnWrong(spread(8, -16, 16)),
+        DamageCase("level_3_sixteen_unreadable_check_codewords", 3, 5)
+            .drawnUnreadable(spread(16, -16, 16)),
+        // Rows 1 to 3 (15 codewords) and one more.
+        DamageCase("level_3_three_unreadable_rows_and_one_codeword", 3, 5)
+            .drawnUnreadable(concat(wholeRows(5, 1, 3), {38})),
+        DamageCase("level_3_four_wrong_and_eight_unreadable", 3, 5)
+            .drawnWrong({3, 17, 31, -2})
+            .drawnUnreadable(spread(8, 1, 38)),
+        // The descriptor tells how many check codewords there are; read 8
+        // too high, it leaves 8 of the 16 check codewords, which still
+        // restore the descriptor and up to three more wrong codewords.
+        DamageCase("level_3_wrong_length_descriptor", 3, 5)
+            .drawnWrong({4, 21, -5})
+            .withDescriptorOffset(8),
+        DamageCase("level_5_thirty_two_wrong", 5, 12).drawnWrong(spread(32, 1, 95)),
+        DamageCase("level_5_twenty_wrong_and_twenty_four_unreadable", 5, 12)
+            .drawnWrong(spread(20, 36, 60))
+            .drawnUnreadable(wholeRows(12, 1, 2)),
+    };
+}
+
+std::vector<DamageCase> beyondTheBound() {
+    return {
+        DamageCase("level_0_three_unreadable", 0, 3).drawnUnreadable({1, 10, 25}).failing(),
+        DamageCase("level_3_seventeen_unreadable", 3, 5)
+            .drawnUnreadable(spread(17, 1, 39))
+            .failing(),
+        DamageCase("level_5_sixty_five_unreadable", 5, 12)
+            .drawnUnreadable(spread(65, 1, 95))
+            .failing(),
+    };
+}
+
+std::size_t resolve(const Pdf417Symbol& symbol, int index) {
+    const int size = static_cast<int>(symbol.codewords.size());
+    const int resolved = index < 0 ? size + index : index;
+    if (resolved < 0 || resolved >= size) {
+        throw std::invalid_argument("no codeword " + std::to_string(index));
+    }
+    return static_cast<std::size_t>(resolved);
+}
+
+Pdf417Symbol damaged(Pdf417Symbol symbol, const DamageCase& test) {
+    for (const int index : test.wrong) {
+        int& codeword = symbol.codewords[resolve(symbol, index)];
+        codeword = (codeword + 500) % kCodewordValues;
+    }
+    if (test.descriptorOffset) {
+        symbol.codewords[0] += *test.descriptorOffset;
+    }
+    for (const int index : test.unreadable) {
+        const std::size_t at = resolve(symbol, index);
+        const int rowCluster = 3 * (static_cast<int>(at) / symbol.columns % 3);
+        symbol.drawCluster[at] = (rowCluster + 3) % 9;
+    }
+    return symbol;
+}
+
+class DamagedSymbols : public testing::TestWithParam<DamageCase> {};
+
+TEST_P(DamagedSymbols, DecodeLikeTheCleanSymbolOrFail) {
+    const DamageCase& test = GetParam();
+    const Pdf417Symbol clean = encodeSymbol(payload(), test.level, test.columns);
+    const Pdf417Symbol symbol = damaged(clean, test);
+    const std::string expectedOut = test.decodes ? sizeLine(clean) + kDecoded : std::string();
+    const std::string expectedErr = expectedBanner() + (test.decodes ? "" : "Decoding failed.\n");
+
+    TemporaryDirectory directory;
+    const RunOutcome fromText = runOnBarString(symbol, directory);
+    EXPECT_EQ(fromText.exitStatus, 0);
+    EXPECT_EQ(fromText.out, expectedOut);
+    EXPECT_EQ(fromText.err, expectedErr);
+
+    const RunOutcome fromImage = runOnPng(symbol, directory);
+    EXPECT_EQ(fromImage.exitStatus, 0);
+    EXPECT_EQ(fromImage.out, expectedOut);
+    EXPECT_EQ(fromImage.err, expectedErr);
+}
+
+std::string caseName(const testing::TestParamInfo<DamageCase>& param) {
+    return param.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(WithinTheBound, DamagedSymbols, testing::ValuesIn(withinTheBound()),
+                         caseName);
+INSTANTIATE_TEST_SUITE_P(BeyondTheBound, DamagedSymbols, testing::ValuesIn(beyondTheBound()),
+                         caseName);
+
+// The clean symbols themselves, so that a failure above is told apart from
+// a fault in the clean decode.
+TEST(DamagedSymbols, CleanSymbolsDecode) {
+    TemporaryDirectory directory;
+    for (const auto& [level, columns] : {std::pair{0, 3}, std::pair{3, 5}, std::pair{5, 12}}) {
+        const Pdf417Symbol clean = encodeSymbol(payload(), level, columns);
+        const RunOutcome run = runOnBarString(clean, directory);
+        EXPECT_EQ(run.out, sizeLine(clean) + kDecoded) << "level " << level;
+    }
+}
+
+}  // namespace
+}  // namespace tessoran_test
