@@ -9,10 +9,13 @@ SANITIZE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSORAN_WERROR=ON -DTESSO
 	-DTESSORAN_BENCH=OFF
 EXAMPLE ?= examples/hello.txt
 
-.PHONY: setup build run test test-release test-sanitize test-windows windows clean
+.PHONY: setup setup-test build run test test-release test-sanitize test-windows windows clean
 
 setup:
 	./tools/setup.sh
+
+setup-test:
+	./tools/setup.sh --test
 
 build: setup
 	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
@@ -23,22 +26,22 @@ run: build
 
 test: test-release test-sanitize test-windows
 
-test-release: build
+test-release: setup-test build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
 
 # AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer: any report
 # fails the test that caused it.
-test-sanitize: setup
+test-sanitize: setup-test
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja $(SANITIZE_FLAGS)
 	cmake --build $(SANITIZE_DIR)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
 
-test-windows: windows
+test-windows: setup-test windows
 	./tools/wine-tests.sh $(BUILD_DIR)
 
 # The cross build runs the Linux build's table generator.
-windows: build
+windows: setup-test build
 	TESSORAN_HOST_PATTERN_TABLE_GENERATOR=$(CURDIR)/$(BUILD_DIR)/generate_pattern_table \
 	    ./tools/windows-build.sh
 

@@ -3,17 +3,23 @@
 # installation when every one of them is already there.
 set -euo pipefail
 
+#   tools/setup.sh           what building needs
+#   tools/setup.sh --test    and what the tests need besides
+#   tools/setup.sh PKG...    and these packages too
 packages=(
     cmake ninja-build g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libturbojpeg0-dev libtiff-dev libgif-dev libstb-dev
-    zint
-    # The Windows build: the MinGW-w64 cross compiler (with the GDI+ headers
-    # and import library) and Wine to run its tests.
-    g++-mingw-w64-x86-64 wine wine64
 )
 if [ "${1:-}" = "--test" ]; then
     shift
+    packages+=(
+        # An independent encoder of test symbols.
+        zint
+        # The Windows build: the MinGW-w64 cross compiler (with the GDI+
+        # headers and import library) and Wine to run its tests.
+        g++-mingw-w64-x86-64 wine wine64
+    )
 fi
 packages+=("$@")
 
