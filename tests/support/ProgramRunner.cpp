@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +42,8 @@ void makePipe(int fds[2]) {
 }  // namespace
 
 RunOutcome runTessoran(const std::vector<std::string>& arguments,
-                       const std::optional<std::string>& standardInput) {
+                       const std::optional<std::string>& standardInput,
+                       std::optional<std::chrono::milliseconds> timeLimit) {
     const std::vector<std::string> command = commandLine(arguments);
     std::vector<char*> argv;
     for (const std::string& word : command) {
@@ -54,17 +56,23 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     makePipe(outPipe);
     makePipe(errPipe);
 
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point started = Clock::now();
     const pid_t child = fork();
     if (child < 0) {
         throw std::runtime_error("fork failed");
     }
     if (child == 0) {
+        // A group of its own, so that a launcher and the program under it can
+        // be stopped together.
+        setpgid(0, 0);
         dup2(inPipe[0], 0);
         dup2(outPipe[1], 1);
         dup2(errPipe[1], 2);
         execvp(argv[0], argv.data());
         _exit(127);
     }
+    setpgid(child, child);  // also here, so that a kill cannot come before it
     close(inPipe[0]);
     close(outPipe[1]);
     close(errPipe[1]);
@@ -84,8 +92,23 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     int errFd = errPipe[0];
     char buffer[65536];
     while (outFd >= 0 || errFd >= 0) {
+        int waitMilliseconds = -1;
+        if (timeLimit.has_value() && !outcome.timedOut) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(started + *timeLimit - Clock::now());
+            if (left.count() <= 0) {
+                kill(-child, SIGKILL);
+                outcome.timedOut = true;
+                if (inFd >= 0) {
+                    close(inFd);
+                    inFd = -1;
+                }
+                continue;  // the outputs end once the group is gone
+            }
+            waitMilliseconds = static_cast<int>(left.count());
+        }
         pollfd fds[3] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}, {inFd, POLLOUT, 0}};
-        if (poll(fds, 3, -1) < 0) {
+        if (poll(fds, 3, waitMilliseconds) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -118,9 +141,13 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
         close(inFd);
     }
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
     }
+    outcome.wallTime =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.peakMemoryKiB = usage.ru_maxrss;  // kibibytes on Linux
     return outcome;
 }
 
