@@ -28,6 +28,20 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
                        const std::optional<std::string>& standardInput = std::nullopt,
                        std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
 
+// Whether this build runs under AddressSanitizer, whose shadow memory and
+// quarantine make a program's peak memory several times what it uses.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kUnderAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kUnderAddressSanitizer = true;
+#else
+inline constexpr bool kUnderAddressSanitizer = false;
+#endif
+#else
+inline constexpr bool kUnderAddressSanitizer = false;
+#endif
+
 // The banner that every run writes first on standard error.
 const std::string& expectedBanner();
 
