@@ -108,7 +108,16 @@ int runCommandLine(int argc, PathChar** argv) {
                 return kExitInput;
             }
             pattern = barStringPattern(file);
+            // A file that opens but cannot be read (on POSIX systems a
+            // directory does) would otherwise pass for an empty bar string.
+            const bool unreadable = std::ferror(file) != 0;
             std::fclose(file);
+            if (unreadable) {
+                pattern->Release();
+                std::fprintf(stderr, "Unable to open file " TESSORAN_PATH_FORMAT ".\n", argument);
+                Gdiplus::GdiplusShutdown(gdiplusToken);
+                return kExitInput;
+            }
             break;
         }
         case InputMode::StandardInput:

@@ -111,19 +111,22 @@ class RowScanner {
         ++lineCount;
     }
 
+    // A group that yields no codeword (a line or speck above, below or beside
+    // the symbol) is no symbol row: counting it would misstate the symbol's
+    // size and put every row after it in the wrong cluster.
     void readGroup() {
         const std::int32_t before = *state.codewordCount;
         if (readScanLine(width, rowCount, lineCount, lineSums.data(), state)) {
-            ++rowCount;
-            noteContribution(*state.codewordCount - before);
+            const std::int32_t contributed = *state.codewordCount - before;
+            if (contributed != 0) {
+                ++rowCount;
+                noteContribution(contributed);
+            }
         }
         groupState = GroupState::Idle;
     }
 
     void noteContribution(std::int32_t contributed) {
-        if (contributed == 0) {
-            return;  // a thin line above or below the symbol
-        }
         if (codewordsPerRow == 0) {
             codewordsPerRow = contributed;
         } else if (contributed != codewordsPerRow) {

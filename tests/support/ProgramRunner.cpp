@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -50,7 +52,8 @@ void makePipe(int fds[2]) {
 }  // namespace
 
 RunOutcome runTessoran(const std::vector<std::string>& arguments,
-                       const std::optional<std::string>& standardInput) {
+                       const std::optional<std::string>& standardInput,
+                       std::optional<std::chrono::milliseconds> timeLimit) {
     const std::vector<std::string> command = commandLine(arguments);
     std::vector<char*> argv;
     for (const std::string& word : command) {
@@ -63,17 +66,23 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     makePipe(outPipe);
     makePipe(errPipe);
 
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point started = Clock::now();
     const pid_t child = fork();
     if (child < 0) {
         throw std::runtime_error("fork failed");
     }
     if (child == 0) {
+        // A group of its own, so that a launcher and the program under it can
+        // be stopped together.
+        setpgid(0, 0);
         dup2(inPipe[0], 0);
         dup2(outPipe[1], 1);
         dup2(errPipe[1], 2);
         execvp(argv[0], argv.data());
         _exit(127);
     }
+    setpgid(child, child);  // also here, so that a kill cannot come before it
     close(inPipe[0]);
     close(outPipe[1]);
     close(errPipe[1]);
@@ -96,10 +105,32 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     // may hold the pipes open after it exits; once it has exited and its
     // output is drained, the run is over.
     int status = 0;
+    rusage usage{};
     bool exited = false;
     while (outFd >= 0 || errFd >= 0) {
+        int waitMilliseconds = -1;
+        if (timeLimit.has_value() && !outcome.timedOut) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(started + *timeLimit - Clock::now());
+            if (left.count() <= 0) {
+                kill(-child, SIGKILL);
+                outcome.timedOut = true;
+                if (inFd >= 0) {
+                    close(inFd);
+                    inFd = -1;
+                }
+                continue;  // the outputs end once the group is gone
+            }
+            waitMilliseconds = static_cast<int>(left.count());
+        }
         pollfd fds[3] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}, {inFd, POLLOUT, 0}};
-        const int ready = poll(fds, 3, exited ? 0 : 100);
+        // Wake up now and then to see whether the program has exited.
+        constexpr int kExitCheckMilliseconds = 100;
+        const int timeout = exited ? 0
+                            : waitMilliseconds < 0
+                                ? kExitCheckMilliseconds
+                                : std::min(waitMilliseconds, kExitCheckMilliseconds);
+        const int ready = poll(fds, 3, timeout);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -110,7 +141,7 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
             if (exited) {
                 break;
             }
-            exited = waitpid(child, &status, WNOHANG) == child;
+            exited = wait4(child, &status, WNOHANG, &usage) == child;
             continue;
         }
         for (int i = 0; i < 2; ++i) {
@@ -145,9 +176,12 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     if (errFd >= 0) {
         close(errFd);
     }
-    while (!exited && waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    while (!exited && wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
     }
+    outcome.wallTime =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.peakMemoryKiB = usage.ru_maxrss;  // kibibytes on Linux
     return outcome;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,9 +9,12 @@ namespace tessoran_test {
 
 // What one run of the real program did.
 struct RunOutcome {
-    int exitStatus = -1;  // -1 when the program did not exit normally
-    std::string out;      // standard output, exact bytes
-    std::string err;      // standard error, exact bytes
+    int exitStatus = -1;                    // -1 when the program did not exit normally
+    std::string out;                        // standard output, exact bytes
+    std::string err;                        // standard error, exact bytes
+    bool timedOut = false;                  // killed for running past its time limit
+    long peakMemoryKiB = 0;                 // the child's peak resident set size
+    std::chrono::milliseconds wallTime{0};  // from start to exit
 };
 
 // Runs the tessoran program with `arguments` (without the program name). When
@@ -18,8 +22,25 @@ struct RunOutcome {
 // which is then closed; otherwise standard input is empty. If the environment
 // names a launcher in TESSORAN_LAUNCHER (for example an emulator), the program
 // is started through it; TESSORAN_PROGRAM overrides the program's path.
+// With a `timeLimit`, a program still running after it is killed, together
+// with anything it started, and the outcome says so.
 RunOutcome runTessoran(const std::vector<std::string>& arguments,
-                       const std::optional<std::string>& standardInput = std::nullopt);
+                       const std::optional<std::string>& standardInput = std::nullopt,
+                       std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
+
+// Whether this build runs under AddressSanitizer, whose shadow memory and
+// quarantine make a program's peak memory several times what it uses.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kUnderAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kUnderAddressSanitizer = true;
+#else
+inline constexpr bool kUnderAddressSanitizer = false;
+#endif
+#else
+inline constexpr bool kUnderAddressSanitizer = false;
+#endif
 
 // Whether `name` is the program's invocation name as its usage line shows it.
 // Run directly, that is the path it was started by. Under a launcher the

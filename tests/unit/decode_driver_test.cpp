@@ -196,7 +196,7 @@ TEST(DecodeDriver, RowsThatYieldDifferentCodewordCountsFail) {
     EXPECT_EQ(decode(grid).status, kNoSymbol);
 }
 
-TEST(DecodeDriver, MarkBelowTheSymbolIsARowWithoutCodewords) {
+TEST(DecodeDriver, MarkBelowTheSymbolIsNoSymbolRow) {
     const RenderOptions options = atScale(1, 4);
     const Pdf417Symbol symbol = encodeSymbol(kData, 1, 4);
     PixelGrid grid = renderSymbol(symbol, options);
@@ -204,7 +204,10 @@ TEST(DecodeDriver, MarkBelowTheSymbolIsARowWithoutCodewords) {
     paint(grid, below, below + 3, 10, 60, true);
     const Decoded result = decode(grid);
     ASSERT_EQ(result.status, 0);
-    EXPECT_EQ(result.rows, symbol.rows + 1);  // counted, as any group with a dark column
+    // The mark's group yields no codeword: counted, it would make the size
+    // read one row more and one column fewer.
+    EXPECT_EQ(result.rows, symbol.rows);
+    EXPECT_EQ(result.columns, symbol.columns);
 }
 
 TEST(DecodeDriver, MarkRowAboveTheSymbol) {
@@ -218,12 +221,14 @@ TEST(DecodeDriver, MarkRowAboveTheSymbol) {
     ASSERT_EQ(clean.status, 0);
     EXPECT_EQ(clean.rows, 3);
 
-    // A thicker mark forms a group, is counted as a symbol row and puts every
-    // row below it in the wrong cluster: all codewords become erasures, the
-    // length descriptor reads 0 and 15 check codewords are no symbol.
+    // A thicker mark forms a group, but one without codewords: it is no symbol
+    // row, and the rows below it keep their clusters.
     PixelGrid thick = renderSymbol(symbol, options);
     paint(thick, 1, 5, 20, 70, true);
-    EXPECT_EQ(decode(thick).status, kNoSymbol);
+    const Decoded marked = decode(thick);
+    ASSERT_EQ(marked.status, 0);
+    EXPECT_EQ(marked.rows, 3);
+    EXPECT_EQ(marked.columns, 5);
 }
 
 TEST(DecodeDriver, TransitionalRowNeitherEndsNorJoinsTheGroup) {

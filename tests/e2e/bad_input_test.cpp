@@ -1,0 +1,346 @@
+// Inputs that come from anywhere: odd, damaged, oversized or hostile bar
+// strings and image files, given to the real program. Every run must end by
+// itself, quickly and in little memory, with its message and status, and put
+// nothing on standard output that the input does not warrant.
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/ImageWriters.h"
+#include "support/Pdf417Encoder.h"
+#include "support/ProgramRunner.h"
+
+namespace tessoran_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Far beyond what any of these inputs needs; it only stops a hang.
+constexpr std::chrono::milliseconds kTimeLimit = 20s;
+// None of these inputs warrants more than a few mebibytes of pixels; what
+// this bound catches is memory taken on a header's word, gibibytes of it.
+constexpr long kMemoryLimitKiB = (kUnderAddressSanitizer ? 512 : 64) * 1024;
+
+const std::string kDecodingFailed = "Decoding failed.\n";
+const std::string kLoadFailure = "file does not exist or is invalid.";
+
+// "HELLO WORLD" in text compaction (upper-case letters, space 26, pad 29).
+const std::vector<int> kHelloWorld = {7 * 30 + 4,   11 * 30 + 11, 14 * 30 + 26,
+                                      22 * 30 + 14, 17 * 30 + 11, 3 * 30 + 29};
+
+std::string sizeLine(const Pdf417Symbol& symbol) {
+    return std::to_string(symbol.rows) + " Rows, " + std::to_string(symbol.columns) +
+           " Cols, Error correction " + std::to_string(symbol.ecLevel) + ".\n";
+}
+
+// The stop on a character that is not a hexadecimal digit shows the
+// character itself, whatever its value.
+std::string invalidCharacter(char c) {
+    return "Invalid character(" + std::string(1, c) + ") is encountered.\n";
+}
+
+// What a run ended with: exit status, standard output, and standard error
+// after the banner.
+struct Ending {
+    int exitStatus;
+    std::string out;
+    std::string err;
+};
+
+RunOutcome runBounded(const std::vector<std::string>& arguments,
+                      const std::optional<std::string>& standardInput = std::nullopt) {
+    return runTessoran(arguments, standardInput, kTimeLimit);
+}
+
+void expectEnding(const RunOutcome& run, const Ending& expected) {
+    EXPECT_FALSE(run.timedOut) << "still running after " << kTimeLimit.count() << " ms";
+    EXPECT_EQ(run.exitStatus, expected.exitStatus);
+    EXPECT_EQ(run.out, expected.out);
+    EXPECT_EQ(run.err, expectedBanner() + expected.err);
+    EXPECT_LT(run.peakMemoryKiB, kMemoryLimitKiB);
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos;
+         start = end + 1, end = text.find('\n', start)) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+struct TextCase {
+    const char* name;
+    std::string contents;
+    Ending expected;
+};
+
+TEST(BadInput, BarStringTextsWithoutASymbol) {
+    const std::string wide(100000, 'F');
+    std::string noise;
+    std::mt19937 random(17);
+    for (int line = 0; line < 20000; ++line) {
+        for (int column = 0; column < 120; ++column) {
+            noise.push_back("0123456789ABCDEF"[random() % 16]);
+        }
+        noise.push_back('\n');
+    }
+    // The first character of the first line is the first one read.
+    std::string zeroFirst(40, '0');
+    zeroFirst[0] = '\0';
+    const std::string light(40, '0');
+    const std::vector<TextCase> cases = {
+        {"a line of 100,000 digits", wide + "\n", {0, "", kDecodingFailed}},
+        {"20,000 lines of random digits", noise, {0, "", kDecodingFailed}},
+        {"a zero byte within the width",
+         zeroFirst + "\n" + light + "\n",
+         {10, "", invalidCharacter('\0')}},
+        {"a byte above 127 within the width",
+         light + "\n" + light.substr(0, 20) + "\xE9" + light.substr(21) + "\n",
+         {10, "", invalidCharacter('\xE9')}},
+        {"only spaces", "      \n      \n", {10, "", invalidCharacter(' ')}},
+    };
+    TemporaryDirectory directory;
+    for (const TextCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        expectEnding(runBounded({directory.write("input.txt", test.contents)}), test.expected);
+    }
+}
+
+// Characters past the width of a longer line are never read, and light lines
+// around a symbol are no part of it: the symbol still decodes.
+TEST(BadInput, BarStringSymbolsAmongLongLinesAndManyLightLines) {
+    const Pdf417Symbol symbol = encodeSymbol(kHelloWorld, 2, 3, 8);
+    const std::vector<std::string> lines = splitLines(toBarString(symbol));
+    ASSERT_GE(lines.size(), 2u);
+    const std::string light(lines[0].size(), '0');
+
+    const auto withTail = [&](const std::string& tail) {
+        std::vector<std::string> changed = lines;
+        changed[1] += tail;
+        return joinLines(changed);
+    };
+    std::vector<std::string> lightLines(20000, light);
+    std::string highBytes;
+    for (int value = 128; value < 256; ++value) {
+        highBytes.push_back(static_cast<char>(value));
+    }
+    const std::vector<TextCase> cases = {
+        {"a zero byte beyond the width", withTail(std::string(1, '\0') + "G"), {}},
+        {"bytes above 127 beyond the width", withTail(highBytes), {}},
+        {"a line of 100,000 characters", withTail(std::string(100000 - lines[1].size(), 'x')), {}},
+        {"20,000 light lines after the symbol", toBarString(symbol) + joinLines(lightLines), {}},
+        {"20,000 light lines before the symbol", joinLines(lightLines) + toBarString(symbol), {}},
+    };
+    TemporaryDirectory directory;
+    for (const TextCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        expectEnding(runBounded({directory.write("symbol.txt", test.contents)}),
+                     {0, sizeLine(symbol) + "HELLO WORLD", ""});
+    }
+}
+
+// A directory opens for reading on POSIX systems but cannot be read; it is no
+// empty bar string but a file that could not be opened.
+TEST(BadInput, DirectoryNamedLikeABarStringFile) {
+    TemporaryDirectory directory;
+    const std::string path = directory.path() + "/folder.txt";
+    ASSERT_EQ(std::filesystem::create_directory(path), true);
+    expectEnding(runBounded({path}), {2, "", "Unable to open file " + path + ".\n"});
+}
+
+void appendBigEndian32(std::string& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    }
+}
+
+// A PNG signature and a header declaring width x height 8-bit grey pixels,
+// without any image data.
+std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
+    std::string chunk = "IHDR";
+    appendBigEndian32(chunk, width);
+    appendBigEndian32(chunk, height);
+    chunk += std::string("\x08\x00\x00\x00\x00", 5);
+    std::string file = "\x89PNG\r\n\x1A\n";
+    appendBigEndian32(file, 13);
+    file += chunk;
+    appendBigEndian32(
+        file, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(chunk.data()),
+                                               static_cast<uInt>(chunk.size()))));
+    return file;
+}
+
+// A BMP file and information header declaring width x height 24-bit pixels,
+// without any pixel data.
+std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height) {
+    std::string file = "BM";
+    const auto append = [&](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            file.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        }
+    };
+    append(54, 4);  // file size
+    append(0, 4);
+    append(54, 4);  // pixel data offset
+    append(40, 4);  // information header size
+    append(width, 4);
+    append(height, 4);
+    append(1, 2);   // planes
+    append(24, 2);  // bits a pixel
+    append(0, 4);   // no compression
+    append(0, 4 * 5);
+    return file;
+}
+
+ArgbImage symbolImage(const Pdf417Symbol& symbol) {
+    return argbFromGrid(renderSymbol(symbol, {.moduleWidth = 2, .rowHeight = 6, .quietZone = 2}));
+}
+
+TEST(BadInput, ImageFilesThatDoNotLoad) {
+    TemporaryDirectory directory;
+    const ArgbImage symbol = symbolImage(encodeSymbol(kHelloWorld, 2, 3, 8));
+    const auto truncated = [&](const std::string& name, const auto& writeFile) {
+        const std::string path = directory.path() + "/" + name;
+        writeFile(path);
+        const std::string whole = readFileBytes(path);
+        writeFileBytes(path, whole.substr(0, whole.size() / 2));
+        return path;
+    };
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"zero bytes", directory.write("empty.png", "")},
+        {"100,000 x 100,000 PNG", directory.write("huge.png", pngHeaderOnly(100000, 100000))},
+        {"100,000 x 100,000 BMP", directory.write("huge.bmp", bmpHeaderOnly(100000, 100000))},
+        {"half a PNG",
+         truncated("half.png",
+                   [&](const std::string& path) { writePng(path, symbol, PngLayout::Rgb8); })},
+        {"half a JPEG",
+         truncated("half.jpg",
+                   [&](const std::string& path) { writeJpeg(path, symbol, JpegLayout::Grey); })},
+        {"half a GIF",
+         truncated("half.gif", [&](const std::string& path) { writeGif(path, symbol); })},
+        {"half a TIFF",
+         truncated("half.tif",
+                   [&](const std::string& path) { writeTiff(path, symbol, TiffLayout::Grey8); })},
+        {"half a BMP",
+         truncated("half.bmp",
+                   [&](const std::string& path) { writeBmp(path, symbol, BmpLayout::Rgb24); })},
+    };
+    for (const auto& [name, path] : cases) {
+        SCOPED_TRACE(name);
+        expectEnding(runBounded({path}), {2, "", kLoadFailure});
+    }
+}
+
+TEST(BadInput, ImageFilesThatHoldASymbol) {
+    const Pdf417Symbol symbol = encodeSymbol(kHelloWorld, 2, 3, 8);
+    // Light pixels fully transparent: the colour counts, not the alpha.
+    ArgbImage transparent = symbolImage(symbol);
+    for (std::uint32_t& pixel : transparent.pixels) {
+        if (pixel == kOpaqueWhite) {
+            pixel = 0x00FFFFFFu;
+        }
+    }
+    TemporaryDirectory directory;
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"palette with transparency", directory.path() + "/transparent.png"},
+        // The format is told by the content, not the name.
+        {"PNG named .bmp", directory.path() + "/symbol.bmp"},
+        {"GIF named .png", directory.path() + "/symbol.png"},
+    };
+    writePng(cases[0].second, transparent, PngLayout::Palette8);
+    writePng(cases[1].second, symbolImage(symbol), PngLayout::Grey8);
+    writeGif(cases[2].second, symbolImage(symbol));
+    for (const auto& [name, path] : cases) {
+        SCOPED_TRACE(name);
+        expectEnding(runBounded({path}), {0, sizeLine(symbol) + "HELLO WORLD", ""});
+    }
+}
+
+// Named .txt, an image is read as a bar string: its first byte is the first
+// character read, and no hexadecimal digit.
+TEST(BadInput, ImageNamedLikeABarStringFile) {
+    TemporaryDirectory directory;
+    const std::string path = directory.path() + "/symbol.png.txt";
+    writePng(path, symbolImage(encodeSymbol(kHelloWorld, 2, 3, 8)), PngLayout::Rgb8);
+    expectEnding(runBounded({path}), {10, "", invalidCharacter('\x89')});
+}
+
+}  // namespace
+}  // namespace tessoran_test
+
+namespace tessoran_test {
+namespace {
+
+// Each pixel flipped with a chance of `permille` in a thousand; the same seed
+// always flips the same pixels.
+PixelGrid withNoise(PixelGrid grid, int permille, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    for (std::uint8_t& dark : grid.dark) {
+        if (static_cast<int>(random() % 1000) < permille) {
+            dark = dark != 0 ? 0 : 1;
+        }
+    }
+    return grid;
+}
+
+struct NoiseCase {
+    int permille;
+    std::uint32_t seed;
+    bool decodes;
+};
+
+// Noise ends a run with the symbol's data or with a failure, never with
+// anything else. Specks that form a group of their own below the symbol once
+// made the size line read 11 rows of 3 columns for this symbol of 10 rows of
+// 4 (8 and 10 in a thousand, seeds 21 and 13).
+TEST(BadInput, SymbolCoveredWithNoise) {
+    const Pdf417Symbol symbol = encodeSymbol(kHelloWorld, 4, 4, 10);
+    ASSERT_EQ(symbol.rows, 10);
+    const PixelGrid clean =
+        renderSymbol(symbol, {.moduleWidth = 3, .rowHeight = 9, .quietZone = 2});
+    const Ending decoded = {0, sizeLine(symbol) + "HELLO WORLD", ""};
+    const Ending failed = {0, "", kDecodingFailed};
+    TemporaryDirectory directory;
+    const std::string path = directory.path() + "/noisy.png";
+
+    const std::vector<NoiseCase> cases = {
+        {5, 1, true},   {8, 21, true},  {10, 13, true},
+        {10, 3, false}, {20, 1, false}, {200, 1, false},
+    };
+    for (const NoiseCase& test : cases) {
+        SCOPED_TRACE(std::to_string(test.permille) + " in 1000, seed " + std::to_string(test.seed));
+        writePng(path, argbFromGrid(withNoise(clean, test.permille, test.seed)), PngLayout::Grey8);
+        expectEnding(runBounded({path}), test.decodes ? decoded : failed);
+    }
+
+    // Around the level where reading gives out, either ending may come.
+    for (const int permille : {8, 10, 12}) {
+        for (std::uint32_t seed = 100; seed < 110; ++seed) {
+            SCOPED_TRACE(std::to_string(permille) + " in 1000, seed " + std::to_string(seed));
+            writePng(path, argbFromGrid(withNoise(clean, permille, seed)), PngLayout::Grey8);
+            const RunOutcome run = runBounded({path});
+            expectEnding(run, run.out.empty() ? failed : decoded);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessoran_test
