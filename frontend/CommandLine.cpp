@@ -58,6 +58,24 @@ I2DBitPattern* barStringPattern(std::FILE* stream) {
     return pattern;
 }
 
+// The bar string of the file at `path`, or null when the file cannot be
+// opened or read: a file that opens but cannot be read (on POSIX systems a
+// directory does) would otherwise pass for an empty bar string.
+I2DBitPattern* readBarStringFile(const PathChar* path) {
+    std::FILE* file = openForReading(path);
+    if (file == nullptr) {
+        return nullptr;
+    }
+    I2DBitPattern* pattern = barStringPattern(file);
+    const bool unreadable = std::ferror(file) != 0;
+    std::fclose(file);
+    if (unreadable) {
+        pattern->Release();
+        return nullptr;
+    }
+    return pattern;
+}
+
 void decodeAndPrint(I2DBitPattern* pattern) {
     ITessoranResult* result = nullptr;
     if (failed(DecodeBitPattern(pattern, &result))) {
@@ -100,26 +118,14 @@ int runCommandLine(int argc, PathChar** argv) {
     I2DBitPattern* pattern = nullptr;
     Gdiplus::Bitmap* bitmap = nullptr;
     switch (mode) {
-        case InputMode::BarStringFile: {
-            std::FILE* file = openForReading(argument);
-            if (file == nullptr) {
+        case InputMode::BarStringFile:
+            pattern = readBarStringFile(argument);
+            if (pattern == nullptr) {
                 std::fprintf(stderr, "Unable to open file %s.\n", messagePath(argument).c_str());
                 Gdiplus::GdiplusShutdown(gdiplusToken);
                 return kExitInput;
             }
-            pattern = barStringPattern(file);
-            // A file that opens but cannot be read (on POSIX systems a
-            // directory does) would otherwise pass for an empty bar string.
-            const bool unreadable = std::ferror(file) != 0;
-            std::fclose(file);
-            if (unreadable) {
-                pattern->Release();
-                std::fprintf(stderr, "Unable to open file " TESSORAN_PATH_FORMAT ".\n", argument);
-                Gdiplus::GdiplusShutdown(gdiplusToken);
-                return kExitInput;
-            }
             break;
-        }
         case InputMode::StandardInput:
             std::fputs("Enter barcode string below (V4 only):\n", stdout);
             pattern = barStringPattern(stdin);
