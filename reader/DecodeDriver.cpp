@@ -40,6 +40,55 @@ bool isCheckCodewordCount(std::int32_t count) {
     return false;
 }
 
+enum class CorrectionOutcome { Corrected, Uncorrectable, NoCheckCount };
+
+struct CheckCountCorrection {
+    CorrectionOutcome outcome;
+    std::int32_t located;  // correctErrors' result when corrected
+};
+
+// Corrects the codewords of `result` in place. The number of check codewords
+// follows from the length descriptor, codewords[0]: everything after the
+// codewords it announces. But the descriptor is a codeword like any other and
+// may be the one misread, and rows merged or lost in the scan also change the
+// count. A symbol has 2, 4, 8, ... or 512 check codewords, so the count that
+// the descriptor announces is tried first when it is one of these, then the
+// others, largest first; a count holds when, after correction, the descriptor
+// announces exactly the codewords before the check codewords.
+CheckCountCorrection correctWithCheckCount(DecodeResult& result, std::int32_t announced) {
+    const std::int32_t total = result.codewordCount;
+    const std::vector<std::int32_t> asRead(result.codewords, result.codewords + total);
+    const auto tryCount = [&](std::int32_t checkCount) -> std::int32_t {
+        const std::int32_t located = correctErrors(result.codewords, result.erasures,
+                                                   result.erasureCount, total, checkCount);
+        if (located >= 0 && result.codewords[0] == total - checkCount) {
+            return located;
+        }
+        std::copy(asRead.begin(), asRead.end(), result.codewords);
+        return -1;
+    };
+    // At least the descriptor itself precedes the check codewords.
+    const auto possible = [&](std::int32_t checkCount) {
+        return isCheckCodewordCount(checkCount) && checkCount < total;
+    };
+
+    if (possible(announced)) {
+        if (const std::int32_t located = tryCount(announced); located >= 0) {
+            return {CorrectionOutcome::Corrected, located};
+        }
+    }
+    for (std::int32_t checkCount = 512; checkCount >= 2; checkCount /= 2) {
+        if (checkCount != announced && possible(checkCount)) {
+            if (const std::int32_t located = tryCount(checkCount); located >= 0) {
+                return {CorrectionOutcome::Corrected, located};
+            }
+        }
+    }
+    return {
+        possible(announced) ? CorrectionOutcome::Uncorrectable : CorrectionOutcome::NoCheckCount,
+        -1};
+}
+
 // Groups the pixel rows into symbol rows and reads each through the scan-line
 // reader into `result`.
 class RowScanner {
@@ -161,30 +210,20 @@ Status DecodeBitPattern(I2DBitPattern* pattern, ITessoranResult** out) {
     result->rowCount = scanner.rowCount;
 
     const std::int32_t codewordCount = result->codewordCount;
-    const std::int32_t lengthDescriptor = result->codewords[0];
-    if (codewordCount <= 0 || result->rowCount == 0 || codewordCount < lengthDescriptor) {
+    if (codewordCount <= 0 || result->rowCount == 0) {
         return kNoSymbol;
     }
-    // A symbol read only in part, read with rows that disagree, or whose rows
-    // were merged or lost (so that the check codewords are not a power of two)
-    // would be "corrected" into wrong data.
-    const std::int32_t checkCount = codewordCount - lengthDescriptor;
-    if (scanner.overflowed() || !scanner.rowsAgree || !isCheckCodewordCount(checkCount)) {
+    // A symbol read only in part, or read with rows that disagree, would be
+    // "corrected" into wrong data.
+    if (scanner.overflowed() || !scanner.rowsAgree) {
         return kNoSymbol;
     }
-
-    const std::int32_t corrected = correctErrors(result->codewords, result->erasures,
-                                                 result->erasureCount, codewordCount, checkCount);
-    result->correctedCount = corrected;
-    if (corrected < 0) {
-        return kUncorrectable;
+    const CheckCountCorrection correction =
+        correctWithCheckCount(*result, codewordCount - result->codewords[0]);
+    if (correction.outcome != CorrectionOutcome::Corrected) {
+        return correction.outcome == CorrectionOutcome::Uncorrectable ? kUncorrectable : kNoSymbol;
     }
-    // A corrected length descriptor must still lie within what was read: the
-    // interpreter reads the data codewords it announces.
-    const std::int32_t correctedLength = result->codewords[0];
-    if (correctedLength < 0 || correctedLength > codewordCount) {
-        return kNoSymbol;
-    }
+    result->correctedCount = correction.located;
 
     const std::int32_t code = interpretCodewords(*result);
     if (code != kInterpretOk) {

@@ -100,9 +100,8 @@ std::vector<int> concat(std::vector<int> first, const std::vector<int>& second) 
 // The payload is 23 data codewords; with the length descriptor 24. At level
 // 0 and 3 columns the symbol has 9 rows (27 codewords, E = 2); at level 3 and
 // 5 columns 8 rows (40, E = 16); at level 5 and 12 columns 8 rows (96, E = 64).
-// The spreads start at index 1: the program takes the number of check
-// codewords from the length descriptor, so a wrong descriptor can only be
-// restored when it still leaves a power of two of them (the case made for it).
+// The spreads start at index 1; the length descriptor's own damage has cases
+// of its own.
 std::vector<DamageCase> withinTheBound() {
     return {
         DamageCase("level_0_one_wrong_data_codeword", 0, 3).drawnWrong({7}),
@@ -118,12 +117,22 @@ std::vector<DamageCase> withinTheBound() {
         DamageCase("level_3_four_wrong_and_eight_unreadable", 3, 5)
             .drawnWrong({3, 17, 31, -2})
             .drawnUnreadable(spread(8, 1, 38)),
-        // The descriptor tells how many check codewords there are; read 8
-        // too high, it leaves 8 of the 16 check codewords, which still
-        // restore the descriptor and up to three more wrong codewords.
+        // The descriptor tells how many check codewords there are. Read 8 too
+        // high it announces 8 of the 16, which restore it but then announce
+        // a different count; the 16 hold and restore it with the others.
         DamageCase("level_3_wrong_length_descriptor", 3, 5)
             .drawnWrong({4, 21, -5})
             .withDescriptorOffset(8),
+        // Read 1 too high it announces 15 check codewords, which no symbol
+        // has; unreadable it announces all 40. Either way the descriptor is
+        // one more codeword to restore, with the count a symbol can have.
+        DamageCase("level_3_length_descriptor_one_too_high", 3, 5)
+            .drawnWrong({9, 30})
+            .withDescriptorOffset(1),
+        DamageCase("level_3_unreadable_length_descriptor", 3, 5)
+            .drawnUnreadable({0, 12, 13})
+            .drawnWrong({-3}),
+        DamageCase("level_0_wrong_length_descriptor", 0, 3).drawnWrong({0}),
         DamageCase("level_5_thirty_two_wrong", 5, 12).drawnWrong(spread(32, 1, 95)),
         DamageCase("level_5_twenty_wrong_and_twenty_four_unreadable", 5, 12)
             .drawnWrong(spread(20, 36, 60))

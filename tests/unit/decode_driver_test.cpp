@@ -72,16 +72,6 @@ int pixelColumnOf(const RenderOptions& options, int column) {
     return (options.quietZone + 34 + 17 * column) * options.moduleWidth;
 }
 
-// Whether error correction is in this build (it restores a damaged codeword).
-bool correctionAvailable() {
-    std::vector<int> codewords = {4, 1, 2, 3};
-    const std::vector<int> check = checkCodewords(codewords, 4);
-    codewords.insert(codewords.end(), check.begin(), check.end());
-    codewords[2] = 100;
-    return ostrel2::tessoran::correctErrors(codewords.data(), nullptr, 0, 8, 4) > 0 &&
-           codewords[2] == 2;
-}
-
 TEST(DecodeDriver, SymbolsOfEveryLevelAndColumnCount) {
     for (const int moduleWidth : {1, 3}) {
         for (int level = 0; level <= 8; ++level) {
@@ -298,9 +288,6 @@ void unreadable(Pdf417Symbol& symbol, const std::vector<int>& indices) {
 }
 
 TEST(DecodeDriver, ErasuresWithinTheBoundAreRestored) {
-    if (!correctionAvailable()) {
-        GTEST_SKIP() << "error correction is not in this build";
-    }
     Pdf417Symbol symbol = encodeSymbol(kData, 2, 4);  // 8 check codewords
     // The length descriptor stays readable: read as 0, it would make every
     // codeword count as a check codeword.
@@ -312,21 +299,16 @@ TEST(DecodeDriver, ErasuresWithinTheBoundAreRestored) {
 }
 
 TEST(DecodeDriver, TooManyErasuresAreUncorrectable) {
-    if (!correctionAvailable()) {
-        GTEST_SKIP() << "error correction is not in this build";
-    }
     Pdf417Symbol symbol = encodeSymbol(kData, 1, 4);  // 4 check codewords
     unreadable(symbol, {2, 3, 5, 6, 7});
     EXPECT_EQ(decode(renderSymbol(symbol)).status, kUncorrectable);
 }
 
-TEST(DecodeDriver, LengthDescriptorCorrectedBeyondTheCodewordsReadFails) {
-    if (!correctionAvailable()) {
-        GTEST_SKIP() << "error correction is not in this build";
-    }
+TEST(DecodeDriver, LengthDescriptorThatCorrectionCannotConfirmFails) {
     // A symbol whose check codewords cover a length descriptor of 928, drawn
     // with the descriptor that its size implies: correction restores 928,
-    // more than the 12 codewords read.
+    // more than the 12 codewords read, and no other number of check
+    // codewords corrects it either.
     Pdf417Symbol symbol;
     symbol.rows = 3;
     symbol.columns = 4;
@@ -336,7 +318,40 @@ TEST(DecodeDriver, LengthDescriptorCorrectedBeyondTheCodewordsReadFails) {
     symbol.codewords.insert(symbol.codewords.end(), check.begin(), check.end());
     symbol.codewords[0] = 8;
     symbol.drawCluster.assign(12, -1);
-    EXPECT_EQ(decode(renderSymbol(symbol)).status, kNoSymbol);
+    EXPECT_EQ(decode(renderSymbol(symbol)).status, kUncorrectable);
+}
+
+TEST(DecodeDriver, DamagedLengthDescriptorIsRestoredWithTheRightCheckCount) {
+    // 5 columns at level 3: 16 check codewords. The descriptor announces the
+    // check codewords, so its damage first shows as a wrong count.
+    struct Case {
+        const char* damage;
+        int descriptorOffset;  // added to the descriptor as drawn
+        bool unreadable;       // drawn in another cluster
+    };
+    const std::vector<Case> cases = {
+        {"one too high: 15 check codewords", 1, false},
+        {"one too low: 17", -1, false},
+        {"8 too high: 8, which restore it to announce 16", 8, false},
+        {"above the codewords read", 500, false},
+        {"unreadable: read as 0", 0, true},
+    };
+    const Pdf417Symbol clean = encodeSymbol(kData, 3, 5);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.damage);
+        Pdf417Symbol symbol = clean;
+        symbol.codewords[0] += test.descriptorOffset;
+        if (test.unreadable) {
+            symbol.drawCluster[0] = 3;
+        }
+        symbol.codewords[7] = (symbol.codewords[7] + 1) % 929;  // and one more error
+        const Decoded decoded = decode(renderSymbol(symbol));
+        ASSERT_EQ(decoded.status, 0);
+        EXPECT_EQ(decoded.rows, clean.rows);
+        EXPECT_EQ(decoded.columns, 5);
+        EXPECT_EQ(decoded.level, 3);
+        EXPECT_EQ(decoded.corrected, 2);
+    }
 }
 
 }  // namespace
