@@ -3,11 +3,10 @@
 namespace ostrel2::tessoran {
 
 bool isDarkColour(std::uint32_t argb) {
-    const double red = static_cast<double>((argb >> 16) & 0xFF);
-    const double green = static_cast<double>((argb >> 8) & 0xFF);
-    const double blue = static_cast<double>(argb & 0xFF);
-    const double brightness = (red * 0.00390625 + blue * 0.00390625 + green * 0.00390625) / 3;
-    return brightness < 0.333;
+    // The brightness (R/256 + B/256 + G/256) / 3 is below 0.333 exactly when
+    // R + G + B is 255 or less; the sum is cheaper and has no rounding.
+    const std::uint32_t sum = ((argb >> 16) & 0xFF) + ((argb >> 8) & 0xFF) + (argb & 0xFF);
+    return sum <= 255;
 }
 
 GdiPlusMonoImage::GdiPlusMonoImage(Gdiplus::Bitmap* source) : bitmap(source) {}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "decoding/CodewordInterpreter.h"
@@ -99,6 +100,8 @@ class RowScanner {
           height(pixelRows),
           width(pixelColumns),
           lineSums(static_cast<std::size_t>(width > 0 ? width : 0), 0.0),
+          previousRow(lineSums.size()),
+          currentRow(lineSums.size()),
           state(makeScanLineState(result.codewords, result.erasures, &result.codewordCount,
                                   &result.erasureCount)) {}
 
@@ -111,16 +114,19 @@ class RowScanner {
         // column in twenty ends it. Rows in between neither join nor end it.
         const std::int32_t sameLimit = width / 40;
         const std::int32_t boundaryLimit = width / 20;
+        readRow(0, previousRow);
         for (std::int32_t row = 1; row < height; ++row) {
-            const std::int32_t differences = differingColumns(row);
+            readRow(row, currentRow);
+            const std::int32_t differences = differingColumns();
             if (differences < sameLimit) {
-                addRow(row);
+                addCurrentRow();
             } else if (differences > boundaryLimit) {
                 if (groupState == GroupState::Collecting) {
                     readGroup();
                 }
                 groupState = GroupState::Idle;
             }
+            std::swap(previousRow, currentRow);
         }
         if (groupState == GroupState::Collecting) {
             readGroup();
@@ -135,27 +141,33 @@ class RowScanner {
     bool overflowed() const { return state.overflowed; }
 
   private:
-    std::int32_t differingColumns(std::int32_t row) {
-        std::int32_t differences = 0;
+    // Each pixel is read once, row by row, left to right: the row serves as
+    // the current row of one comparison, is summed from here when it joins a
+    // group, and is the previous row of the next comparison. A bar string
+    // that holds a character other than a digit thus stops the run at the
+    // same character as reading each pixel afresh for every use would.
+    void readRow(std::int32_t row, std::vector<std::uint8_t>& pixels) {
         for (std::int32_t column = 0; column < width; ++column) {
-            const bool above = pattern.GetPixel(row - 1, column);
-            if (above != pattern.GetPixel(row, column)) {
-                ++differences;
-            }
+            pixels[static_cast<std::size_t>(column)] = pattern.GetPixel(row, column) ? 1 : 0;
+        }
+    }
+
+    std::int32_t differingColumns() const {
+        std::int32_t differences = 0;
+        for (std::size_t column = 0; column < currentRow.size(); ++column) {
+            differences += previousRow[column] != currentRow[column] ? 1 : 0;
         }
         return differences;
     }
 
-    void addRow(std::int32_t row) {
+    void addCurrentRow() {
         if (groupState == GroupState::Idle) {
             std::fill(lineSums.begin(), lineSums.end(), 0.0);
             lineCount = 0;
             groupState = GroupState::Collecting;
         }
-        for (std::int32_t column = 0; column < width; ++column) {
-            if (pattern.GetPixel(row, column)) {
-                lineSums[static_cast<std::size_t>(column)] += 1.0;
-            }
+        for (std::size_t column = 0; column < currentRow.size(); ++column) {
+            lineSums[column] += currentRow[column];
         }
         ++lineCount;
     }
@@ -187,6 +199,8 @@ class RowScanner {
     const std::int32_t height;
     const std::int32_t width;
     std::vector<double> lineSums;
+    std::vector<std::uint8_t> previousRow;
+    std::vector<std::uint8_t> currentRow;
     ScanLineState state;
     GroupState groupState = GroupState::Idle;
     std::int32_t lineCount = 0;

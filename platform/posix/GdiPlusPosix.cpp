@@ -62,16 +62,6 @@ Status GdipGetImageWidth(GpImage* image, UINT* width) {
     return Ok;
 }
 
-Status GdipBitmapGetPixel(GpBitmap* bitmap, INT x, INT y, ARGB* color) {
-    if (bitmap == nullptr || color == nullptr || x < 0 || y < 0 || x >= bitmap->width ||
-        y >= bitmap->height) {
-        return InvalidParameter;
-    }
-    *color = bitmap->pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(bitmap->width) +
-                            static_cast<std::size_t>(x)];
-    return Ok;
-}
-
 Status GdipDisposeImage(GpImage* image) {
     // Every handle is made as a bitmap by GdipCreateBitmapFromFile.
     delete static_cast<GpBitmap*>(image);
@@ -96,16 +86,6 @@ Bitmap::Bitmap(const char* filename, BOOL /*useEmbeddedColorManagement*/) {
     GpBitmap* bitmap = nullptr;
     lastResult = DllExports::GdipCreateBitmapFromFile(filename, &bitmap);
     nativeImage = bitmap;
-}
-
-Status Bitmap::GetPixel(INT x, INT y, Color* color) {
-    ARGB argb = 0;
-    const Status status =
-        SetStatus(DllExports::GdipBitmapGetPixel(static_cast<GpBitmap*>(nativeImage), x, y, &argb));
-    if (status == Ok) {
-        color->SetValue(argb);
-    }
-    return status;
 }
 
 }  // namespace Gdiplus

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/posix/DecodedImage.h"
+
 using ULONG_PTR = std::uintptr_t;
 
 namespace Gdiplus {
@@ -35,10 +37,6 @@ enum Status {
     UnknownImageFormat = 13,
 };
 
-// The decoded image behind a bitmap handle; defined by the loader.
-struct GpImage;
-struct GpBitmap;
-
 using DebugEventProc = void (*)(int level, char* message);
 
 struct GdiplusStartupInput {
@@ -64,7 +62,16 @@ void GdipFree(void* pointer);
 Status GdipCreateBitmapFromFile(const char* filename, GpBitmap** bitmap);
 Status GdipGetImageHeight(GpImage* image, UINT* height);
 Status GdipGetImageWidth(GpImage* image, UINT* width);
-Status GdipBitmapGetPixel(GpBitmap* bitmap, INT x, INT y, ARGB* color);
+// Inline: the decoder reads every pixel through it several times.
+inline Status GdipBitmapGetPixel(GpBitmap* bitmap, INT x, INT y, ARGB* color) {
+    if (bitmap == nullptr || color == nullptr || x < 0 || y < 0 || x >= bitmap->width ||
+        y >= bitmap->height) {
+        return InvalidParameter;
+    }
+    *color = bitmap->pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(bitmap->width) +
+                            static_cast<std::size_t>(x)];
+    return Ok;
+}
 Status GdipDisposeImage(GpImage* image);
 
 }  // namespace DllExports
@@ -130,7 +137,15 @@ class Bitmap : public Image {
     explicit Bitmap(const char* filename, BOOL useEmbeddedColorManagement = 0);
 
     // The colour at column x, row y; on failure the colour is left as it was.
-    Status GetPixel(INT x, INT y, Color* color);
+    Status GetPixel(INT x, INT y, Color* color) {
+        ARGB argb = 0;
+        const Status status = SetStatus(
+            DllExports::GdipBitmapGetPixel(static_cast<GpBitmap*>(nativeImage), x, y, &argb));
+        if (status == Ok) {
+            color->SetValue(argb);
+        }
+        return status;
+    }
 };
 
 }  // namespace Gdiplus

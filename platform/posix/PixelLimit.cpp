@@ -1,18 +1,22 @@
 #include "platform/posix/PixelLimit.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <new>
-#include <vector>
+#include <utility>
 
 namespace ostrel2::tessoran::platform {
 
 bool allocatePixels(Gdiplus::GpImage& image, std::uint64_t width, std::uint64_t height,
-                    std::uint32_t fill) {
+                    std::optional<std::uint32_t> fill) {
     if (!fitsPixelLimit(width, height)) {
         return false;
     }
     try {
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height), fill);
+        Gdiplus::PixelBuffer pixels(static_cast<std::size_t>(width * height));
+        if (fill.has_value()) {
+            std::fill(pixels.begin(), pixels.end(), *fill);
+        }
         image.pixels = std::move(pixels);
     } catch (const std::bad_alloc&) {
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/posix/DecodedImage.h"
 
@@ -19,9 +20,10 @@ constexpr bool fitsPixelLimit(std::uint64_t width, std::uint64_t height) {
     return width <= kMaxPixelBytes / 4 / height;
 }
 
-// Sets `image` to width x height pixels of `fill`. False, and `image`
-// untouched, when the size is refused or the memory cannot be had.
+// Sets `image` to width x height pixels, all of `fill` when one is given and
+// otherwise left for the decoder to write. False, and `image` untouched, when
+// the size is refused or the memory cannot be had.
 bool allocatePixels(Gdiplus::GpImage& image, std::uint64_t width, std::uint64_t height,
-                    std::uint32_t fill = 0xFF000000u);
+                    std::optional<std::uint32_t> fill = std::nullopt);
 
 }  // namespace ostrel2::tessoran::platform

@@ -68,6 +68,27 @@ TEST(GdiPlusMonoImage, ThresholdIsDarkUpToASumOf255WhateverTheAlpha) {
     }
 }
 
+TEST(GdiPlusMonoImage, ThresholdAgreesWithTheBrightnessRuleForEveryColour) {
+    // The brightness rule in floating point: the average of the three
+    // channels, each divided by 256 and added red, blue, green, below 0.333.
+    long dark = 0;
+    for (std::uint32_t red = 0; red < 256; ++red) {
+        for (std::uint32_t green = 0; green < 256; ++green) {
+            for (std::uint32_t blue = 0; blue < 256; ++blue) {
+                const double brightness =
+                    (red * 0.00390625 + blue * 0.00390625 + green * 0.00390625) / 3;
+                const std::uint32_t argb = 0xFF000000u | red << 16 | green << 8 | blue;
+                if (isDarkColour(argb) != (brightness < 0.333)) {
+                    FAIL() << std::hex << argb;
+                }
+                dark += brightness < 0.333 ? 1 : 0;
+            }
+        }
+    }
+    // The colours whose channels add up to 255 or less: C(258, 3).
+    EXPECT_EQ(dark, 2829056);
+}
+
 TEST(GdiPlusMonoImage, OnePixelBitmapHasSizeOneByOne) {
     TemporaryDirectory directory;
     const std::string path = directory.path() + "/one.bmp";
