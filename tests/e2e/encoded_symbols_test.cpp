@@ -291,17 +291,7 @@ TEST_P(EncodedSymbols, DecodeFromBarStringAndImage) {
     const std::string expectedOut =
         test.decodes ? test.printedBefore + sizeLine(symbol) + test.expected : std::string();
     const std::string expectedErr = expectedBanner() + (test.decodes ? "" : "Decoding failed.\n");
-
-    TemporaryDirectory directory;
-    const RunOutcome fromText = runOnBarString(symbol, directory);
-    EXPECT_EQ(fromText.exitStatus, 0);
-    EXPECT_EQ(fromText.out, expectedOut);
-    EXPECT_EQ(fromText.err, expectedErr);
-
-    const RunOutcome fromImage = runOnPng(symbol, directory);
-    EXPECT_EQ(fromImage.exitStatus, 0);
-    EXPECT_EQ(fromImage.out, expectedOut);
-    EXPECT_EQ(fromImage.err, expectedErr);
+    expectBothInputsEndWith(symbol, expectedOut, expectedErr);
 }
 
 std::string caseName(const testing::TestParamInfo<EncodedCase>& param) {

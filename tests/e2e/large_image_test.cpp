@@ -136,9 +136,11 @@ TEST(LargeImage, TenThousandPixelsSquareDecodesInMemoryNearItsPixels) {
     RecordProperty("wall_ms", static_cast<int>(run.wallTime.count()));
     RecordProperty("peak_kib", static_cast<int>(run.peakMemoryKiB));
     // Room for the program, the image library's buffers and one row of sums,
-    // not for a second copy of the picture.
+    // not for a second copy of the picture; a launcher (an emulator) brings
+    // its own memory along.
     if (!kUnderAddressSanitizer) {
-        EXPECT_LT(run.peakMemoryKiB, kPixelKiB + 64 * 1024);
+        const long allowanceKiB = (runsThroughLauncher() ? 192 : 64) * 1024;
+        EXPECT_LT(run.peakMemoryKiB, kPixelKiB + allowanceKiB);
     }
 }
 

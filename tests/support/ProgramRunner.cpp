@@ -185,6 +185,10 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     return outcome;
 }
 
+bool runsThroughLauncher() {
+    return launcherPath() != nullptr;
+}
+
 bool isProgramInvocationName(const std::string& name) {
     const std::string program = programPath();
     if (launcherPath() == nullptr) {

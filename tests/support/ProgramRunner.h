@@ -49,6 +49,10 @@ inline constexpr bool kUnderAddressSanitizer = false;
 // only the last path component must be the program's file name.
 bool isProgramInvocationName(const std::string& name);
 
+// Whether runs go through a launcher (TESSORAN_LAUNCHER), whose own memory
+// then counts in a run's peak.
+bool runsThroughLauncher();
+
 // The banner that every run writes first on standard error.
 const std::string& expectedBanner();
 

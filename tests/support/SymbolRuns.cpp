@@ -1,5 +1,7 @@
 #include "support/SymbolRuns.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 
 #include "support/ImageWriters.h"
@@ -46,6 +48,20 @@ RunOutcome runOnPng(const Pdf417Symbol& symbol, const TemporaryDirectory& direct
     const std::string path = directory.path() + "/symbol.png";
     writePng(path, argbFromGrid(renderSymbol(symbol, options)), PngLayout::Grey8);
     return runTessoran({path});
+}
+
+void expectBothInputsEndWith(const Pdf417Symbol& symbol, const std::string& expectedOut,
+                             const std::string& expectedErr) {
+    TemporaryDirectory directory;
+    const RunOutcome fromText = runOnBarString(symbol, directory);
+    EXPECT_EQ(fromText.exitStatus, 0);
+    EXPECT_EQ(fromText.out, expectedOut);
+    EXPECT_EQ(fromText.err, expectedErr);
+
+    const RunOutcome fromImage = runOnPng(symbol, directory);
+    EXPECT_EQ(fromImage.exitStatus, 0);
+    EXPECT_EQ(fromImage.out, expectedOut);
+    EXPECT_EQ(fromImage.err, expectedErr);
 }
 
 }  // namespace tessoran_test

@@ -35,4 +35,9 @@ RunOutcome runOnBarString(const Pdf417Symbol& symbol, const TemporaryDirectory& 
 RunOutcome runOnPng(const Pdf417Symbol& symbol, const TemporaryDirectory& directory,
                     const RenderOptions& options = {2, 6, 2});
 
+// Runs the program on `symbol` from a bar-string file and from a PNG and
+// expects both runs to end with status 0 and exactly these outputs.
+void expectBothInputsEndWith(const Pdf417Symbol& symbol, const std::string& expectedOut,
+                             const std::string& expectedErr);
+
 }  // namespace tessoran_test
