@@ -11,6 +11,7 @@
 #include "decoding/DecodeResult.h"
 #include "reader/DecodeDriver.h"
 #include "reader/ReedSolomon.h"
+#include "reader/ScanLineReader.h"
 #include "support/MemoryBitPattern.h"
 #include "support/Pdf417Encoder.h"
 
@@ -61,6 +62,30 @@ void BM_DecodeLargestSymbol(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeLargestSymbol)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// One symbol row of 30 data columns at one pixel a module, summed from two
+// pixel rows, as the driver hands it over.
+void BM_ReadScanLine(benchmark::State& state) {
+    const auto symbol = tessoran_test::encodeSymbol(fillingData(30, 3, 2), 2, 30, 3);
+    const std::vector<bool> modules = tessoran_test::rowModules(symbol, 0);
+    std::vector<double> sums(modules.size() + 4, 0.0);
+    for (std::size_t i = 0; i < modules.size(); ++i) {
+        sums[i + 2] = modules[i] ? 2.0 : 0.0;
+    }
+    DecodeResult result;
+    for (auto _ : state) {
+        result.codewordCount = 0;
+        result.erasureCount = 0;
+        ScanLineState scan = makeScanLineState(result.codewords, result.erasures,
+                                               &result.codewordCount, &result.erasureCount);
+        benchmark::DoNotOptimize(
+            readScanLine(static_cast<std::int32_t>(sums.size()), 0, 2, sums.data(), scan));
+    }
+    if (result.codewordCount != 30 || result.erasureCount != 0) {
+        state.SkipWithError("the row did not read as 30 codewords");
+    }
+}
+BENCHMARK(BM_ReadScanLine)->Unit(benchmark::kMicrosecond);
+
 // Correction of a 928-codeword symbol with 512 check codewords and
 // state.range(0) wrong codewords at random positions.
 void BM_CorrectErrors(benchmark::State& state) {
@@ -95,24 +120,24 @@ void BM_CorrectErrors(benchmark::State& state) {
 }
 BENCHMARK(BM_CorrectErrors)->Arg(0)->Arg(50)->Arg(256)->Unit(benchmark::kMicrosecond);
 
-// The interpreter on 900 data codewords of one compaction mode, announced by
-// `latch` (900 text, 901 byte, 902 numeric): 899 codewords after the latch.
+// The interpreter on 900 data codewords of one compaction mode after the
+// codeword `latch` that announces it (900 text, 901 byte, 902 numeric).
 void interpretRun(benchmark::State& state, int latch, const std::vector<int>& values) {
     DecodeResult source;
-    source.codewords[0] = 901;
+    source.codewords[0] = 902;
     source.codewords[1] = latch;
-    for (int i = 2; i <= 900; ++i) {
+    for (int i = 2; i < 902; ++i) {
         source.codewords[i] = values[static_cast<std::size_t>(i - 2) % values.size()];
     }
     for (auto _ : state) {
         DecodeResult result;
-        std::copy(source.codewords, source.codewords + 901, result.codewords);
+        std::copy(source.codewords, source.codewords + 902, result.codewords);
         benchmark::DoNotOptimize(interpretCodewords(result));
     }
 }
 
 std::vector<int> randomValues() {
-    std::vector<int> values(899);
+    std::vector<int> values(900);
     std::mt19937 random(5);
     for (int& value : values) {
         value = static_cast<int>(random() % 900);
@@ -126,8 +151,8 @@ void BM_InterpretText(benchmark::State& state) {
 void BM_InterpretBytes(benchmark::State& state) {
     interpretRun(state, 901, randomValues());
 }
-// The 15 codewords of a group of 44 nines, repeated: every group is valid, so
-// nothing is reported on standard output.
+// The 15 codewords of a group of 44 nines, repeated 60 times: every group is
+// valid, so nothing is reported on standard output.
 void BM_InterpretNumeric(benchmark::State& state) {
     interpretRun(state, 902,
                  {874, 223, 532, 264, 888, 236, 358, 185, 93, 795, 72, 289, 146, 822, 199});
