@@ -1,7 +1,14 @@
 #include <png.h>
 
+#include <array>
 #include <bit>
+#include <csetjmp>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "platform/posix/FormatDecoders.h"
 #include "platform/posix/PixelLimit.h"
@@ -10,46 +17,243 @@ namespace ostrel2::tessoran::platform {
 
 namespace {
 
-// Frees libpng's state on every way out; safe when libpng already did.
-class PngReadGuard {
+// libpng reports a fault of the file through these. Nothing is printed: an
+// error ends the read at the setjmp in readPng, a warning (a damaged
+// ancillary chunk, which libpng skips) lets it go on.
+[[noreturn]] void stopReading(png_structp png, png_const_charp /*message*/) {
+    png_longjmp(png, 1);
+}
+void ignoreWarning(png_structp /*png*/, png_const_charp /*message*/) {}
+
+// The open file and libpng's state, released on every way out of decodePng.
+// They live outside the function that holds the setjmp, so that a jump back
+// from libpng passes no object that needs destroying.
+class PngReading {
   public:
-    explicit PngReadGuard(png_image& png) : image(png) {}
-    ~PngReadGuard() { png_image_free(&image); }
-    PngReadGuard(const PngReadGuard&) = delete;
-    PngReadGuard& operator=(const PngReadGuard&) = delete;
+    explicit PngReading(const char* path) : file(std::fopen(path, "rb")) {
+        if (file == nullptr) {
+            return;
+        }
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, stopReading, ignoreWarning);
+        if (png != nullptr) {
+            info = png_create_info_struct(png);
+        }
+    }
+    ~PngReading() {
+        if (png != nullptr) {
+            png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+        }
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+    }
+    PngReading(const PngReading&) = delete;
+    PngReading& operator=(const PngReading&) = delete;
+
+    bool ready() const { return info != nullptr; }
+
+    std::FILE* file = nullptr;
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+};
+
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+
+// The ARGB word of each palette index. Indices the palette does not reach
+// read as opaque black, and entries beyond the transparency chunk as opaque,
+// as libpng's own expansion has them.
+using PaletteWords = std::array<std::uint32_t, 256>;
+
+PaletteWords paletteWords(png_structp png, png_infop info) {
+    PaletteWords words;
+    words.fill(kOpaque);
+    png_colorp colours = nullptr;
+    int colourCount = 0;
+    if (png_get_PLTE(png, info, &colours, &colourCount) != 0) {
+        for (int i = 0; i < colourCount && i < 256; ++i) {
+            const png_color& colour = colours[i];
+            words[static_cast<std::size_t>(i)] = kOpaque | std::uint32_t{colour.red} << 16 |
+                                                 std::uint32_t{colour.green} << 8 | colour.blue;
+        }
+    }
+    png_bytep alphas = nullptr;
+    int alphaCount = 0;
+    if (png_get_tRNS(png, info, &alphas, &alphaCount, nullptr) != 0 && alphas != nullptr) {
+        for (int i = 0; i < alphaCount && i < 256; ++i) {
+            std::uint32_t& word = words[static_cast<std::size_t>(i)];
+            word = (word & 0x00FFFFFFu) | std::uint32_t{alphas[i]} << 24;
+        }
+    }
+    return words;
+}
+
+// The ARGB words of the pixels that each byte of packed indices holds,
+// `Depth` bits an index with the leftmost pixel in the high bits: a whole
+// byte of pixels is looked up at once, which for two-colour images is eight
+// pixels for one load of the packed row.
+template <unsigned Depth>
+class PackedIndexTable {
+  public:
+    static constexpr std::size_t kPixelsPerByte = 8 / Depth;
+
+    explicit PackedIndexTable(const PaletteWords& words) {
+        constexpr unsigned kMask = (1u << Depth) - 1;
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            for (std::size_t i = 0; i < kPixelsPerByte; ++i) {
+                pixelsOfByte[byte][i] = words[(byte >> (8 - Depth * (i + 1))) & kMask];
+            }
+        }
+    }
+
+    void expandRow(const png_byte* packed, std::uint32_t* pixels, std::size_t width) const {
+        std::size_t column = 0;
+        for (; column + kPixelsPerByte <= width; column += kPixelsPerByte) {
+            std::memcpy(pixels + column, pixelsOfByte[*packed++].data(),
+                        sizeof(std::uint32_t) * kPixelsPerByte);
+        }
+        // The last byte of a row may hold fewer pixels than it has room for.
+        std::memcpy(pixels + column, pixelsOfByte[*packed].data(),
+                    sizeof(std::uint32_t) * (width - column));
+    }
 
   private:
-    png_image& image;
+    std::array<std::array<std::uint32_t, kPixelsPerByte>, 256> pixelsOfByte;
 };
+
+template <unsigned Depth>
+void expandPaletteRows(png_structp png, Gdiplus::GpImage& image, const PaletteWords& words,
+                       png_bytep indexRow) {
+    const PackedIndexTable<Depth> table(words);
+    const auto width = static_cast<std::size_t>(image.width);
+    for (std::int32_t row = 0; row < image.height; ++row) {
+        png_read_row(png, indexRow, nullptr);
+        table.expandRow(indexRow, image.pixels.data() + static_cast<std::size_t>(row) * width,
+                        width);
+    }
+}
+
+// Reads the rows of a non-interlaced palette image as indices and looks them
+// up: one pass over the pixels, where libpng's expansion to RGB, filler and
+// byte swap would take three.
+void readPaletteRows(png_structp png, png_infop info, Gdiplus::GpImage& image,
+                     std::vector<png_byte>& indexRow) {
+    const PaletteWords words = paletteWords(png, info);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) > indexRow.size()) {
+        png_error(png, "row longer than its width");
+    }
+    switch (png_get_bit_depth(png, info)) {
+        case 1:
+            return expandPaletteRows<1>(png, image, words, indexRow.data());
+        case 2:
+            return expandPaletteRows<2>(png, image, words, indexRow.data());
+        case 4:
+            return expandPaletteRows<4>(png, image, words, indexRow.data());
+        default:
+            return expandPaletteRows<8>(png, image, words, indexRow.data());
+    }
+}
+
+// Lets libpng turn any other layout into four bytes a pixel that read as one
+// ARGB word in the machine's byte order, written straight into the image.
+// Alpha is read along and never blended, so transparent pixels keep their
+// stored colour; palettes, grey and 16-bit samples come out as 8-bit red,
+// green and blue, 16-bit ones scaled as stored.
+void readTransformedRows(png_structp png, png_infop info, Gdiplus::GpImage& image) {
+    const int colourType = png_get_color_type(png, info);
+    const int bitDepth = png_get_bit_depth(png, info);
+    const bool hasTransparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    if (colourType == PNG_COLOR_TYPE_PALETTE) {
+        png_set_palette_to_rgb(png);
+    }
+    if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) {
+        png_set_expand_gray_1_2_4_to_8(png);
+    }
+    if (hasTransparency) {
+        png_set_tRNS_to_alpha(png);
+    }
+    if (bitDepth == 16) {
+        png_set_scale_16(png);
+    }
+    if ((colourType & PNG_COLOR_MASK_COLOR) == 0) {
+        png_set_gray_to_rgb(png);
+    }
+    if ((colourType & PNG_COLOR_MASK_ALPHA) == 0 && !hasTransparency) {
+        png_set_filler(png, 0xFF, kLittleEndian ? PNG_FILLER_AFTER : PNG_FILLER_BEFORE);
+    }
+    if constexpr (kLittleEndian) {
+        png_set_bgr(png);
+    } else {
+        png_set_swap_alpha(png);
+    }
+    // A file that states its gamma is brought to sRGB, the gamma of the
+    // screen it was drawn for; without such a statement, or with sRGB's own,
+    // the samples stay as stored.
+    png_set_alpha_mode_fixed(png, PNG_ALPHA_PNG, PNG_DEFAULT_sRGB);
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const auto width = static_cast<std::size_t>(image.width);
+    if (png_get_rowbytes(png, info) != width * 4) {
+        png_error(png, "unexpected row layout");
+    }
+    // Each pass of an interlaced image fills in more pixels of every row it
+    // touches, so all passes read into the image itself.
+    for (int pass = 0; pass < passes; ++pass) {
+        for (std::int32_t row = 0; row < image.height; ++row) {
+            png_read_row(png,
+                         reinterpret_cast<png_bytep>(image.pixels.data() +
+                                                     static_cast<std::size_t>(row) * width),
+                         nullptr);
+        }
+    }
+}
+
+// Every libpng call of a read happens below this function's setjmp; it and
+// the functions it calls hold nothing that needs destroying.
+bool readPng(PngReading& reading, Gdiplus::GpImage& image, std::vector<png_byte>& indexRow) {
+    png_structp png = reading.png;
+    png_infop info = reading.info;
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        return false;
+    }
+    png_init_io(png, reading.file);
+    png_read_info(png, info);
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    if (!allocatePixels(image, width, height)) {
+        return false;
+    }
+    const bool paletteLookup = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE &&
+                               png_get_interlace_type(png, info) == PNG_INTERLACE_NONE &&
+                               png_get_valid(png, info, PNG_INFO_gAMA) == 0;
+    if (paletteLookup) {
+        // At most one byte an index, so a row of indices is never longer
+        // than the width.
+        indexRow.resize(width);
+        readPaletteRows(png, info, image, indexRow);
+    } else {
+        readTransformedRows(png, info, image);
+    }
+    // The chunks after the pixels, up to the end marker: a file cut short
+    // after its last row is refused too.
+    png_read_end(png, nullptr);
+    return true;
+}
 
 }  // namespace
 
 bool decodePng(const char* path, Gdiplus::GpImage& image) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    PngReadGuard guard(png);
-    // Without gamma information libpng would take 16-bit samples for linear
-    // light and brighten them (a grey of 85 would come out near 155, light
-    // instead of dark); they are scaled to 8 bits as stored instead, like
-    // 8-bit samples.
-    png.flags = PNG_IMAGE_FLAG_16BIT_sRGB;
-    // libpng's simplified reader keeps its messages in png.message and never
-    // prints them.
-    if (png_image_begin_read_from_file(&png, path) == 0) {
+    PngReading reading(path);
+    if (!reading.ready()) {
         return false;
     }
-    png.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
-    if (!allocatePixels(image, png.width, png.height)) {
+    std::vector<png_byte> indexRow;
+    try {
+        return readPng(reading, image, indexRow);
+    } catch (const std::bad_alloc&) {
         return false;
     }
-    // Four bytes a pixel laid out so that each reads as one ARGB word in the
-    // machine's byte order. With alpha in the output, libpng hands colours
-    // over as stored and blends nothing; palettes, grey and 16-bit samples
-    // come out as 8-bit red, green and blue.
-    png.format = std::endian::native == std::endian::little ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
-    const auto rowBytes = static_cast<png_int_32>(PNG_IMAGE_ROW_STRIDE(png));
-    return png_image_finish_read(&png, nullptr, image.pixels.data(), rowBytes, nullptr) != 0;
 }
 
 }  // namespace ostrel2::tessoran::platform
