@@ -1,6 +1,7 @@
 #include "pattern/BarStringMonoImage.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <limits>
 
@@ -15,21 +16,23 @@ constexpr int kLineFeed = 10;
 // are never part of the symbol.
 constexpr std::size_t kMaxLines =
     static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 12);
-constexpr std::size_t kMaxWidth = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+constexpr std::size_t kMaxWidth =
+    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 
-// The value of a hexadecimal digit, or -1 for any other character.
-int hexDigitValue(unsigned char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+// The value of each byte as a hexadecimal digit, -1 for any other byte: one
+// table read per pixel, as the decoder reads every pixel.
+constexpr std::array<std::int8_t, 256> kHexDigitValues = [] {
+    std::array<std::int8_t, 256> values{};
+    values.fill(-1);
+    for (int digit = 0; digit < 10; ++digit) {
+        values['0' + digit] = static_cast<std::int8_t>(digit);
     }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
+    for (int digit = 0; digit < 6; ++digit) {
+        values['A' + digit] = static_cast<std::int8_t>(10 + digit);
+        values['a' + digit] = static_cast<std::int8_t>(10 + digit);
     }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
+    return values;
+}();
 
 [[noreturn]] void stopOnInvalidCharacter(char c) {
     std::fprintf(stderr, "Invalid character(%c) is encountered.\n", c);
@@ -69,12 +72,14 @@ std::int32_t BarStringMonoImage::GetHeight() {
     return static_cast<std::int32_t>(lines.size()) * pixelRowsPerLine;
 }
 
-std::int32_t BarStringMonoImage::GetWidth() { return static_cast<std::int32_t>(width); }
+std::int32_t BarStringMonoImage::GetWidth() {
+    return static_cast<std::int32_t>(width);
+}
 
 bool BarStringMonoImage::GetPixel(std::int32_t row, std::int32_t column) {
-    const char c = lines[static_cast<std::size_t>(row / pixelRowsPerLine)]
-                        [static_cast<std::size_t>(column)];
-    const int value = hexDigitValue(static_cast<unsigned char>(c));
+    const char c =
+        lines[static_cast<std::size_t>(row / pixelRowsPerLine)][static_cast<std::size_t>(column)];
+    const int value = kHexDigitValues[static_cast<unsigned char>(c)];
     if (value < 0) {
         stopOnInvalidCharacter(c);
     }
