@@ -112,9 +112,12 @@ class PackedIndexTable {
             std::memcpy(pixels + column, pixelsOfByte[*packed++].data(),
                         sizeof(std::uint32_t) * kPixelsPerByte);
         }
-        // The last byte of a row may hold fewer pixels than it has room for.
-        std::memcpy(pixels + column, pixelsOfByte[*packed].data(),
-                    sizeof(std::uint32_t) * (width - column));
+        // The last byte of a row may hold fewer pixels than it has room for;
+        // when the row ends on a whole byte there is none left to read.
+        if (column < width) {
+            std::memcpy(pixels + column, pixelsOfByte[*packed].data(),
+                        sizeof(std::uint32_t) * (width - column));
+        }
     }
 
   private:

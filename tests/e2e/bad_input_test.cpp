@@ -203,10 +203,12 @@ std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height) {
     append(40, 4);  // information header size
     append(width, 4);
     append(height, 4);
-    append(1, 2);   // planes
-    append(24, 2);  // bits a pixel
-    append(0, 4);   // no compression
-    append(0, 4 * 5);
+    append(1, 2);                              // planes
+    append(24, 2);                             // bits a pixel
+    append(0, 4);                              // no compression
+    for (int field = 0; field < 5; ++field) {  // resolution and colour counts
+        append(0, 4);
+    }
     return file;
 }
 
