@@ -166,52 +166,6 @@ TEST(BadInput, DirectoryNamedLikeABarStringFile) {
     expectEnding(runBounded({path}), {2, "", "Unable to open file " + path + ".\n"});
 }
 
-void appendBigEndian32(std::string& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<char>((value >> shift) & 0xFF));
-    }
-}
-
-// A PNG signature and a header declaring width x height 8-bit grey pixels,
-// without any image data.
-std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
-    std::string chunk = "IHDR";
-    appendBigEndian32(chunk, width);
-    appendBigEndian32(chunk, height);
-    chunk += std::string("\x08\x00\x00\x00\x00", 5);
-    std::string file = "\x89PNG\r\n\x1A\n";
-    appendBigEndian32(file, 13);
-    file += chunk;
-    appendBigEndian32(
-        file, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(chunk.data()),
-                                               static_cast<uInt>(chunk.size()))));
-    return file;
-}
-
-// A BMP file and information header declaring width x height 24-bit pixels,
-// without any pixel data.
-std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height) {
-    std::string file = "BM";
-    const auto append = [&](std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            file.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-        }
-    };
-    append(54, 4);  // file size
-    append(0, 4);
-    append(54, 4);  // pixel data offset
-    append(40, 4);  // information header size
-    append(width, 4);
-    append(height, 4);
-    append(1, 2);                              // planes
-    append(24, 2);                             // bits a pixel
-    append(0, 4);                              // no compression
-    for (int field = 0; field < 5; ++field) {  // resolution and colour counts
-        append(0, 4);
-    }
-    return file;
-}
-
 ArgbImage symbolImage(const Pdf417Symbol& symbol) {
     return argbFromGrid(renderSymbol(symbol, {.moduleWidth = 2, .rowHeight = 6, .quietZone = 2}));
 }

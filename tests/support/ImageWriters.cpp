@@ -50,27 +50,6 @@ Palette paletteOf(const ArgbImage& image, std::uint32_t colourMask) {
     return palette;
 }
 
-void appendBigEndian32(std::string& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<char>((value >> shift) & 0xFF));
-    }
-}
-
-void appendLittleEndian(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    }
-}
-
-void appendPngChunk(std::string& out, const char* type, const std::string& data) {
-    appendBigEndian32(out, static_cast<std::uint32_t>(data.size()));
-    const std::string typed = std::string(type, 4) + data;
-    out += typed;
-    appendBigEndian32(
-        out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
-                                              static_cast<uInt>(typed.size()))));
-}
-
 void appendSample(std::string& row, std::uint8_t value, bool sixteenBit) {
     row.push_back(static_cast<char>(value));
     if (sixteenBit) {
@@ -440,6 +419,51 @@ void writeFileBytes(const std::string& path, const std::string& bytes) {
     if (!file) {
         throw std::runtime_error("cannot write " + path);
     }
+}
+
+void appendBigEndian32(std::string& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    }
+}
+
+void appendLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+void appendPngChunk(std::string& out, const char* type, const std::string& data) {
+    appendBigEndian32(out, static_cast<std::uint32_t>(data.size()));
+    const std::string typed = std::string(type, 4) + data;
+    out += typed;
+    appendBigEndian32(
+        out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
+                                              static_cast<uInt>(typed.size()))));
+}
+
+std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
+    std::string header;
+    appendBigEndian32(header, width);
+    appendBigEndian32(header, height);
+    header += std::string("\x08\x00\x00\x00\x00", 5);  // 8-bit grey, not interlaced
+    std::string file = "\x89PNG\r\n\x1A\n";
+    appendPngChunk(file, "IHDR", header);
+    return file;
+}
+
+std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height) {
+    std::string file = "BM";
+    // File size, reserved, pixel data offset, information header size.
+    for (const std::uint32_t field : {54u, 0u, 54u, 40u, width, height}) {
+        appendLittleEndian(file, field, 4);
+    }
+    appendLittleEndian(file, 1, 2);            // planes
+    appendLittleEndian(file, 24, 2);           // bits a pixel
+    for (int field = 0; field < 6; ++field) {  // no compression, sizes, colours
+        appendLittleEndian(file, 0, 4);
+    }
+    return file + std::string(64, '\0');
 }
 
 }  // namespace tessoran_test

@@ -67,4 +67,16 @@ void writeBmp(const std::string& path, const ArgbImage& image, BmpLayout layout)
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 
+// Byte-level pieces for hand-made files.
+void appendBigEndian32(std::string& out, std::uint32_t value);
+void appendLittleEndian(std::string& out, std::uint32_t value, int bytes);
+// A PNG chunk: length, type, data and CRC.
+void appendPngChunk(std::string& out, const char* type, const std::string& data);
+
+// Files that declare width x height pixels in their header and hold no pixel
+// data: a PNG of 8-bit grey (signature and header chunk only), and a 24-bit
+// BMP (file and information headers, then 64 bytes of nothing).
+std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height);
+std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height);
+
 }  // namespace tessoran_test

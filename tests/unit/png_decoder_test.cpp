@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/posix/FormatDecoders.h"
+#include "support/ImageWriters.h"
 #include "support/ProgramRunner.h"
 
 namespace tessoran_test {
@@ -21,14 +22,7 @@ void appendBigEndian(std::string& out, std::uint32_t value, int bytes) {
 
 std::string chunk(const char* type, const std::string& data) {
     std::string out;
-    appendBigEndian(out, static_cast<std::uint32_t>(data.size()), 4);
-    const std::string typed = std::string(type, 4) + data;
-    out += typed;
-    appendBigEndian(
-        out,
-        static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
-                                         static_cast<uInt>(typed.size()))),
-        4);
+    appendPngChunk(out, type, data);
     return out;
 }
 
