@@ -17,7 +17,8 @@ struct PixelMappingRelease {
 // without writing them: every decoder writes each pixel (or asks for a fill),
 // so a first pass over a buffer of up to 1 GiB would only cost time. Large
 // buffers ask for huge pages: on a virtual machine each 4 KiB page faulted in
-// costs microseconds, more than decoding the pixels on it.
+// costs microseconds, more than decoding the pixels on it; buffers from half a
+// huge page on take whole huge pages.
 class PixelBuffer {
   public:
     PixelBuffer() = default;
