@@ -28,7 +28,7 @@ std::string chunk(const char* type, const std::string& data) {
 
 // A PNG built sample by sample: samples[row][column] holds one pixel's
 // channels (one for grey or a palette index), each `bitDepth` bits.
-struct PngSpec {
+struct PngSketch {
     int bitDepth = 8;
     int colourType = 0;
     bool interlaced = false;
@@ -37,18 +37,18 @@ struct PngSpec {
 };
 
 // Packs the pixels at `columns` of one row into a filter-0 scan line.
-std::string scanLine(const PngSpec& spec, int row, const std::vector<int>& columns) {
+std::string scanLine(const PngSketch& sketch, int row, const std::vector<int>& columns) {
     std::string line(1, '\0');
     unsigned bits = 0;
     int bitCount = 0;
     for (const int column : columns) {
-        for (const std::uint32_t sample : spec.samples[row][column]) {
-            if (spec.bitDepth >= 8) {
-                appendBigEndian(line, sample, spec.bitDepth / 8);
+        for (const std::uint32_t sample : sketch.samples[row][column]) {
+            if (sketch.bitDepth >= 8) {
+                appendBigEndian(line, sample, sketch.bitDepth / 8);
                 continue;
             }
-            bits = bits << spec.bitDepth | sample;
-            bitCount += spec.bitDepth;
+            bits = bits << sketch.bitDepth | sample;
+            bitCount += sketch.bitDepth;
             if (bitCount == 8) {
                 line.push_back(static_cast<char>(bits));
                 bits = 0;
@@ -63,16 +63,17 @@ std::string scanLine(const PngSpec& spec, int row, const std::vector<int>& colum
 }
 
 // The whole file; with `interlaced`, the scan lines of the seven passes.
-std::string pngBytes(const PngSpec& spec, bool withEnd = true) {
-    const int height = static_cast<int>(spec.samples.size());
-    const int width = static_cast<int>(spec.samples[0].size());
+std::string pngBytes(const PngSketch& sketch, bool withEnd = true) {
+    const int height = static_cast<int>(sketch.samples.size());
+    const int width = static_cast<int>(sketch.samples[0].size());
     struct Pass {
         int left, top, dx, dy;
     };
     const std::vector<Pass> passes =
-        spec.interlaced ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
-                        : std::vector<Pass>{{0, 0, 1, 1}};
+        sketch.interlaced
+            ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
+            : std::vector<Pass>{{0, 0, 1, 1}};
     std::string raw;
     for (const Pass& pass : passes) {
         std::vector<int> columns;
@@ -80,7 +81,7 @@ std::string pngBytes(const PngSpec& spec, bool withEnd = true) {
             columns.push_back(column);
         }
         for (int row = pass.top; row < height && !columns.empty(); row += pass.dy) {
-            raw += scanLine(spec, row, columns);
+            raw += scanLine(sketch, row, columns);
         }
     }
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
@@ -92,9 +93,9 @@ std::string pngBytes(const PngSpec& spec, bool withEnd = true) {
     std::string header;
     appendBigEndian(header, static_cast<std::uint32_t>(width), 4);
     appendBigEndian(header, static_cast<std::uint32_t>(height), 4);
-    header += {static_cast<char>(spec.bitDepth), static_cast<char>(spec.colourType), 0, 0,
-               static_cast<char>(spec.interlaced ? 1 : 0)};
-    std::string file = "\x89PNG\r\n\x1A\n" + chunk("IHDR", header) + spec.chunksBeforePixels +
+    header += {static_cast<char>(sketch.bitDepth), static_cast<char>(sketch.colourType), 0, 0,
+               static_cast<char>(sketch.interlaced ? 1 : 0)};
+    std::string file = "\x89PNG\r\n\x1A\n" + chunk("IHDR", header) + sketch.chunksBeforePixels +
                        chunk("IDAT", packed);
     if (withEnd) {
         file += chunk("IEND", "");
@@ -152,18 +153,18 @@ TEST(PngDecoder, PackedPaletteIndicesOfEveryDepthAndRowEnding) {
             // for one bit), the transparency chunk covers only its first
             // two entries, alpha 0x40 and 0x00.
             const int paletteSize = depth == 1 ? 2 : colours - 1;
-            PngSpec spec;
-            spec.bitDepth = depth;
-            spec.colourType = 3;
-            spec.chunksBeforePixels =
+            PngSketch sketch;
+            sketch.bitDepth = depth;
+            sketch.colourType = 3;
+            sketch.chunksBeforePixels =
                 paletteChunk(paletteSize) + chunk("tRNS", std::string("\x40\x00", 2));
             const int height = 3;
             std::vector<std::uint32_t> expected;
             for (int row = 0; row < height; ++row) {
-                spec.samples.emplace_back();
+                sketch.samples.emplace_back();
                 for (int column = 0; column < width; ++column) {
                     const auto index = static_cast<std::uint32_t>((row * 5 + column * 3) % colours);
-                    spec.samples.back().push_back({index});
+                    sketch.samples.back().push_back({index});
                     const std::uint32_t alpha = index == 0 ? 0x40 : index == 1 ? 0x00 : 0xFF;
                     // An index beyond the palette reads as opaque black.
                     expected.push_back(index >= static_cast<std::uint32_t>(paletteSize)
@@ -171,7 +172,7 @@ TEST(PngDecoder, PackedPaletteIndicesOfEveryDepthAndRowEnding) {
                                            : argb(alpha, index, 255 - index, (index * 3) & 0xFF));
                 }
             }
-            EXPECT_EQ(decoded(pngBytes(spec), width, height), expected);
+            EXPECT_EQ(decoded(pngBytes(sketch), width, height), expected);
         }
     }
 }
@@ -180,17 +181,17 @@ TEST(PngDecoder, LowDepthGreyIsSpreadOverTheEightBitRange) {
     for (const int depth : {1, 2, 4}) {
         SCOPED_TRACE(depth);
         const std::uint32_t top = (1u << depth) - 1;
-        PngSpec spec;
-        spec.bitDepth = depth;
-        spec.colourType = 0;
+        PngSketch sketch;
+        sketch.bitDepth = depth;
+        sketch.colourType = 0;
         std::vector<std::uint32_t> expected;
-        spec.samples.emplace_back();
+        sketch.samples.emplace_back();
         for (std::uint32_t level = 0; level <= top; ++level) {
-            spec.samples.back().push_back({level});
+            sketch.samples.back().push_back({level});
             const std::uint32_t grey = level * 255 / top;
             expected.push_back(argb(0xFF, grey, grey, grey));
         }
-        EXPECT_EQ(decoded(pngBytes(spec), static_cast<int>(top) + 1, 1), expected);
+        EXPECT_EQ(decoded(pngBytes(sketch), static_cast<int>(top) + 1, 1), expected);
     }
 }
 
@@ -214,7 +215,7 @@ TEST(PngDecoder, InterlacedImagesMatchTheirPlainTwins) {
     const int height = 11;  // every pass has pixels, some rows end mid-pass
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PngSpec plain;
+        PngSketch plain;
         plain.bitDepth = c.bitDepth;
         plain.colourType = c.colourType;
         plain.chunksBeforePixels = c.chunks;
@@ -251,7 +252,7 @@ TEST(PngDecoder, InterlacedImagesMatchTheirPlainTwins) {
                 }
             }
         }
-        PngSpec interlaced = plain;
+        PngSketch interlaced = plain;
         interlaced.interlaced = true;
         EXPECT_EQ(decoded(pngBytes(plain), width, height), expected);
         EXPECT_EQ(decoded(pngBytes(interlaced), width, height), expected);
@@ -277,10 +278,10 @@ TEST(PngDecoder, StatedGammaIsBroughtToSrgbAndAlphaIsLeftAlone) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PngSpec grey;
+        PngSketch grey;
         grey.colourType = 4;  // grey and alpha: the alpha must stay as stored
         grey.chunksBeforePixels = c.chunks;
-        PngSpec palette;
+        PngSketch palette;
         palette.colourType = 3;
         std::string entries;
         grey.samples.emplace_back();
@@ -303,22 +304,22 @@ TEST(PngDecoder, StatedGammaIsBroughtToSrgbAndAlphaIsLeftAlone) {
 }
 
 TEST(PngDecoder, DamagedAncillaryChunkIsSkipped) {
-    PngSpec spec;
-    spec.colourType = 2;
-    spec.samples = {{{10, 20, 30}, {40, 50, 60}}};
+    PngSketch sketch;
+    sketch.colourType = 2;
+    sketch.samples = {{{10, 20, 30}, {40, 50, 60}}};
     std::string text = chunk("tEXt", std::string("key\0value", 9));
     text.back() = static_cast<char>(text.back() ^ 1);
-    spec.chunksBeforePixels = text;
-    EXPECT_EQ(decoded(pngBytes(spec), 2, 1),
+    sketch.chunksBeforePixels = text;
+    EXPECT_EQ(decoded(pngBytes(sketch), 2, 1),
               (std::vector<std::uint32_t>{argb(0xFF, 10, 20, 30), argb(0xFF, 40, 50, 60)}));
 }
 
 // Damage anywhere in what the pixels need, or a file cut after its pixels,
 // fails quietly.
 TEST(PngDecoder, DamagedFilesAreRefusedQuietly) {
-    PngSpec rgb;
+    PngSketch rgb;
     rgb.colourType = 2;
-    PngSpec palette;
+    PngSketch palette;
     palette.colourType = 3;
     palette.bitDepth = 1;
     palette.chunksBeforePixels = paletteChunk(2);
@@ -333,8 +334,8 @@ TEST(PngDecoder, DamagedFilesAreRefusedQuietly) {
     }
     const auto idatAt = [](const std::string& file) { return file.find("IDAT"); };
     std::vector<std::pair<std::string, std::string>> cases;
-    for (const auto& [name, spec] : {std::pair{"rgb", rgb}, std::pair{"palette", palette}}) {
-        const std::string whole = pngBytes(spec);
+    for (const auto& [name, sketch] : {std::pair{"rgb", rgb}, std::pair{"palette", palette}}) {
+        const std::string whole = pngBytes(sketch);
         const std::size_t idat = idatAt(whole);
         const std::size_t idatEnd = whole.size() - 12;  // before IEND
         std::string badCrc = whole;
@@ -355,10 +356,10 @@ TEST(PngDecoder, DamagedFilesAreRefusedQuietly) {
             4);
         badData.replace(idatEnd - 4, 4, crc);
         cases.emplace_back(std::string(name) + ": bad data, good CRC", badData);
-        cases.emplace_back(std::string(name) + ": no end chunk", pngBytes(spec, false));
+        cases.emplace_back(std::string(name) + ": no end chunk", pngBytes(sketch, false));
         cases.emplace_back(std::string(name) + ": cut in the pixels", whole.substr(0, idat + 20));
     }
-    PngSpec noPalette = palette;
+    PngSketch noPalette = palette;
     noPalette.chunksBeforePixels.clear();
     cases.emplace_back("palette image without a palette", pngBytes(noPalette));
 
