@@ -1,14 +1,18 @@
 // Codeword arrays, erasure lists and counts through error correction and the
 // data decoders, with values kept to what the reader can produce (0 to 928)
-// and counts at and around their edges.
+// and counts at and around their edges; and the same arrays, with a row count
+// and row indicator readings, through the codeword step that both readers end
+// with.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <vector>
 
 #include "decoding/CodewordInterpreter.h"
 #include "decoding/DecodeResult.h"
+#include "reader/CodewordStep.h"
 #include "reader/ReedSolomon.h"
 
 namespace {
@@ -67,9 +71,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     result->codewordCount = codewordCount;
     result->erasureCount = erasureCount;
-    correctErrors(result->codewords, result->erasures, erasureCount, codewordCount, ecCount);
-    if (codewordCount > 0 && result->codewords[0] <= codewordCount) {
-        interpretCodewords(*result);
+    if ((ecChoice & 1) == 0) {
+        correctErrors(result->codewords, result->erasures, erasureCount, codewordCount, ecCount);
+        if (codewordCount > 0 && result->codewords[0] <= codewordCount) {
+            interpretCodewords(*result);
+        }
+    } else {
+        // Rows from the choices, and up to 16 indicator readings taken from
+        // the codewords' own values, so that some of them agree.
+        result->rowCount = static_cast<std::int32_t>(erasureChoice >> 8) % 95 - 2;
+        std::vector<RowIndicatorReading> indicators;
+        for (std::int32_t i = 0; i < std::min(codewordCount, 16); ++i) {
+            const std::int32_t value = result->codewords[codewordCount - 1 - i];
+            indicators.push_back({(value >> 3) % 92 - 1,
+                                  (value & 1) != 0 ? IndicatorSide::Left : IndicatorSide::Right,
+                                  value});
+        }
+        decodeCodewords(*result, indicators);
     }
     delete static_cast<ostrel2::ComObjectRoot*>(result);
     return 0;

@@ -5,10 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "decoding/CodewordInterpreter.h"
 #include "decoding/DecodeResult.h"
 #include "objects/InterfaceIds.h"
-#include "reader/ReedSolomon.h"
+#include "reader/CodewordStep.h"
 #include "reader/ScanLineReader.h"
 
 namespace ostrel2::tessoran {
@@ -31,65 +30,6 @@ using OwnedResult = std::unique_ptr<DecodeResult, DestroyUnhandedResult>;
 
 enum class GroupState { Idle = 1, Collecting = 2 };
 
-// A symbol carries 2, 4, 8, ... or 512 check codewords.
-bool isCheckCodewordCount(std::int32_t count) {
-    for (std::int32_t allowed = 2; allowed <= 512; allowed *= 2) {
-        if (count == allowed) {
-            return true;
-        }
-    }
-    return false;
-}
-
-enum class CorrectionOutcome { Corrected, Uncorrectable, NoCheckCount };
-
-struct CheckCountCorrection {
-    CorrectionOutcome outcome;
-    std::int32_t located;  // correctErrors' result when corrected
-};
-
-// Corrects the codewords of `result` in place. The number of check codewords
-// follows from the length descriptor, codewords[0]: everything after the
-// codewords it announces. But the descriptor is a codeword like any other and
-// may be the one misread, and rows merged or lost in the scan also change the
-// count. A symbol has 2, 4, 8, ... or 512 check codewords, so the count that
-// the descriptor announces is tried first when it is one of these, then the
-// others, largest first; a count holds when, after correction, the descriptor
-// announces exactly the codewords before the check codewords.
-CheckCountCorrection correctWithCheckCount(DecodeResult& result, std::int32_t announced) {
-    const std::int32_t total = result.codewordCount;
-    const std::vector<std::int32_t> asRead(result.codewords, result.codewords + total);
-    const auto tryCount = [&](std::int32_t checkCount) -> std::int32_t {
-        const std::int32_t located = correctErrors(result.codewords, result.erasures,
-                                                   result.erasureCount, total, checkCount);
-        if (located >= 0 && result.codewords[0] == total - checkCount) {
-            return located;
-        }
-        std::copy(asRead.begin(), asRead.end(), result.codewords);
-        return -1;
-    };
-    // At least the descriptor itself precedes the check codewords.
-    const auto possible = [&](std::int32_t checkCount) {
-        return isCheckCodewordCount(checkCount) && checkCount < total;
-    };
-
-    if (possible(announced)) {
-        if (const std::int32_t located = tryCount(announced); located >= 0) {
-            return {CorrectionOutcome::Corrected, located};
-        }
-    }
-    for (std::int32_t checkCount = 512; checkCount >= 2; checkCount /= 2) {
-        if (checkCount != announced && possible(checkCount)) {
-            if (const std::int32_t located = tryCount(checkCount); located >= 0) {
-                return {CorrectionOutcome::Corrected, located};
-            }
-        }
-    }
-    return {
-        possible(announced) ? CorrectionOutcome::Uncorrectable : CorrectionOutcome::NoCheckCount,
-        -1};
-}
-
 // Groups the pixel rows into symbol rows and reads each through the scan-line
 // reader into `result`.
 class RowScanner {
@@ -103,7 +43,9 @@ class RowScanner {
           previousRow(lineSums.size()),
           currentRow(lineSums.size()),
           state(makeScanLineState(result.codewords, result.erasures, &result.codewordCount,
-                                  &result.erasureCount)) {}
+                                  &result.erasureCount)) {
+        state.rowIndicators = &rowIndicators;
+    }
 
     void scan() {
         if (height <= 1) {
@@ -139,6 +81,8 @@ class RowScanner {
     bool rowsAgree = true;
 
     bool overflowed() const { return state.overflowed; }
+
+    std::vector<RowIndicatorReading> rowIndicators;
 
   private:
     // Each pixel is read once, row by row, left to right: the row serves as
@@ -177,12 +121,18 @@ class RowScanner {
     // size and put every row after it in the wrong cluster.
     void readGroup() {
         const std::int32_t before = *state.codewordCount;
+        const std::size_t indicatorsBefore = rowIndicators.size();
+        bool counted = false;
         if (readScanLine(width, rowCount, lineCount, lineSums.data(), state)) {
             const std::int32_t contributed = *state.codewordCount - before;
             if (contributed != 0) {
                 ++rowCount;
                 noteContribution(contributed);
+                counted = true;
             }
+        }
+        if (!counted) {
+            rowIndicators.resize(indicatorsBefore);
         }
         groupState = GroupState::Idle;
     }
@@ -223,26 +173,13 @@ Status DecodeBitPattern(I2DBitPattern* pattern, ITessoranResult** out) {
     scanner.scan();
     result->rowCount = scanner.rowCount;
 
-    const std::int32_t codewordCount = result->codewordCount;
-    if (codewordCount <= 0 || result->rowCount == 0) {
-        return kNoSymbol;
-    }
     // A symbol read only in part, or read with rows that disagree, would be
     // "corrected" into wrong data.
     if (scanner.overflowed() || !scanner.rowsAgree) {
         return kNoSymbol;
     }
-    const CheckCountCorrection correction =
-        correctWithCheckCount(*result, codewordCount - result->codewords[0]);
-    if (correction.outcome != CorrectionOutcome::Corrected) {
-        return correction.outcome == CorrectionOutcome::Uncorrectable ? kUncorrectable : kNoSymbol;
-    }
-    result->correctedCount = correction.located;
-
-    const std::int32_t code = interpretCodewords(*result);
-    if (code != kInterpretOk) {
-        return static_cast<Status>(static_cast<std::uint32_t>(kMalformedDataBase) |
-                                   static_cast<std::uint32_t>(code));
+    if (const Status status = decodeCodewords(*result, scanner.rowIndicators); failed(status)) {
+        return status;
     }
 
     void* handedOut = nullptr;

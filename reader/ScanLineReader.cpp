@@ -76,6 +76,22 @@ std::uint32_t identify(std::uint32_t patternIndex, std::int32_t expectedCluster)
     return expected;
 }
 
+// What one line has seen so far, for telling its row indicators.
+struct LineProgress {
+    std::int32_t rowIndex = 0;
+    // The codeword count when the line began: a codeword below it was stored
+    // by an earlier line.
+    std::int32_t firstCodeword = 0;
+    bool startSeen = false;
+};
+
+void noteIndicator(ScanLineState& state, const LineProgress& line, IndicatorSide side,
+                   std::int32_t value) {
+    if (state.rowIndicators != nullptr) {
+        state.rowIndicators->push_back({line.rowIndex, side, value});
+    }
+}
+
 void storeCodeword(std::uint32_t value, ScanLineState& state) {
     std::int32_t& count = *state.codewordCount;
     if (state.overflowed || count >= kScanCapacity) {
@@ -90,7 +106,7 @@ void storeCodeword(std::uint32_t value, ScanLineState& state) {
 }
 
 // A stop pattern follows the right row indicator, which was stored last.
-void dropRowIndicator(ScanLineState& state) {
+void dropRowIndicator(ScanLineState& state, const LineProgress& line) {
     std::int32_t& count = *state.codewordCount;
     if (state.overflowed || count == 0) {
         return;
@@ -101,16 +117,24 @@ void dropRowIndicator(ScanLineState& state) {
     std::int32_t& erasureCount = *state.erasureCount;
     if (erasureCount > 0 && state.erasures[erasureCount - 1] == count) {
         --erasureCount;
+    } else if (count >= line.firstCodeword) {
+        noteIndicator(state, line, IndicatorSide::Right, state.codewords[count]);
     }
 }
 
-void storeGroup(std::uint32_t entry, ScanLineState& state) {
+void storeGroup(std::uint32_t entry, ScanLineState& state, LineProgress& line) {
     if (state.skipCount > 0) {
         --state.skipCount;
+        if (line.startSeen && patternValue(entry) != kUnreadableValue &&
+            patternCode(entry) != PATTERN_START && patternCode(entry) != PATTERN_STOP) {
+            noteIndicator(state, line, IndicatorSide::Left,
+                          static_cast<std::int32_t>(patternValue(entry)));
+        }
     } else if (patternCode(entry) == PATTERN_START) {
         state.skipCount = 1;
+        line.startSeen = true;
     } else if (patternCode(entry) == PATTERN_STOP) {
-        dropRowIndicator(state);
+        dropRowIndicator(state, line);
     } else {
         storeCodeword(patternValue(entry), state);
     }
@@ -150,10 +174,11 @@ bool readScanLine(std::int32_t width, std::int32_t rowIndex, std::int32_t lineCo
     // whole group are left over.
     const std::int32_t groupCount = (edgeCount - 1) / kElementsPerCodeword;
     const std::int32_t expectedCluster = rowIndex % kClusterCount;
+    LineProgress line{rowIndex, *state.codewordCount, false};
     for (std::int32_t group = 0; group < groupCount; ++group) {
         const std::uint32_t patternIndex =
             quantise(&edges[static_cast<std::size_t>(group * kElementsPerCodeword)], state);
-        storeGroup(identify(patternIndex, expectedCluster), state);
+        storeGroup(identify(patternIndex, expectedCluster), state, line);
     }
     return true;
 }

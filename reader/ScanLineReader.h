@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "decoding/DecodeResult.h"
+#include "reader/RowIndicators.h"
 
 namespace ostrel2::tessoran {
 
@@ -25,6 +27,10 @@ struct ScanLineState {
     // Set once a codeword found no room; nothing is stored or removed after
     // that, and the scan is incomplete.
     bool overflowed = false;
+    // Where the row indicators read are noted, when given: the group after a
+    // start pattern and the codeword before a stop pattern, each when it was
+    // read in the same line as that pattern and identified in its cluster.
+    std::vector<RowIndicatorReading>* rowIndicators = nullptr;
 };
 
 // A state that appends to the given arrays and counts, with moduleBit filled

@@ -2,10 +2,9 @@
 // cluster, read as a wrong value) and unreadable ones (drawn in another
 // cluster, read as an erasure), decoded by the real program from bar strings
 // and from images. With t wrong and v unreadable codewords and E check
-// codewords, 2t + v <= E must give exactly the clean symbol's output. Beyond
-// the bound the cases use more erasures than check codewords, which no
-// correction can explain, so they cannot be miscorrected into another valid
-// symbol and must fail.
+// codewords, 2t + v <= E - 2 must give exactly the clean symbol's output: two
+// check codewords stay for detection. Past that budget every case must fail,
+// also where the check codewords could still restore the data.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/ImageWriters.h"
 #include "support/Pdf417Encoder.h"
 #include "support/ProgramRunner.h"
 #include "support/SymbolRuns.h"
@@ -92,59 +92,79 @@ std::vector<int> wholeRows(int columns, int firstRow, int lastRow) {
     return indexes;
 }
 
-std::vector<int> concat(std::vector<int> first, const std::vector<int>& second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
-
 // The payload is 23 data codewords; with the length descriptor 24. At level
-// 0 and 3 columns the symbol has 9 rows (27 codewords, E = 2); at level 3 and
-// 5 columns 8 rows (40, E = 16); at level 5 and 12 columns 8 rows (96, E = 64).
-// The spreads start at index 1; the length descriptor's own damage has cases
-// of its own.
-std::vector<DamageCase> withinTheBound() {
+// 0 and 3 columns the symbol has 9 rows (27 codewords, E = 2); at level 1 and
+// 3 columns 10 rows (30, E = 4); at level 2 and 4 columns 8 rows (32, E = 8);
+// at level 3 and 5 columns 8 rows (40, E = 16); at level 5 and 12 columns 8
+// rows (96, E = 64). The spreads start at index 1; the length descriptor's own
+// damage has cases of its own.
+std::vector<DamageCase> withinTheBudget() {
     return {
-        DamageCase("level_0_one_wrong_data_codeword", 0, 3).drawnWrong({7}),
-        DamageCase("level_0_one_wrong_check_codeword", 0, 3).drawnWrong({-1}),
-        DamageCase("level_0_two_unreadable", 0, 3).drawnUnreadable({2, 20}),
-        DamageCase("level_3_eight_wrong_everywhere", 3, 5).drawnWrong(spread(8, 1, 39)),
-        DamageCase("level_3_eight_wrong_check_codewords", 3, 5).drawnWrong(spread(8, -16, 16)),
-        DamageCase("level_3_sixteen_unreadable_check_codewords", 3, 5)
-            .drawnUnreadable(spread(16, -16, 16)),
-        // Rows 1 to 3 (15 codewords) and one more.
-        DamageCase("level_3_three_unreadable_rows_and_one_codeword", 3, 5)
-            .drawnUnreadable(concat(wholeRows(5, 1, 3), {38})),
-        DamageCase("level_3_four_wrong_and_eight_unreadable", 3, 5)
+        DamageCase("level_1_one_wrong", 1, 3).drawnWrong({7}),
+        DamageCase("level_1_two_unreadable", 1, 3).drawnUnreadable({2, 20}),
+        DamageCase("level_2_two_wrong_and_two_unreadable", 2, 4)
+            .drawnWrong({5, -1})
+            .drawnUnreadable({11, 20}),
+        DamageCase("level_3_seven_wrong_everywhere", 3, 5).drawnWrong(spread(7, 1, 39)),
+        DamageCase("level_3_seven_wrong_check_codewords", 3, 5).drawnWrong(spread(7, -16, 16)),
+        DamageCase("level_3_fourteen_unreadable_check_codewords", 3, 5)
+            .drawnUnreadable(spread(14, -16, 16)),
+        // Rows 1 and 2 (10 codewords) and two more.
+        DamageCase("level_3_two_unreadable_rows_and_two_wrong", 3, 5)
+            .drawnUnreadable(wholeRows(5, 1, 2))
+            .drawnWrong({31, 38}),
+        DamageCase("level_3_four_wrong_and_six_unreadable", 3, 5)
             .drawnWrong({3, 17, 31, -2})
-            .drawnUnreadable(spread(8, 1, 38)),
-        // The descriptor tells how many check codewords there are. Read 8 too
-        // high it announces 8 of the 16, which restore it but then announce
-        // a different count; the 16 hold and restore it with the others.
+            .drawnUnreadable(spread(6, 1, 38)),
+        // The descriptor announces the number of check codewords, but the row
+        // indicators state the level, which fixes it; the descriptor is then
+        // one more codeword to restore.
         DamageCase("level_3_wrong_length_descriptor", 3, 5)
             .drawnWrong({4, 21, -5})
             .withDescriptorOffset(8),
-        // Read 1 too high it announces 15 check codewords, which no symbol
-        // has; unreadable it announces all 40. Either way the descriptor is
-        // one more codeword to restore, with the count a symbol can have.
         DamageCase("level_3_length_descriptor_one_too_high", 3, 5)
             .drawnWrong({9, 30})
             .withDescriptorOffset(1),
         DamageCase("level_3_unreadable_length_descriptor", 3, 5)
             .drawnUnreadable({0, 12, 13})
             .drawnWrong({-3}),
-        DamageCase("level_0_wrong_length_descriptor", 0, 3).drawnWrong({0}),
-        DamageCase("level_5_thirty_two_wrong", 5, 12).drawnWrong(spread(32, 1, 95)),
-        DamageCase("level_5_twenty_wrong_and_twenty_four_unreadable", 5, 12)
-            .drawnWrong(spread(20, 36, 60))
+        DamageCase("level_5_thirty_one_wrong", 5, 12).drawnWrong(spread(31, 1, 95)),
+        DamageCase("level_5_nineteen_wrong_and_twenty_four_unreadable", 5, 12)
+            .drawnWrong(spread(19, 36, 60))
             .drawnUnreadable(wholeRows(12, 1, 2)),
     };
 }
 
-std::vector<DamageCase> beyondTheBound() {
+// One past the budget, and far past it.
+std::vector<DamageCase> pastTheBudget() {
     return {
-        DamageCase("level_0_three_unreadable", 0, 3).drawnUnreadable({1, 10, 25}).failing(),
+        DamageCase("level_0_one_wrong_data_codeword", 0, 3).drawnWrong({7}).failing(),
+        DamageCase("level_0_one_wrong_check_codeword", 0, 3).drawnWrong({-1}).failing(),
+        DamageCase("level_0_one_unreadable", 0, 3).drawnUnreadable({20}).failing(),
+        DamageCase("level_0_wrong_length_descriptor", 0, 3).drawnWrong({0}).failing(),
+        DamageCase("level_1_one_wrong_and_one_unreadable", 1, 3)
+            .drawnWrong({7})
+            .drawnUnreadable({20})
+            .failing(),
+        DamageCase("level_2_three_wrong_and_one_unreadable", 2, 4)
+            .drawnWrong({5, 14, -1})
+            .drawnUnreadable({20})
+            .failing(),
+        DamageCase("level_2_eight_unreadable_and_one_wrong", 2, 4)
+            .drawnUnreadable(spread(8, 1, 30))
+            .drawnWrong({2})
+            .failing(),
+        DamageCase("level_3_eight_wrong", 3, 5).drawnWrong(spread(8, 1, 39)).failing(),
+        DamageCase("level_3_three_unreadable_rows", 3, 5)
+            .drawnUnreadable(wholeRows(5, 1, 3))
+            .failing(),
         DamageCase("level_3_seventeen_unreadable", 3, 5)
             .drawnUnreadable(spread(17, 1, 39))
+            .failing(),
+        DamageCase("level_5_thirty_two_wrong", 5, 12).drawnWrong(spread(32, 1, 95)).failing(),
+        DamageCase("level_5_twenty_wrong_and_twenty_four_unreadable", 5, 12)
+            .drawnWrong(spread(20, 36, 60))
+            .drawnUnreadable(wholeRows(12, 1, 2))
             .failing(),
         DamageCase("level_5_sixty_five_unreadable", 5, 12)
             .drawnUnreadable(spread(65, 1, 95))
@@ -192,19 +212,54 @@ std::string caseName(const testing::TestParamInfo<DamageCase>& param) {
     return param.param.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(WithinTheBound, DamagedSymbols, testing::ValuesIn(withinTheBound()),
+INSTANTIATE_TEST_SUITE_P(WithinTheBudget, DamagedSymbols, testing::ValuesIn(withinTheBudget()),
                          caseName);
-INSTANTIATE_TEST_SUITE_P(BeyondTheBound, DamagedSymbols, testing::ValuesIn(beyondTheBound()),
+INSTANTIATE_TEST_SUITE_P(PastTheBudget, DamagedSymbols, testing::ValuesIn(pastTheBudget()),
                          caseName);
 
 // The clean symbols themselves, so that a failure above is told apart from
 // a fault in the clean decode.
 TEST(DamagedSymbols, CleanSymbolsDecode) {
     TemporaryDirectory directory;
-    for (const auto& [level, columns] : {std::pair{0, 3}, std::pair{3, 5}, std::pair{5, 12}}) {
+    for (const auto& [level, columns] :
+         {std::pair{0, 3}, std::pair{1, 3}, std::pair{2, 4}, std::pair{3, 5}, std::pair{5, 12}}) {
         const Pdf417Symbol clean = encodeSymbol(payload(), level, columns);
         const RunOutcome run = runOnBarString(clean, directory);
         EXPECT_EQ(run.out, sizeLine(clean) + kDecoded) << "level " << level;
+    }
+}
+
+// Rows cut out of a symbol's picture. The rows left keep their clusters when
+// three go, so every codeword still reads, and what is left can be a valid
+// symbol by itself: here the symbol is drawn from a smaller, valid one with
+// three rows of padding put in, which are then cut out again. The row
+// indicators drawn are those of the larger symbol: they state its rows, and
+// number every row.
+TEST(DamagedSymbols, RowsCutOutOfAPictureFailTheDecode) {
+    const Pdf417Symbol small = encodeSymbol(payload(), 2, 4);
+    const RenderOptions options{2, 6, 2};
+    const int top = 4;  // the quiet zone's pixel rows
+    TemporaryDirectory directory;
+    for (const int cutRow : {0, 3, small.rows}) {
+        SCOPED_TRACE("three rows cut from row " + std::to_string(cutRow));
+        Pdf417Symbol large = small;
+        large.rows += 3;
+        large.codewords.insert(large.codewords.begin() + cutRow * large.columns,
+                               static_cast<std::size_t>(3 * large.columns), 900);
+        large.drawCluster.assign(large.codewords.size(), -1);
+        PixelGrid grid = renderSymbol(large, options);
+        const auto from =
+            grid.dark.begin() +
+            static_cast<std::ptrdiff_t>(top + cutRow * options.rowHeight) * grid.width;
+        grid.dark.erase(from,
+                        from + static_cast<std::ptrdiff_t>(3 * options.rowHeight) * grid.width);
+        grid.height -= 3 * options.rowHeight;
+        const std::string path = directory.path() + "/cut.png";
+        writePng(path, argbFromGrid(grid), PngLayout::Grey8);
+        const RunOutcome run = runTessoran({path});
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, expectedBanner() + "Decoding failed.\n");
     }
 }
 

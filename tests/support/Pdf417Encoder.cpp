@@ -92,8 +92,18 @@ void appendElements(std::vector<bool>& modules, const std::vector<int>& widths) 
     }
 }
 
-// The left and right row indicators of `row`, from the three-row cycle of
-// what they announce: row count, column count and level.
+void requireWellFormed(const Pdf417Symbol& symbol) {
+    const std::size_t count = static_cast<std::size_t>(symbol.rows) * symbol.columns;
+    if (symbol.rows < 1 || symbol.columns < 1 || symbol.codewords.size() != count ||
+        (!symbol.drawCluster.empty() && symbol.drawCluster.size() != count)) {
+        throw std::invalid_argument("symbol size does not match its codewords");
+    }
+}
+
+}  // namespace
+
+// From the three-row cycle of what the indicators announce: row count, column
+// count and level.
 std::pair<int, int> rowIndicators(const Pdf417Symbol& symbol, int row) {
     const int base = 30 * (row / 3);
     const int rowsPart = (symbol.rows - 1) / 3;
@@ -108,16 +118,6 @@ std::pair<int, int> rowIndicators(const Pdf417Symbol& symbol, int row) {
             return {base + columnsPart, base + levelPart};
     }
 }
-
-void requireWellFormed(const Pdf417Symbol& symbol) {
-    const std::size_t count = static_cast<std::size_t>(symbol.rows) * symbol.columns;
-    if (symbol.rows < 1 || symbol.columns < 1 || symbol.codewords.size() != count ||
-        (!symbol.drawCluster.empty() && symbol.drawCluster.size() != count)) {
-        throw std::invalid_argument("symbol size does not match its codewords");
-    }
-}
-
-}  // namespace
 
 std::vector<int> checkCodewords(const std::vector<int>& data, int ecCount) {
     const std::vector<int> generator = generatorPolynomial(ecCount);

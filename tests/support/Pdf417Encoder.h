@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessoran_test {
@@ -36,6 +37,9 @@ Pdf417Symbol encodeSymbol(const std::vector<int>& data, int ecLevel, int columns
 // The element widths (8 numbers, bar first) of `codeword` in PDF417 cluster
 // 0, 3 or 6, from the standard's table in data/pdf417-codeword-patterns.txt.
 const std::vector<int>& codewordElements(int cluster, int codeword);
+
+// The left and right row indicators of row `row` (from 0 at the top).
+std::pair<int, int> rowIndicators(const Pdf417Symbol& symbol, int row);
 
 // One row of modules (true = dark) for row `row`: start pattern, left row
 // indicator, data columns, right row indicator, stop pattern; 17 * columns + 69
