@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "capture/BitmapGrey.h"
+#include "capture/CaptureReader.h"
 #include "decoding/ITessoranResult.h"
 #include "frontend/InputMode.h"
 #include "frontend/MessagePath.h"
@@ -76,9 +78,22 @@ I2DBitPattern* readBarStringFile(const PathChar* path) {
     return pattern;
 }
 
-void decodeAndPrint(I2DBitPattern* pattern) {
+// A picture that the scan-line reader cannot read goes to the capture reader.
+Status decodeImage(I2DBitPattern* pattern, Gdiplus::Bitmap* bitmap, ITessoranResult** result) {
+    const Status status = DecodeBitPattern(pattern, result);
+    if (!failed(status) || bitmap == nullptr) {
+        return status;
+    }
+    const std::optional<capture::GreyImage> grey = capture::greyImageOf(*bitmap);
+    if (!grey) {
+        return status;
+    }
+    return capture::captureDecode(*grey, nullptr, result);
+}
+
+void decodeAndPrint(I2DBitPattern* pattern, Gdiplus::Bitmap* bitmap) {
     ITessoranResult* result = nullptr;
-    if (failed(DecodeBitPattern(pattern, &result))) {
+    if (failed(decodeImage(pattern, bitmap, &result))) {
         std::fputs("Decoding failed.\n", stderr);
         return;
     }
@@ -142,7 +157,7 @@ int runCommandLine(int argc, PathChar** argv) {
             break;
     }
 
-    decodeAndPrint(pattern);
+    decodeAndPrint(pattern, bitmap);
 
     pattern->Release();
     delete bitmap;

@@ -27,6 +27,17 @@ inline constexpr std::uint32_t kUnreadableValue = 0xFFFF;
 
 extern const std::uint32_t codewordPatternTable[kClusterCount][kPatternIndexCount];
 
+inline constexpr int kCodewordValueCount = 929;
+
+// The eight element widths (bar, space, ... in modules, 1 to 6, 17 in all) of
+// every codeword of each cluster, packed four bits each with the first
+// element in the top four bits. Generated with the table above.
+extern const std::uint32_t codewordElementWidths[kClusterCount][kCodewordValueCount];
+
+inline constexpr int codewordElementWidth(std::uint32_t packed, int element) {
+    return static_cast<int>((packed >> (28 - 4 * element)) & 0xF);
+}
+
 // `cluster` 0 to 2, `patternIndex` 0 to 32767.
 inline std::uint32_t lookupCodewordPattern(int cluster, std::uint32_t patternIndex) {
     return codewordPatternTable[cluster][patternIndex];

@@ -5,7 +5,8 @@
 // Reads the 2,787 reference patterns of the PDF417 standard (cluster 0, 3 or 6,
 // codeword value, eight element widths) and writes a C++ source file defining
 // codewordPatternTable: for each of the three clusters and each 15-bit module
-// pattern, the nearest reference within three modules and its distance.
+// pattern, the nearest reference within three modules and its distance; and
+// codewordElementWidths: the element widths of every codeword of each cluster.
 //
 // The table is filled by walking the radius-3 neighbourhood of each reference
 // (576 patterns per reference), so generating it takes about half a million
@@ -37,6 +38,9 @@ struct Reference {
     std::uint32_t value;  // cluster << 16 | codeword, or a start/stop code
 };
 
+// The eight element widths of each codeword, the first in the top four bits.
+using ElementWidths = std::array<std::array<std::uint32_t, kCodewordCount>, kClusterCount>;
+
 // The 15-bit index of modules 1 to 15 of an element sequence that starts with
 // a bar; module 1 is bit 14. Elements beyond module 16 are ignored, so that
 // the stop pattern's first eight elements and shorter sequences work alike.
@@ -62,7 +66,8 @@ std::uint32_t patternIndexOf(const std::vector<int>& elements) {
 
 // Reads the reference file into one list of codeword references per table
 // cluster (PDF417 cluster 3c is table cluster c), checking every line.
-std::array<std::vector<Reference>, kClusterCount> readCodewordReferences(const char* path) {
+std::array<std::vector<Reference>, kClusterCount> readCodewordReferences(const char* path,
+                                                                         ElementWidths& widthsOut) {
     std::ifstream input(path);
     if (!input) {
         fail(std::string("cannot open ") + path);
@@ -90,13 +95,16 @@ std::array<std::vector<Reference>, kClusterCount> readCodewordReferences(const c
         const int cluster = pdfCluster / 3;
         std::vector<int> elements;
         int modules = 0;
+        std::uint32_t packed = 0;
         for (const char digit : widths) {
             if (digit < '1' || digit > '6') {
                 fail("element width out of range on line " + std::to_string(lineNumber));
             }
             elements.push_back(digit - '0');
             modules += digit - '0';
+            packed = packed << 4 | static_cast<std::uint32_t>(digit - '0');
         }
+        widthsOut[cluster][codeword] = packed;
         const int clusterRule = (elements[0] - elements[2] + elements[4] - elements[6] + 9) % 9;
         if (modules != 17 || clusterRule != pdfCluster) {
             fail("pattern is not a codeword of its cluster on line " + std::to_string(lineNumber));
@@ -171,7 +179,8 @@ int main(int argc, char** argv) {
     if (argc != 3) {
         fail("usage: generate_pattern_table <codeword-patterns.txt> <output.cpp>");
     }
-    const auto codewordReferences = readCodewordReferences(argv[1]);
+    ElementWidths elementWidths{};
+    const auto codewordReferences = readCodewordReferences(argv[1], elementWidths);
 
     // The start reference is 7 1 2 1 1 1 1 3, not the printed start pattern;
     // the printed one is entered below as a fixed entry. The stop reference
@@ -207,6 +216,20 @@ int main(int argc, char** argv) {
             std::snprintf(number, sizeof number, "0x%08X,",
                           static_cast<unsigned>(table.entry(index)));
             source << (index % 8 == 0 ? "        " : " ") << number << (index % 8 == 7 ? "\n" : "");
+        }
+        source << "    },\n";
+    }
+    source
+        << "};\n\n"
+           "extern const std::uint32_t codewordElementWidths[kClusterCount][kCodewordValueCount] = "
+           "{\n";
+    for (int cluster = 0; cluster < kClusterCount; ++cluster) {
+        source << "    {\n";
+        for (int codeword = 0; codeword < kCodewordCount; ++codeword) {
+            std::snprintf(number, sizeof number, "0x%08X,",
+                          static_cast<unsigned>(elementWidths[cluster][codeword]));
+            source << (codeword % 8 == 0 ? "        " : " ") << number
+                   << (codeword % 8 == 7 || codeword == kCodewordCount - 1 ? "\n" : "");
         }
         source << "    },\n";
     }

@@ -82,6 +82,32 @@ UINT Image::GetHeight() {
     return height;
 }
 
+Status Bitmap::LockBits(const Rect* rect, UINT flags, PixelFormat format, BitmapData* locked) {
+    auto* bitmap = static_cast<GpBitmap*>(nativeImage);
+    if (bitmap == nullptr || rect == nullptr || locked == nullptr || flags != ImageLockModeRead ||
+        format != PixelFormat32bppARGB || rect->X < 0 || rect->Y < 0 || rect->Width <= 0 ||
+        rect->Height <= 0 || rect->Width > bitmap->width - rect->X ||
+        rect->Height > bitmap->height - rect->Y) {
+        return SetStatus(InvalidParameter);
+    }
+    const auto width = static_cast<std::size_t>(bitmap->width);
+    locked->Width = static_cast<UINT>(rect->Width);
+    locked->Height = static_cast<UINT>(rect->Height);
+    locked->Stride = static_cast<INT>(width * sizeof(ARGB));
+    locked->PixelFormat = format;
+    locked->Scan0 = bitmap->pixels.data() + static_cast<std::size_t>(rect->Y) * width +
+                    static_cast<std::size_t>(rect->X);
+    return Ok;
+}
+
+Status Bitmap::UnlockBits(BitmapData* locked) {
+    if (locked == nullptr) {
+        return SetStatus(InvalidParameter);
+    }
+    locked->Scan0 = nullptr;
+    return Ok;
+}
+
 Bitmap::Bitmap(const char* filename, BOOL /*useEmbeddedColorManagement*/) {
     GpBitmap* bitmap = nullptr;
     lastResult = DllExports::GdipCreateBitmapFromFile(filename, &bitmap);

@@ -39,6 +39,37 @@ enum Status {
 
 using DebugEventProc = void (*)(int level, char* message);
 
+using PixelFormat = INT;
+// 32 bits a pixel: blue, green, red and alpha bytes, one ARGB word in the
+// byte order of a little-endian machine.
+inline constexpr PixelFormat PixelFormat32bppARGB = 0x26200A;
+
+enum ImageLockMode {
+    ImageLockModeRead = 1,
+    ImageLockModeWrite = 2,
+    ImageLockModeUserInputBuf = 4,
+};
+
+struct Rect {
+    Rect() = default;
+    Rect(INT x, INT y, INT width, INT height) : X(x), Y(y), Width(width), Height(height) {}
+    INT X = 0;
+    INT Y = 0;
+    INT Width = 0;
+    INT Height = 0;
+};
+
+// The pixels of a locked part of a bitmap: `Stride` bytes from one row's
+// first pixel to the next row's.
+struct BitmapData {
+    UINT Width = 0;
+    UINT Height = 0;
+    INT Stride = 0;
+    ::Gdiplus::PixelFormat PixelFormat = 0;
+    void* Scan0 = nullptr;
+    ULONG_PTR Reserved = 0;
+};
+
 struct GdiplusStartupInput {
     UINT32 GdiplusVersion = 1;
     DebugEventProc DebugEventCallback = nullptr;
@@ -135,6 +166,11 @@ class Image : public GdiplusBase {
 class Bitmap : public Image {
   public:
     explicit Bitmap(const char* filename, BOOL useEmbeddedColorManagement = 0);
+
+    // Reads the pixels of `rect` in place: only reading, in 32-bit ARGB, is
+    // offered, which is how the pixels are held.
+    Status LockBits(const Rect* rect, UINT flags, PixelFormat format, BitmapData* locked);
+    Status UnlockBits(BitmapData* locked);
 
     // The colour at column x, row y; on failure the colour is left as it was.
     Status GetPixel(INT x, INT y, Color* color) {

@@ -1,0 +1,180 @@
+#include "capture/CaptureReader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "capture/CodewordShapes.h"
+#include "capture/GuardLines.h"
+#include "capture/GuardScan.h"
+#include "capture/SymbolFrame.h"
+#include "capture/SymbolReading.h"
+#include "decoding/DecodeResult.h"
+#include "objects/InterfaceIds.h"
+#include "reader/CodewordStep.h"
+#include "reader/DecodeStatus.h"
+
+namespace ostrel2::tessoran::capture {
+
+namespace {
+
+constexpr std::size_t kLinesPerKind = 8;
+constexpr std::size_t kMaxCandidates = 12;
+// Start and stop lines of one symbol run within this angle of each other
+// (cosine), perspective included.
+constexpr double kMinParallel = 0.8;
+
+// A result that has not been handed out belongs to its creator, which
+// destroys it through its ComObjectRoot part.
+[[gnu::noinline]] void destroyThroughRoot(ComObjectRoot* root) {
+    delete root;
+}
+struct DestroyUnhandedResult {
+    void operator()(DecodeResult* result) const { destroyThroughRoot(result); }
+};
+using OwnedResult = std::unique_ptr<DecodeResult, DestroyUnhandedResult>;
+
+struct Candidate {
+    const GuardLine* start;
+    const GuardLine* stop;
+    std::size_t support;
+};
+
+// Start and stop lines that face each other across a plausible width, with
+// the better supported pairs first.
+std::vector<Candidate> pairUp(const std::vector<GuardLine>& starts,
+                              const std::vector<GuardLine>& stops) {
+    std::vector<Candidate> candidates;
+    for (const GuardLine& start : starts) {
+        const Point startMiddle = start.line.at(0.5 * (start.first + start.last));
+        for (const GuardLine& stop : stops) {
+            const Point stopMiddle = stop.line.at(0.5 * (stop.first + stop.last));
+            if (std::abs(dot(start.line.direction, stop.line.direction)) < kMinParallel) {
+                continue;
+            }
+            // Each lies on the other's inside.
+            if (dot(stopMiddle - startMiddle, start.inward) <= 0 ||
+                dot(startMiddle - stopMiddle, stop.inward) <= 0) {
+                continue;
+            }
+            const double ratio = start.module / stop.module;
+            if (ratio > 2 || ratio < 0.5) {
+                continue;
+            }
+            candidates.push_back({&start, &stop, std::min(start.hits.size(), stop.hits.size())});
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.support > b.support; });
+    if (candidates.size() > kMaxCandidates) {
+        candidates.resize(kMaxCandidates);
+    }
+    return candidates;
+}
+
+void traceCells(const SymbolFrame& frame, const SymbolReading& reading, const DecodeResult& result,
+                CaptureTrace& trace) {
+    for (std::int32_t row = 0; row < frame.rows; ++row) {
+        for (std::int32_t column = 0; column < frame.columns; ++column) {
+            const std::size_t index = static_cast<std::size_t>(row) * frame.columns + column;
+            const double x = 34 + 17.0 * column;
+            CaptureTrace::Cell cell;
+            cell.corners[0] = frame.toImage.map({x, row * 1.0});
+            cell.corners[1] = frame.toImage.map({x + 17, row * 1.0});
+            cell.corners[2] = frame.toImage.map({x + 17, row + 1.0});
+            cell.corners[3] = frame.toImage.map({x, row + 1.0});
+            const bool erased =
+                std::find(reading.erasures.begin(), reading.erasures.end(),
+                          static_cast<std::int32_t>(index)) != reading.erasures.end();
+            cell.state = erased ? CaptureTrace::CellState::Erased
+                         : result.codewords[index] != reading.codewords[index]
+                             ? CaptureTrace::CellState::Corrected
+                             : CaptureTrace::CellState::Read;
+            trace.cells.push_back(cell);
+        }
+    }
+}
+
+void traceFinding(const std::vector<GuardHit>& hits, const std::vector<GuardLine>& lines,
+                  CaptureTrace& trace) {
+    for (const GuardHit& hit : hits) {
+        trace.hits.push_back({hit.outer, hit.inner, hit.kind == GuardKind::Start});
+    }
+    for (const GuardLine& line : lines) {
+        trace.guardLines.push_back({line.line.at(line.first), line.line.at(line.last)});
+    }
+}
+
+// Reads the symbol of one candidate; kNoSymbol when it is none.
+Status readCandidate(const GreyImage& image, const Candidate& candidate,
+                     const CodewordShapes& shapes, CaptureTrace* trace, OwnedResult& decoded) {
+    const std::optional<SymbolFrame> frame =
+        locateSymbol(image, *candidate.start, *candidate.stop, shapes, trace);
+    if (!frame) {
+        return kNoSymbol;
+    }
+    const SymbolReading reading = readSymbol(image, *frame, shapes);
+    OwnedResult result(new DecodeResult);
+    std::copy(reading.codewords.begin(), reading.codewords.end(), result->codewords);
+    std::copy(reading.erasures.begin(), reading.erasures.end(), result->erasures);
+    result->codewordCount = static_cast<std::int32_t>(reading.codewords.size());
+    result->erasureCount = static_cast<std::int32_t>(reading.erasures.size());
+    result->rowCount = frame->rows;
+    const Status status = decodeCodewords(*result, reading.indicators);
+    if (trace != nullptr) {
+        for (std::int32_t row = 0; row <= frame->rows; ++row) {
+            const double width = 69 + 17.0 * frame->columns;
+            trace->rowLines.push_back(
+                {frame->toImage.map({0, row * 1.0}), frame->toImage.map({width, row * 1.0})});
+        }
+        traceCells(*frame, reading, *result, *trace);
+    }
+    if (status >= 0) {
+        decoded = std::move(result);
+    }
+    return status;
+}
+
+}  // namespace
+
+Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResult** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    const CodewordShapes shapes;
+    const double shortSide = std::min(image.width, image.height);
+    const double coarse = std::clamp(shortSide / 120, 3.0, 12.0);
+    Status outcome = kNoSymbol;
+    for (const double spacing : {coarse, std::max(2.0, coarse / 3)}) {
+        const std::vector<GuardHit> hits = scanForGuards(image, spacing);
+        const std::vector<GuardLine> starts = fitGuardLines(hits, GuardKind::Start, kLinesPerKind);
+        const std::vector<GuardLine> stops = fitGuardLines(hits, GuardKind::Stop, kLinesPerKind);
+        if (trace != nullptr) {
+            traceFinding(hits, starts, *trace);
+            traceFinding({}, stops, *trace);
+        }
+        for (const Candidate& candidate : pairUp(starts, stops)) {
+            OwnedResult decoded;
+            const Status status = readCandidate(image, candidate, shapes, trace, decoded);
+            if (status >= 0) {
+                void* handedOut = nullptr;
+                const Status query = decoded->QueryInterface(IID_ITessoranResult, &handedOut);
+                if (query < 0) {
+                    return query;
+                }
+                decoded.release();  // the caller's reference governs it now
+                *out = static_cast<ITessoranResult*>(handedOut);
+                return query;
+            }
+            if (outcome == kNoSymbol) {
+                outcome = status;
+            }
+        }
+        if (spacing <= 2.0) {
+            break;
+        }
+    }
+    return outcome;
+}
+
+}  // namespace ostrel2::tessoran::capture

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "capture/CaptureTrace.h"
+#include "capture/GreyImage.h"
+#include "decoding/ITessoranResult.h"
+#include "objects/Status.h"
+
+namespace ostrel2::tessoran::capture {
+
+// Reads a symbol from a photograph or scan: at any angle, in perspective,
+// blurred, small or in poor light. Finds the start and stop patterns along
+// lines across the picture, builds the symbol's frame from them and its row
+// indicators, reads every row along several lines and lets them vote, and
+// hands the codewords to the codeword step: what it reports has passed the
+// same checks as any symbol. On success `out` receives the result (one
+// reference, the caller's); otherwise it is not written, and the status is
+// the decode's failure. `trace`, when given, receives what was found.
+Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResult** out);
+
+}  // namespace ostrel2::tessoran::capture

@@ -1,0 +1,123 @@
+#include "capture/CodewordShapes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "reader/CodewordPatternTable.h"
+
+namespace ostrel2::tessoran::capture {
+
+namespace {
+
+// Accepted: within this sum of squared deviations (a little over one module
+// of doubt spread over the six distances) ...
+constexpr float kMaxDistance = 1.2f;
+// ... and this much nearer than any other codeword.
+constexpr float kMinMargin = 0.3f;
+// Every distance within this of a whole number of modules: no other
+// codeword can be as near (any other differs by a module in some distance).
+constexpr float kCertainResidual = 0.35f;
+
+// Each distance is 2 to 11 modules: four bits each.
+std::uint32_t keyOf(const std::array<std::int8_t, 6>& distances) {
+    std::uint32_t key = 0;
+    for (const std::int8_t distance : distances) {
+        key = key << 4 | static_cast<std::uint32_t>(distance);
+    }
+    return key;
+}
+
+}  // namespace
+
+CodewordShapes::CodewordShapes() {
+    for (std::size_t cluster = 0; cluster < 3; ++cluster) {
+        std::vector<Shape> list;
+        list.reserve(kCodewordValueCount);
+        for (int value = 0; value < kCodewordValueCount; ++value) {
+            const std::uint32_t packed =
+                codewordElementWidths[cluster][static_cast<std::size_t>(value)];
+            Shape shape{};
+            for (int i = 0; i < 6; ++i) {
+                shape.distances[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(
+                    codewordElementWidth(packed, i) + codewordElementWidth(packed, i + 1));
+            }
+            shape.value = static_cast<std::int16_t>(value);
+            list.push_back(shape);
+        }
+        std::sort(list.begin(), list.end(), [](const Shape& a, const Shape& b) {
+            return keyOf(a.distances) < keyOf(b.distances);
+        });
+        keys[cluster].reserve(list.size());
+        for (const Shape& shape : list) {
+            keys[cluster].push_back(keyOf(shape.distances));
+        }
+        shapes[cluster] = std::move(list);
+    }
+}
+
+std::optional<CodewordMatch> CodewordShapes::identify(const EdgeDistances& read,
+                                                      std::optional<std::int32_t> cluster) const {
+    const std::int32_t firstCluster = cluster.value_or(0);
+    const std::int32_t lastCluster = cluster.value_or(2);
+    if (firstCluster < 0 || lastCluster > 2) {
+        return std::nullopt;
+    }
+
+    // Near whole numbers everywhere: look the codeword up directly.
+    std::array<std::int8_t, 6> rounded{};
+    float worstResidual = 0;
+    float squares = 0;
+    bool inRange = true;
+    for (std::size_t i = 0; i < 6; ++i) {
+        const float nearest = std::round(read[i]);
+        if (!(nearest >= 2 && nearest <= 11)) {
+            inRange = false;
+            break;
+        }
+        rounded[i] = static_cast<std::int8_t>(nearest);
+        const float residual = std::abs(read[i] - nearest);
+        worstResidual = std::max(worstResidual, residual);
+        squares += residual * residual;
+    }
+    if (inRange && worstResidual <= kCertainResidual) {
+        // The distances tell the cluster, so at most one cluster holds them.
+        const std::uint32_t key = keyOf(rounded);
+        for (std::int32_t c = firstCluster; c <= lastCluster; ++c) {
+            const auto& clusterKeys = keys[static_cast<std::size_t>(c)];
+            const auto at = std::lower_bound(clusterKeys.begin(), clusterKeys.end(), key);
+            if (at != clusterKeys.end() && *at == key) {
+                const auto index = static_cast<std::size_t>(at - clusterKeys.begin());
+                return CodewordMatch{c, shapes[static_cast<std::size_t>(c)][index].value, squares,
+                                     squares + 1 - 2 * worstResidual};
+            }
+        }
+    }
+
+    // Otherwise the nearest of all, if it is clearly the nearest.
+    CodewordMatch best{0, 0, std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+    for (std::int32_t c = firstCluster; c <= lastCluster; ++c) {
+        for (const Shape& shape : shapes[static_cast<std::size_t>(c)]) {
+            float sum = 0;
+            for (std::size_t i = 0; i < 6; ++i) {
+                const float d = read[i] - static_cast<float>(shape.distances[i]);
+                sum += d * d;
+            }
+            if (sum < best.distance) {
+                best.runnerUp = best.distance;
+                best.distance = sum;
+                best.cluster = c;
+                best.value = shape.value;
+            } else if (sum < best.runnerUp) {
+                best.runnerUp = sum;
+            }
+        }
+    }
+    if (best.distance > kMaxDistance || best.runnerUp - best.distance < kMinMargin) {
+        return std::nullopt;
+    }
+    return best;
+}
+
+}  // namespace ostrel2::tessoran::capture

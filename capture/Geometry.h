@@ -1,0 +1,79 @@
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace ostrel2::tessoran::capture {
+
+struct Point {
+    double x = 0;
+    double y = 0;
+};
+
+inline Point operator+(Point a, Point b) {
+    return {a.x + b.x, a.y + b.y};
+}
+inline Point operator-(Point a, Point b) {
+    return {a.x - b.x, a.y - b.y};
+}
+inline Point operator*(double factor, Point a) {
+    return {factor * a.x, factor * a.y};
+}
+inline double dot(Point a, Point b) {
+    return a.x * b.x + a.y * b.y;
+}
+inline double cross(Point a, Point b) {
+    return a.x * b.y - a.y * b.x;
+}
+inline double length(Point a) {
+    return std::hypot(a.x, a.y);
+}
+inline bool isFinite(Point a) {
+    return std::isfinite(a.x) && std::isfinite(a.y);
+}
+
+// A straight line through `origin` along the unit vector `direction`.
+struct Line {
+    Point origin;
+    Point direction{1, 0};
+
+    // The unit normal: the direction turned a quarter to the left.
+    Point normal() const { return {-direction.y, direction.x}; }
+    Point at(double t) const { return origin + t * direction; }
+    // How far along the line the foot of `p` lies.
+    double parameterOf(Point p) const { return dot(p - origin, direction); }
+    // Signed distance of `p`, positive on the normal's side.
+    double offsetOf(Point p) const { return dot(p - origin, normal()); }
+};
+
+// The line that passes closest to `points` (least squares across the line);
+// none for fewer than two distinct points.
+std::optional<Line> fitLine(std::span<const Point> points);
+
+// A plane projective map, x' = (a x + b y + c) / (g x + h y + 1) and
+// y' = (d x + e y + f) / (g x + h y + 1): how a flat symbol seen at an angle
+// appears in a picture.
+class Homography {
+  public:
+    Point map(Point p) const;
+    // Whether the map is usable: finite, and not folding the plane.
+    bool valid() const;
+
+    struct Correspondence {
+        Point from;
+        Point to;
+        double weight = 1;
+    };
+    // The map that takes each `from` closest to its `to` (algebraic least
+    // squares on coordinates normalised for conditioning). None when the
+    // points do not determine one: fewer than four, or too many in a line.
+    static std::optional<Homography> fit(std::span<const Correspondence> correspondences);
+
+  private:
+    std::array<double, 9> m{1, 0, 0, 0, 1, 0, 0, 0, 1};
+};
+
+}  // namespace ostrel2::tessoran::capture

@@ -1,0 +1,131 @@
+#include "capture/GuardPatterns.h"
+
+#include <array>
+#include <cmath>
+
+namespace ostrel2::tessoran::capture {
+
+namespace {
+
+constexpr std::array<int, 8> kStart = {8, 1, 1, 1, 1, 1, 1, 3};
+constexpr std::array<int, 9> kStop = {7, 1, 1, 3, 1, 1, 1, 2, 1};
+constexpr int kStartModules = 17;
+constexpr int kStopModules = 18;
+// Tolerances in modules: for the sum of two neighbouring elements, which
+// blur hardly changes, and for single elements, which it does.
+constexpr float kPairTolerance = 0.8f;
+constexpr float kElementTolerance = 0.9f;
+constexpr float kElementShareTolerance = 0.2f;
+// The light beside a symbol, in modules.
+constexpr float kMinQuiet = 1.5f;
+
+// Whether `widths` (in reading order) have the proportions of `reference`;
+// on success `module` is the width of one module in samples.
+template <std::size_t N>
+bool matches(const std::array<float, N>& widths, const std::array<int, N>& reference, int modules,
+             float& module) {
+    float total = 0;
+    for (const float width : widths) {
+        total += width;
+    }
+    module = total / static_cast<float>(modules);
+    if (!(module > 0)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        const float read = widths[i] / module;
+        const auto expected = static_cast<float>(reference[i]);
+        if (std::abs(read - expected) > kElementTolerance + kElementShareTolerance * expected) {
+            return false;
+        }
+        if (i + 1 < N) {
+            const float pair = (widths[i] + widths[i + 1]) / module;
+            if (std::abs(pair - static_cast<float>(reference[i] + reference[i + 1])) >
+                kPairTolerance) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+class ElementView {
+  public:
+    ElementView(std::span<const Edge> lineEdges, std::size_t samples)
+        : edges(lineEdges), sampleCount(samples) {}
+
+    // Whole elements: element j lies between edges j and j + 1.
+    std::size_t count() const { return edges.size() < 2 ? 0 : edges.size() - 1; }
+    float width(std::size_t j) const { return edges[j + 1].position - edges[j].position; }
+    bool dark(std::size_t j) const { return edges[j].toDark; }
+    float position(std::size_t edge) const { return edges[edge].position; }
+    // The light before element j (or before the first edge) and after element
+    // j: a whole element, or what of one the profile shows.
+    float before(std::size_t j) const { return j == 0 ? edges[0].position : width(j - 1); }
+    float after(std::size_t j) const {
+        return j + 1 < count() ? width(j + 1)
+                               : static_cast<float>(sampleCount) - edges[j + 1].position;
+    }
+
+    template <std::size_t N>
+    std::array<float, N> widths(std::size_t first, bool reversed) const {
+        std::array<float, N> out{};
+        for (std::size_t i = 0; i < N; ++i) {
+            out[i] = width(reversed ? first + N - 1 - i : first + i);
+        }
+        return out;
+    }
+
+  private:
+    std::span<const Edge> edges;
+    std::size_t sampleCount;
+};
+
+}  // namespace
+
+void findGuardHits(std::span<const Edge> edges, std::size_t sampleCount, Point origin, Point step,
+                   std::int32_t line, std::vector<GuardHit>& hits) {
+    const ElementView view(edges, sampleCount);
+    const std::size_t count = view.count();
+    const double stepLength = length(step);
+    if (stepLength <= 0) {
+        return;
+    }
+    const Point along = (1.0 / stepLength) * step;
+    const auto pointAt = [&](float position) {
+        return origin + static_cast<double>(position) * step;
+    };
+    const auto add = [&](GuardKind kind, std::size_t outerEdge, std::size_t innerEdge,
+                         float module) {
+        hits.push_back({kind, pointAt(view.position(outerEdge)), pointAt(view.position(innerEdge)),
+                        static_cast<double>(module) * stepLength, along, line});
+    };
+
+    for (std::size_t j = 0; j < count; ++j) {
+        float module = 0;
+        if (j + kStart.size() <= count) {
+            const std::size_t last = j + kStart.size() - 1;
+            if (view.dark(j) && matches(view.widths<8>(j, false), kStart, kStartModules, module) &&
+                view.before(j) >= kMinQuiet * module) {
+                add(GuardKind::Start, j, last + 1, module);
+            }
+            if (!view.dark(j) && matches(view.widths<8>(j, true), kStart, kStartModules, module) &&
+                view.after(last) >= kMinQuiet * module) {
+                add(GuardKind::Start, last + 1, j, module);
+            }
+        }
+        if (j + kStop.size() <= count && view.dark(j)) {
+            const std::size_t last = j + kStop.size() - 1;
+            if (matches(view.widths<9>(j, false), kStop, kStopModules, module) &&
+                view.after(last) >= kMinQuiet * module) {
+                add(GuardKind::Stop, last + 1, j, module);
+            }
+            if (matches(view.widths<9>(j, true), kStop, kStopModules, module) &&
+                view.before(j) >= kMinQuiet * module) {
+                add(GuardKind::Stop, j, last + 1, module);
+            }
+        }
+    }
+}
+
+}  // namespace ostrel2::tessoran::capture

@@ -1,0 +1,325 @@
+#include "capture/SymbolFrame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "capture/CodewordReading.h"
+#include "capture/SymbolLines.h"
+
+namespace ostrel2::tessoran::capture {
+
+namespace {
+
+// Where, across the start and stop patterns, their widest bars run: the
+// start pattern's 8-module bar from 0 to 8 modules inside the symbol's left
+// boundary, the stop pattern's 7-module bar from 18 to 11 modules inside
+// its right boundary.
+constexpr double kStartBarCentre = 4;
+constexpr double kStopBarCentre = 14.5;
+constexpr double kStartModules = 17;
+constexpr double kStopModules = 18;
+constexpr double kCodewordModules = 17;
+// A symbol's width in modules is 17 per data column plus this.
+constexpr double kFixedModules = 69;
+constexpr std::int32_t kMaxRows = 90;
+constexpr std::int32_t kMaxColumns = 30;
+// Steps along the symbol's sides while reading the row indicators, pixels.
+constexpr double kColumnStep = 0.7;
+
+struct BarEnds {
+    Point first;  // towards the line's start
+    Point last;
+};
+
+bool inside(const GreyImage& image, Point p) {
+    return p.x >= 0 && p.y >= 0 && p.x <= image.width - 1 && p.y <= image.height - 1;
+}
+
+double medianOf(std::vector<double> values) {
+    if (values.empty()) {
+        return 0;
+    }
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// Follows the bar that runs `offset` modules inside `guard` beyond the hits
+// both ways, to where the symbol ends: where the bar gives way to light for
+// at least a module, or the picture ends.
+std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guard, double offset) {
+    const Point across = (offset * guard.module) * guard.inward;
+    const Point outside = (-1.5 * guard.module) * guard.inward;
+    std::vector<double> ink;
+    std::vector<double> paper;
+    constexpr int kProbes = 16;
+    for (int i = 0; i <= kProbes; ++i) {
+        const double t = guard.first + (guard.last - guard.first) * i / kProbes;
+        const Point p = guard.line.at(t);
+        ink.push_back(
+            image.sample(static_cast<float>((p + across).x), static_cast<float>((p + across).y)));
+        paper.push_back(
+            image.sample(static_cast<float>((p + outside).x), static_cast<float>((p + outside).y)));
+    }
+    const double inkLevel = medianOf(ink);
+    const double paperLevel = medianOf(paper);
+    if (paperLevel - inkLevel < 16) {
+        return std::nullopt;
+    }
+    const double threshold = 0.5 * (inkLevel + paperLevel);
+    const double step = 0.5;
+    const double lightRun = std::max(2.0, guard.module);
+    const double reach = (guard.last - guard.first) + 40 * guard.module + 10;
+
+    const auto walk = [&](double from, double direction) {
+        double lastDark = from;
+        for (double travelled = 0; travelled <= reach; travelled += step) {
+            const double t = from + direction * travelled;
+            const Point p = guard.line.at(t) + across;
+            if (!inside(image, p)) {
+                return t;
+            }
+            if (image.sample(static_cast<float>(p.x), static_cast<float>(p.y)) < threshold) {
+                lastDark = t;
+            } else if (std::abs(t - lastDark) >= lightRun) {
+                break;
+            }
+        }
+        return lastDark + direction * 0.5 * step;
+    };
+    const double first = walk(guard.first, -1);
+    const double last = walk(guard.last, 1);
+    return BarEnds{guard.line.at(first) + across, guard.line.at(last) + across};
+}
+
+struct IndicatorSample {
+    IndicatorSide side;
+    double y;
+    std::int32_t cluster;
+    std::int32_t value;
+};
+
+// A group of readings of one side, one value and one cluster.
+struct IndicatorGroup {
+    IndicatorSide side;
+    std::int32_t row;
+    std::int32_t value;
+    std::vector<double> ys;
+    double y = 0;  // median
+};
+
+// The row a row indicator belongs to: its value tells the row's triple, its
+// cluster the row within the triple.
+std::int32_t rowOf(std::int32_t cluster, std::int32_t value) {
+    return 3 * (value / 30) + cluster;
+}
+
+std::vector<IndicatorGroup> groupSamples(const std::vector<IndicatorSample>& samples) {
+    std::map<std::tuple<int, std::int32_t, std::int32_t>, IndicatorGroup> groups;
+    for (const IndicatorSample& sample : samples) {
+        const std::int32_t row = rowOf(sample.cluster, sample.value);
+        if (row >= kMaxRows) {
+            continue;
+        }
+        auto key = std::make_tuple(static_cast<int>(sample.side), sample.cluster, sample.value);
+        auto [it, added] =
+            groups.try_emplace(key, IndicatorGroup{sample.side, row, sample.value, {}, 0});
+        it->second.ys.push_back(sample.y);
+    }
+    std::vector<IndicatorGroup> list;
+    for (auto& [key, group] : groups) {
+        group.y = medianOf(group.ys);
+        list.push_back(std::move(group));
+    }
+    return list;
+}
+
+// Keeps the groups whose place fits a straight run of rows along the side:
+// y = a + b * row. A misread indicator names a row far from where it was read.
+// y = a + b * (row + 0.5): where along a side the rows lie.
+struct RowRun {
+    double a = 0;
+    double b = 0;
+};
+
+std::optional<RowRun> rowRunOf(const std::vector<IndicatorGroup>& groups) {
+    double sw = 0, sr = 0, sy = 0, srr = 0, sry = 0;
+    for (const IndicatorGroup& g : groups) {
+        const auto w = static_cast<double>(g.ys.size());
+        const auto r = static_cast<double>(g.row) + 0.5;
+        sw += w;
+        sr += w * r;
+        sy += w * g.y;
+        srr += w * r * r;
+        sry += w * r * g.y;
+    }
+    const double denominator = sw * srr - sr * sr;
+    if (!(std::abs(denominator) > 1e-12)) {
+        return std::nullopt;
+    }
+    const double b = (sw * sry - sr * sy) / denominator;
+    return RowRun{(sy - b * sr) / sw, b};
+}
+
+std::vector<IndicatorGroup> consistentGroups(std::vector<IndicatorGroup> groups) {
+    for (int round = 0; round < 3 && groups.size() >= 2; ++round) {
+        const std::optional<RowRun> run = rowRunOf(groups);
+        if (!run) {
+            break;
+        }
+        const double a = run->a;
+        const double b = run->b;
+        const double tolerance = 0.6 * std::abs(b);
+        std::vector<IndicatorGroup> kept;
+        for (IndicatorGroup& g : groups) {
+            if (std::abs(g.y - (a + b * (g.row + 0.5))) <= tolerance) {
+                kept.push_back(std::move(g));
+            }
+        }
+        if (kept.size() == groups.size()) {
+            groups = std::move(kept);
+            break;
+        }
+        groups = std::move(kept);
+    }
+    return groups;
+}
+
+}  // namespace
+
+std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine& start,
+                                        const GuardLine& stop, const CodewordShapes& shapes,
+                                        CaptureTrace* trace) {
+    const std::optional<BarEnds> startBar = findBarEnds(image, start, kStartBarCentre);
+    std::optional<BarEnds> stopBar = findBarEnds(image, stop, kStopBarCentre);
+    if (!startBar || !stopBar) {
+        return std::nullopt;
+    }
+    // The same end of both bars first.
+    if (dot(start.line.direction, stop.line.direction) < 0) {
+        std::swap(stopBar->first, stopBar->last);
+    }
+    const double module = 0.5 * (start.module + stop.module);
+    const Point middle = 0.5 * (startBar->first + startBar->last);
+    const double distance =
+        std::abs(stop.line.offsetOf(middle + (-kStartBarCentre * start.module) * start.inward));
+    const double roughWidth = distance / module;
+    if (!(roughWidth >= kFixedModules + kCodewordModules - 8) ||
+        roughWidth > kFixedModules + kCodewordModules * kMaxColumns + 20) {
+        return std::nullopt;
+    }
+    if (trace != nullptr) {
+        trace->corners.insert(trace->corners.end(),
+                              {startBar->first, startBar->last, stopBar->first, stopBar->last});
+    }
+
+    // A first frame, with y from 0 to 1 between the bars' ends.
+    const double stopBarX = roughWidth - kStopBarCentre;
+    const Homography::Correspondence corners[] = {
+        {{kStartBarCentre, 0}, startBar->first},
+        {{kStartBarCentre, 1}, startBar->last},
+        {{stopBarX, 0}, stopBar->first},
+        {{stopBarX, 1}, stopBar->last},
+    };
+    const std::optional<Homography> rough = Homography::fit(corners);
+    if (!rough) {
+        return std::nullopt;
+    }
+
+    // The row indicators down both sides, read every little step.
+    const double sideLength =
+        std::max(length(startBar->last - startBar->first), length(stopBar->last - stopBar->first));
+    const int steps = std::clamp(static_cast<int>(sideLength / kColumnStep), 4, 20000);
+    const int perModule = samplesPerModule(module);
+    LineScratch scratch;
+    std::vector<ModuleEdge> edges;
+    std::vector<IndicatorSample> samples;
+    const double leftIndicator = kStartModules;
+    const double rightIndicator = roughWidth - kStopModules - kCodewordModules;
+    for (int i = 0; i <= steps; ++i) {
+        const double y = static_cast<double>(i) / steps;
+        edgesAlong(image, *rough, y, -3, leftIndicator + kCodewordModules + 4, perModule, scratch,
+                   edges);
+        if (const auto match = readCodewordAt(edges, leftIndicator, std::nullopt, shapes)) {
+            samples.push_back({IndicatorSide::Left, y, match->cluster, match->value});
+        }
+        edgesAlong(image, *rough, y, rightIndicator - 4, roughWidth + 3, perModule, scratch, edges);
+        if (const auto match = readCodewordAt(edges, rightIndicator, std::nullopt, shapes)) {
+            samples.push_back({IndicatorSide::Right, y, match->cluster, match->value});
+        }
+    }
+
+    std::vector<IndicatorGroup> left;
+    std::vector<IndicatorGroup> right;
+    for (IndicatorGroup& group : groupSamples(samples)) {
+        (group.side == IndicatorSide::Left ? left : right).push_back(std::move(group));
+    }
+    left = consistentGroups(std::move(left));
+    right = consistentGroups(std::move(right));
+
+    SymbolFrame frame;
+    for (const auto* side : {&left, &right}) {
+        for (const IndicatorGroup& group : *side) {
+            frame.indicators.push_back({group.row, group.side, group.value});
+        }
+    }
+    const StatedShape shape = summariseRowIndicators(frame.indicators);
+    if (shape.contradictory || !shape.rows || !shape.columns || *shape.rows < 3 ||
+        *shape.rows > kMaxRows || *shape.columns < 1 || *shape.columns > kMaxColumns) {
+        return std::nullopt;
+    }
+    frame.rows = *shape.rows;
+    frame.columns = *shape.columns;
+    const double width = kFixedModules + kCodewordModules * frame.columns;
+
+    // The frame proper: each row's place on both sides, in symbol
+    // coordinates against where the first frame puts it in the picture.
+    std::vector<Homography::Correspondence> places;
+    const double leftX = leftIndicator + kCodewordModules / 2;
+    const double rightX = width - kStopModules - kCodewordModules / 2;
+    const double roughRightX = rightIndicator + kCodewordModules / 2;
+    for (const IndicatorGroup& group : left) {
+        places.push_back({{leftX, group.row + 0.5},
+                          rough->map({leftX, group.y}),
+                          static_cast<double>(group.ys.size())});
+    }
+    for (const IndicatorGroup& group : right) {
+        places.push_back({{rightX, group.row + 0.5},
+                          rough->map({roughRightX, group.y}),
+                          static_cast<double>(group.ys.size())});
+    }
+    // Where the bars end, the symbol's first or last row ends too, unless the
+    // symbol is cut there.
+    std::vector<IndicatorGroup> both = left;
+    both.insert(both.end(), right.begin(), right.end());
+    if (const std::optional<RowRun> run = rowRunOf(both); run && run->b != 0) {
+        const double weight = std::max(1.0, static_cast<double>(samples.size()) / frame.rows / 2);
+        for (const double end : {0.0, 1.0}) {
+            const double row = (end - run->a) / run->b;
+            for (const double edge : {0.0, static_cast<double>(frame.rows)}) {
+                if (std::abs(row - edge) < 0.35) {
+                    places.push_back(
+                        {{kStartBarCentre, edge}, rough->map({kStartBarCentre, end}), weight});
+                    places.push_back(
+                        {{width - kStopBarCentre, edge}, rough->map({stopBarX, end}), weight});
+                }
+            }
+        }
+    }
+    const std::optional<Homography> fitted = Homography::fit(places);
+    if (!fitted) {
+        return std::nullopt;
+    }
+    frame.toImage = *fitted;
+    frame.module = module;
+    for (const Point corner : {Point{0, 0}, Point{width, 0}, Point{0, frame.rows * 1.0},
+                               Point{width, frame.rows * 1.0}}) {
+        if (!isFinite(frame.toImage.map(corner))) {
+            return std::nullopt;
+        }
+    }
+    return frame;
+}
+
+}  // namespace ostrel2::tessoran::capture

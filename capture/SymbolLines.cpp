@@ -1,0 +1,36 @@
+#include "capture/SymbolLines.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ostrel2::tessoran::capture {
+
+void edgesAlong(const GreyImage& image, const Homography& toImage, double y, double from, double to,
+                int perModule, LineScratch& scratch, std::vector<ModuleEdge>& out) {
+    out.clear();
+    if (!(to > from) || perModule <= 0) {
+        return;
+    }
+    const double step = 1.0 / perModule;
+    const auto count = static_cast<std::size_t>((to - from) * perModule) + 1;
+    scratch.profile.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Point p = toImage.map({from + static_cast<double>(i) * step, y});
+        scratch.profile[i] =
+            isFinite(p) ? image.sample(static_cast<float>(p.x), static_cast<float>(p.y)) : 255.0f;
+    }
+    findEdges(scratch.profile, scratch.edges);
+    out.reserve(scratch.edges.size());
+    for (const Edge& edge : scratch.edges) {
+        out.push_back({from + static_cast<double>(edge.position) * step, edge.toDark});
+    }
+}
+
+int samplesPerModule(double modulePixels) {
+    if (!std::isfinite(modulePixels)) {
+        return 3;
+    }
+    return std::clamp(static_cast<int>(std::ceil(2.5 * modulePixels)), 3, 10);
+}
+
+}  // namespace ostrel2::tessoran::capture

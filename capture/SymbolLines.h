@@ -1,0 +1,29 @@
+#pragma once
+
+#include <vector>
+
+#include "capture/CodewordReading.h"
+#include "capture/Geometry.h"
+#include "capture/GreyImage.h"
+#include "capture/ProfileEdges.h"
+
+namespace ostrel2::tessoran::capture {
+
+// Working space for reading lines, kept from line to line.
+struct LineScratch {
+    std::vector<float> profile;
+    std::vector<Edge> edges;
+};
+
+// The edges along the line y = `y` of symbol coordinates (x in modules, y in
+// rows or any other unit) from x = `from` to x = `to`, sampled `perModule`
+// times a module through `toImage`, with their positions in modules.
+void edgesAlong(const GreyImage& image, const Homography& toImage, double y, double from, double to,
+                int perModule, LineScratch& scratch, std::vector<ModuleEdge>& out);
+
+// How many samples a module: enough that a module of `modulePixels` pixels
+// gets two or more samples a pixel when small, and no more than needed when
+// large.
+int samplesPerModule(double modulePixels);
+
+}  // namespace ostrel2::tessoran::capture
