@@ -50,7 +50,7 @@ std::vector<std::size_t> inliersOf(std::span<const GuardHit> hits,
     const double tolerance = std::max(kMinDistancePixels, kDistanceModules * candidate.module);
     for (const std::size_t index : pool) {
         const GuardHit& hit = hits[index];
-        if (std::abs(dot(hit.outer - candidate.line.origin, normal)) > tolerance) {
+        if (std::abs(dot(hit.barStart() - candidate.line.origin, normal)) > tolerance) {
             continue;
         }
         if (dot(hit.inward(), normal) < kMinFacing) {
@@ -73,14 +73,14 @@ std::size_t distinctLines(std::span<const GuardHit> hits, std::span<const std::s
     return lines.size();
 }
 
-// The line through the outside edges of two hits, facing the first's inside.
+// The line through where two hits' widest bars begin, facing the first's inside.
 bool candidateThrough(const GuardHit& a, const GuardHit& b, Candidate& candidate) {
-    const Point d = b.outer - a.outer;
+    const Point d = b.barStart() - a.barStart();
     const double span = length(d);
     if (span < 2.0) {
         return false;
     }
-    Line line{a.outer, (1.0 / span) * d};
+    Line line{a.barStart(), (1.0 / span) * d};
     Point inward = line.normal();
     if (dot(inward, a.inward()) < 0) {
         inward = -1.0 * inward;
@@ -103,7 +103,7 @@ Candidate refined(std::span<const GuardHit> hits, std::span<const std::size_t> i
                   const Candidate& rough) {
     std::vector<Point> points;
     for (const std::size_t index : inliers) {
-        points.push_back(hits[index].outer);
+        points.push_back(hits[index].barStart());
     }
     Candidate better = rough;
     if (const std::optional<Line> line = fitLine(points)) {
@@ -187,7 +187,7 @@ std::vector<GuardLine> fitGuardLines(std::span<const GuardHit> hits, GuardKind k
 
         GuardLine found{kind, line.line, line.inward, line.module, 1e18, -1e18, inliers};
         for (const std::size_t index : inliers) {
-            const double t = found.line.parameterOf(hits[index].outer);
+            const double t = found.line.parameterOf(hits[index].barStart());
             found.first = std::min(found.first, t);
             found.last = std::max(found.last, t);
         }

@@ -9,9 +9,10 @@
 
 namespace ostrel2::tessoran::capture {
 
-// The outside edges of one symbol's start (or stop) pattern, as seen by many
-// lines, lie on one straight line: the symbol's left (or right) boundary,
-// which stays straight in perspective.
+// Where the widest bars of one symbol's start (or stop) pattern begin, as seen
+// by many lines, lies on one straight line, which stays straight in
+// perspective: the symbol's left boundary, or the stop pattern's inside edge
+// 18 modules in from its right boundary.
 struct GuardLine {
     GuardKind kind = GuardKind::Start;
     Line line;
@@ -27,7 +28,7 @@ struct GuardLine {
 
 // Groups the hits of `kind` into lines, best supported first (at most
 // `maxLines`, each of at least two hits from different scan lines). A hit
-// belongs to a line when its outside edge lies on it, it faces the same side
+// belongs to a line when its widest bar begins on it, it faces the same side
 // and its module width across the line is alike.
 std::vector<GuardLine> fitGuardLines(std::span<const GuardHit> hits, GuardKind kind,
                                      std::size_t maxLines);

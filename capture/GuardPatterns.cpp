@@ -9,8 +9,14 @@ namespace {
 
 constexpr std::array<int, 8> kStart = {8, 1, 1, 1, 1, 1, 1, 3};
 constexpr std::array<int, 9> kStop = {7, 1, 1, 3, 1, 1, 1, 2, 1};
+// The stop pattern's last bar is a single module at the symbol's edge, the
+// first element that blur and a coarse picture wash out: without it (and the
+// space before it, which then runs into the quiet zone) the first seven
+// elements remain.
+constexpr std::array<int, 7> kStopHead = {7, 1, 1, 3, 1, 1, 1};
 constexpr int kStartModules = 17;
 constexpr int kStopModules = 18;
+constexpr int kStopHeadModules = 15;
 // Tolerances in modules: for the sum of two neighbouring elements, which
 // blur hardly changes, and for single elements, which it does.
 constexpr float kPairTolerance = 0.8f;
@@ -101,6 +107,16 @@ void findGuardHits(std::span<const Edge> edges, std::size_t sampleCount, Point o
                         static_cast<double>(module) * stepLength, along, line});
     };
 
+    // A stop pattern whose last bar is not seen: its outside edge lies 18
+    // modules from its inside edge, on the far side of where the head ended.
+    const auto addEstimated = [&](std::size_t innerEdge, std::size_t headEnd, float module) {
+        const float inner = view.position(innerEdge);
+        const float direction = view.position(headEnd) > inner ? 1.0f : -1.0f;
+        const float outer = inner + direction * static_cast<float>(kStopModules) * module;
+        hits.push_back({GuardKind::Stop, pointAt(outer), pointAt(inner),
+                        static_cast<double>(module) * stepLength, along, line});
+    };
+
     for (std::size_t j = 0; j < count; ++j) {
         float module = 0;
         if (j + kStart.size() <= count) {
@@ -119,10 +135,28 @@ void findGuardHits(std::span<const Edge> edges, std::size_t sampleCount, Point o
             if (matches(view.widths<9>(j, false), kStop, kStopModules, module) &&
                 view.after(last) >= kMinQuiet * module) {
                 add(GuardKind::Stop, last + 1, j, module);
+                continue;
             }
             if (matches(view.widths<9>(j, true), kStop, kStopModules, module) &&
                 view.before(j) >= kMinQuiet * module) {
                 add(GuardKind::Stop, j, last + 1, module);
+                continue;
+            }
+        }
+        // The washed-out stop pattern: its first seven elements, then light
+        // for at least the two modules of its last space; its outside edge is
+        // where the missing bar would end.
+        if (j + kStopHead.size() <= count) {
+            const std::size_t last = j + kStopHead.size() - 1;
+            if (view.dark(j) &&
+                matches(view.widths<7>(j, false), kStopHead, kStopHeadModules, module) &&
+                view.after(last) >= 2 * module) {
+                addEstimated(j, last + 1, module);
+            }
+            if (view.dark(last) &&
+                matches(view.widths<7>(j, true), kStopHead, kStopHeadModules, module) &&
+                view.before(j) >= 2 * module) {
+                addEstimated(last + 1, j, module);
             }
         }
     }

@@ -32,6 +32,12 @@ struct GuardHit {
         const Point d = inner - outer;
         return (1.0 / length(d)) * d;
     }
+    // Where the pattern's widest bar begins, read from the start pattern's
+    // side: the start pattern's outside edge, the stop pattern's inside edge.
+    // Both are a wide bar's edge against light, the most sharply seen edges of
+    // either pattern; the stop pattern's outside edge, behind a bar of one
+    // module, is not always seen at all.
+    Point barStart() const { return kind == GuardKind::Start ? outer : inner; }
 };
 
 // Looks for both patterns, read either way, among the `edges` of a profile of

@@ -14,9 +14,11 @@ namespace {
 // Where, across the start and stop patterns, their widest bars run: the
 // start pattern's 8-module bar from 0 to 8 modules inside the symbol's left
 // boundary, the stop pattern's 7-module bar from 18 to 11 modules inside
-// its right boundary.
+// its right boundary. The start line runs along the symbol's left boundary,
+// the stop line 18 modules inside its right one: each where its bar begins.
 constexpr double kStartBarCentre = 4;
 constexpr double kStopBarCentre = 14.5;
+constexpr double kStopLine = 18;
 constexpr double kStartModules = 17;
 constexpr double kStopModules = 18;
 constexpr double kCodewordModules = 17;
@@ -45,12 +47,14 @@ double medianOf(std::vector<double> values) {
     return *middle;
 }
 
-// Follows the bar that runs `offset` modules inside `guard` beyond the hits
-// both ways, to where the symbol ends: where the bar gives way to light for
-// at least a module, or the picture ends.
-std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guard, double offset) {
+// Follows the bar whose middle lies `offset` modules inward of `guard` beyond
+// the hits both ways, to where the symbol ends: where the bar gives way to
+// light for at least a module, or the picture ends. Paper is told from ink by
+// the quiet zone, `quiet` modules inward (that is, outside the symbol).
+std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guard, double offset,
+                                   double quiet) {
     const Point across = (offset * guard.module) * guard.inward;
-    const Point outside = (-1.5 * guard.module) * guard.inward;
+    const Point outside = (quiet * guard.module) * guard.inward;
     std::vector<double> ink;
     std::vector<double> paper;
     constexpr int kProbes = 16;
@@ -162,28 +166,39 @@ std::optional<RowRun> rowRunOf(const std::vector<IndicatorGroup>& groups) {
     return RowRun{(sy - b * sr) / sw, b};
 }
 
+// Keeps the groups whose place fits a straight run of rows along the side,
+// y = a + b * (row + 0.5), fitted robustly (the median of the slopes between
+// pairs of groups, then the median offset): a misread indicator names a row
+// far from where it was read, and must not pull the run towards it.
 std::vector<IndicatorGroup> consistentGroups(std::vector<IndicatorGroup> groups) {
-    for (int round = 0; round < 3 && groups.size() >= 2; ++round) {
-        const std::optional<RowRun> run = rowRunOf(groups);
-        if (!run) {
-            break;
-        }
-        const double a = run->a;
-        const double b = run->b;
-        const double tolerance = 0.6 * std::abs(b);
-        std::vector<IndicatorGroup> kept;
-        for (IndicatorGroup& g : groups) {
-            if (std::abs(g.y - (a + b * (g.row + 0.5))) <= tolerance) {
-                kept.push_back(std::move(g));
+    if (groups.size() < 2) {
+        return groups;
+    }
+    std::vector<double> slopes;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        for (std::size_t j = i + 1; j < groups.size(); ++j) {
+            if (groups[i].row != groups[j].row) {
+                slopes.push_back((groups[j].y - groups[i].y) / (groups[j].row - groups[i].row));
             }
         }
-        if (kept.size() == groups.size()) {
-            groups = std::move(kept);
-            break;
-        }
-        groups = std::move(kept);
     }
-    return groups;
+    if (slopes.empty()) {
+        return {};
+    }
+    const double b = medianOf(slopes);
+    std::vector<double> offsets;
+    for (const IndicatorGroup& g : groups) {
+        offsets.push_back(g.y - b * (g.row + 0.5));
+    }
+    const double a = medianOf(offsets);
+    const double tolerance = 0.6 * std::abs(b);
+    std::vector<IndicatorGroup> kept;
+    for (IndicatorGroup& g : groups) {
+        if (std::abs(g.y - (a + b * (g.row + 0.5))) <= tolerance) {
+            kept.push_back(std::move(g));
+        }
+    }
+    return kept;
 }
 
 }  // namespace
@@ -191,8 +206,9 @@ std::vector<IndicatorGroup> consistentGroups(std::vector<IndicatorGroup> groups)
 std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine& start,
                                         const GuardLine& stop, const CodewordShapes& shapes,
                                         CaptureTrace* trace) {
-    const std::optional<BarEnds> startBar = findBarEnds(image, start, kStartBarCentre);
-    std::optional<BarEnds> stopBar = findBarEnds(image, stop, kStopBarCentre);
+    const std::optional<BarEnds> startBar = findBarEnds(image, start, kStartBarCentre, -1.5);
+    std::optional<BarEnds> stopBar =
+        findBarEnds(image, stop, kStopBarCentre - kStopLine, -kStopLine - 1.5);
     if (!startBar || !stopBar) {
         return std::nullopt;
     }
@@ -201,10 +217,10 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
         std::swap(stopBar->first, stopBar->last);
     }
     const double module = 0.5 * (start.module + stop.module);
+    // From the start bar's middle to the stop line.
     const Point middle = 0.5 * (startBar->first + startBar->last);
-    const double distance =
-        std::abs(stop.line.offsetOf(middle + (-kStartBarCentre * start.module) * start.inward));
-    const double roughWidth = distance / module;
+    const double distance = std::abs(stop.line.offsetOf(middle));
+    const double roughWidth = distance / module + kStartBarCentre + kStopLine;
     if (!(roughWidth >= kFixedModules + kCodewordModules - 8) ||
         roughWidth > kFixedModules + kCodewordModules * kMaxColumns + 20) {
         return std::nullopt;

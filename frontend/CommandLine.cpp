@@ -8,6 +8,7 @@
 #include "decoding/ITessoranResult.h"
 #include "frontend/InputMode.h"
 #include "frontend/MessagePath.h"
+#include "frontend/TraceOutput.h"
 #include "objects/InterfaceIds.h"
 #include "pattern/BarStringMonoImage.h"
 #include "pattern/GdiPlusMonoImage.h"
@@ -79,7 +80,8 @@ I2DBitPattern* readBarStringFile(const PathChar* path) {
 }
 
 // A picture that the scan-line reader cannot read goes to the capture reader.
-Status decodeImage(I2DBitPattern* pattern, Gdiplus::Bitmap* bitmap, ITessoranResult** result) {
+Status decodeImage(I2DBitPattern* pattern, Gdiplus::Bitmap* bitmap, capture::CaptureTrace* trace,
+                   ITessoranResult** result) {
     const Status status = DecodeBitPattern(pattern, result);
     if (!failed(status) || bitmap == nullptr) {
         return status;
@@ -88,12 +90,18 @@ Status decodeImage(I2DBitPattern* pattern, Gdiplus::Bitmap* bitmap, ITessoranRes
     if (!grey) {
         return status;
     }
-    return capture::captureDecode(*grey, nullptr, result);
+    return capture::captureDecode(*grey, trace, result);
 }
 
 void decodeAndPrint(I2DBitPattern* pattern, Gdiplus::Bitmap* bitmap) {
     ITessoranResult* result = nullptr;
-    if (failed(decodeImage(pattern, bitmap, &result))) {
+    const auto tracePath = bitmap != nullptr ? tracePicturePath() : std::nullopt;
+    capture::CaptureTrace trace;
+    const Status status = decodeImage(pattern, bitmap, tracePath ? &trace : nullptr, &result);
+    if (tracePath) {
+        writeTracePicture(tracePath->c_str(), *bitmap, trace);
+    }
+    if (failed(status)) {
         std::fputs("Decoding failed.\n", stderr);
         return;
     }
