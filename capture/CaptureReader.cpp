@@ -34,6 +34,28 @@ struct DestroyUnhandedResult {
 };
 using OwnedResult = std::unique_ptr<DecodeResult, DestroyUnhandedResult>;
 
+struct ScanPass {
+    double spacing;
+    int directions;
+};
+
+// A quick look first, with lines as far apart as a symbol of a fair share of
+// the picture allows; then, if that finds nothing that reads, a closer look
+// in more directions for small symbols, held to a number of samples that
+// keeps a large picture's search within bounds.
+std::vector<ScanPass> scanPasses(const GreyImage& image) {
+    const double shortSide = std::min(image.width, image.height);
+    const double area = static_cast<double>(image.width) * image.height;
+    constexpr double kMaxCloseSamples = 48e6;
+    const double quick = std::clamp(shortSide / 100, 3.0, 12.0);
+    const double close = std::max({2.0, quick / 3, 8 * area / kMaxCloseSamples});
+    std::vector<ScanPass> passes{{quick, 4}};
+    if (close < quick) {
+        passes.push_back({close, 8});
+    }
+    return passes;
+}
+
 struct Candidate {
     const GuardLine* start;
     const GuardLine* stop;
@@ -142,11 +164,9 @@ Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResul
         return E_POINTER;
     }
     const CodewordShapes shapes;
-    const double shortSide = std::min(image.width, image.height);
-    const double coarse = std::clamp(shortSide / 120, 3.0, 12.0);
     Status outcome = kNoSymbol;
-    for (const double spacing : {coarse, std::max(2.0, coarse / 3)}) {
-        const std::vector<GuardHit> hits = scanForGuards(image, spacing);
+    for (const ScanPass& pass : scanPasses(image)) {
+        const std::vector<GuardHit> hits = scanForGuards(image, pass.spacing, pass.directions);
         const std::vector<GuardLine> starts = fitGuardLines(hits, GuardKind::Start, kLinesPerKind);
         const std::vector<GuardLine> stops = fitGuardLines(hits, GuardKind::Stop, kLinesPerKind);
         if (trace != nullptr) {
@@ -169,9 +189,6 @@ Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResul
             if (outcome == kNoSymbol) {
                 outcome = status;
             }
-        }
-        if (spacing <= 2.0) {
-            break;
         }
     }
     return outcome;

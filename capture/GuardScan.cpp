@@ -10,8 +10,6 @@ namespace ostrel2::tessoran::capture {
 
 namespace {
 
-constexpr int kDirections = 8;
-
 // The stretch of the line origin + t * direction inside [0, w] x [0, h].
 bool clip(Point origin, Point direction, double w, double h, double& first, double& last) {
     first = -1e18;
@@ -34,7 +32,7 @@ bool clip(Point origin, Point direction, double w, double h, double& first, doub
 
 }  // namespace
 
-std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing) {
+std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing, int directions) {
     std::vector<GuardHit> hits;
     if (image.width < 2 || image.height < 2 || !(spacing > 0)) {
         return hits;
@@ -44,8 +42,8 @@ std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing) {
     std::vector<float> profile;
     std::vector<Edge> edges;
     std::int32_t lineId = 0;
-    for (int k = 0; k < kDirections; ++k) {
-        const double angle = std::numbers::pi * k / kDirections;
+    for (int k = 0; k < directions; ++k) {
+        const double angle = std::numbers::pi * k / directions;
         const Point direction{std::cos(angle), std::sin(angle)};
         const Point normal{-direction.y, direction.x};
         double low = 1e18;
@@ -68,12 +66,20 @@ std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing) {
             }
             const Point origin = base + first * direction;
             profile.resize(count);
-            for (std::size_t i = 0; i < count; ++i) {
-                const Point p = origin + static_cast<double>(i) * direction;
-                const auto x = static_cast<std::int32_t>(std::lround(p.x));
-                const auto y = static_cast<std::int32_t>(std::lround(p.y));
-                profile[i] =
-                    image.at(std::clamp(x, 0, image.width - 1), std::clamp(y, 0, image.height - 1));
+            // The nearest pixel of each point, stepped in fixed point.
+            constexpr double kOne = 65536.0;
+            std::int64_t x = std::llround((origin.x + 0.5) * kOne);
+            std::int64_t y = std::llround((origin.y + 0.5) * kOne);
+            const std::int64_t dx = std::llround(direction.x * kOne);
+            const std::int64_t dy = std::llround(direction.y * kOne);
+            const auto width = static_cast<std::size_t>(image.width);
+            const std::int64_t maxX = image.width - 1;
+            const std::int64_t maxY = image.height - 1;
+            for (std::size_t i = 0; i < count; ++i, x += dx, y += dy) {
+                const std::int64_t px = std::clamp<std::int64_t>(x >> 16, 0, maxX);
+                const std::int64_t py = std::clamp<std::int64_t>(y >> 16, 0, maxY);
+                profile[i] = image.pixels[static_cast<std::size_t>(py) * width +
+                                          static_cast<std::size_t>(px)];
             }
             findEdges(profile, edges);
             findGuardHits(edges, count, origin, direction, lineId, hits);

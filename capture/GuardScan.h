@@ -8,10 +8,11 @@
 namespace ostrel2::tessoran::capture {
 
 // The start and stop patterns that parallel lines across the whole picture
-// cross, `spacing` pixels apart, in eight directions a sixteenth of a turn
-// apart. Whatever the symbol's angle, some direction runs within 11.25
-// degrees of its rows, so its patterns are seen without the lines leaving
-// them on the way across.
-std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing);
+// cross, `spacing` pixels apart, in `directions` directions evenly spread
+// over half a turn. Whatever the symbol's angle, with four directions one
+// runs within 22.5 degrees of its rows, with eight within 11.25: close enough
+// for a line to cross a pattern without leaving a symbol of a few rows on
+// the way.
+std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing, int directions);
 
 }  // namespace ostrel2::tessoran::capture

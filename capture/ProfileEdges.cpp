@@ -1,6 +1,7 @@
 #include "capture/ProfileEdges.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -22,25 +23,35 @@ constexpr float kMinSwing = 8.0f;
 constexpr float kLevelMargin = 0.25f;
 
 // The typical step between neighbouring samples where nothing happens: the
-// median of the absolute steps, which edges (a minority of steps) hardly move.
+// median of the absolute steps, which edges (a minority of steps) hardly
+// move. Counted in whole grey levels, which is all the precision it needs.
 float noiseOf(std::span<const float> profile) {
     if (profile.size() < 3) {
         return 0;
     }
-    std::vector<float> steps;
-    steps.reserve(profile.size() - 1);
+    std::array<std::uint32_t, 256> counts{};
     for (std::size_t i = 1; i < profile.size(); ++i) {
-        steps.push_back(std::abs(profile[i] - profile[i - 1]));
+        const auto step = static_cast<std::size_t>(std::abs(profile[i] - profile[i - 1]));
+        ++counts[std::min<std::size_t>(step, 255)];
     }
-    const auto middle = steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2);
-    std::nth_element(steps.begin(), middle, steps.end());
-    // For Gaussian noise the median step is about 0.95 sigma.
-    return *middle;
+    const std::size_t half = (profile.size() - 1) / 2;
+    std::size_t seen = 0;
+    for (std::size_t step = 0; step < counts.size(); ++step) {
+        seen += counts[step];
+        if (seen > half) {
+            // For Gaussian noise the median step is about 0.95 sigma; the
+            // middle of the whole level counted stands for the level.
+            return static_cast<float>(step) + 0.5f;
+        }
+    }
+    return 255;
 }
 
 struct LocalRange {
     std::vector<float> low;
     std::vector<float> high;
+    // The least swing that counts as an element, per block.
+    std::vector<float> swing;
 };
 
 // The darkest and brightest level of each block's neighbourhood.
@@ -53,7 +64,7 @@ LocalRange localRanges(std::span<const float> profile) {
         blockLow[block] = std::min(blockLow[block], profile[i]);
         blockHigh[block] = std::max(blockHigh[block], profile[i]);
     }
-    LocalRange range{std::vector<float>(blocks), std::vector<float>(blocks)};
+    LocalRange range{std::vector<float>(blocks), std::vector<float>(blocks), {}};
     for (std::size_t block = 0; block < blocks; ++block) {
         const std::size_t first = block >= kBlocksAround ? block - kBlocksAround : 0;
         const std::size_t last = std::min(blocks - 1, block + kBlocksAround);
@@ -81,12 +92,13 @@ void findEdges(std::span<const float> profile, std::vector<Edge>& edges) {
         return;
     }
     const float noiseSwing = kNoiseFactor * noiseOf(profile);
-    const LocalRange range = localRanges(profile);
-    const auto swingAt = [&](std::size_t i) {
-        const std::size_t block = i / kBlock;
-        return std::max(
+    LocalRange range = localRanges(profile);
+    range.swing.resize(range.low.size());
+    for (std::size_t block = 0; block < range.swing.size(); ++block) {
+        range.swing[block] = std::max(
             {kMinSwing, noiseSwing, kContrastShare * (range.high[block] - range.low[block])});
-    };
+    }
+    const auto swingAt = [&](std::size_t i) { return range.swing[i / kBlock]; };
 
     // Alternating extremes: a candidate is kept once the profile has moved
     // away from it by a full swing.
