@@ -41,6 +41,7 @@ std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing, int 
     const double h = image.height - 1;
     std::vector<float> profile;
     std::vector<Edge> edges;
+    EdgeFinder finder;
     std::int32_t lineId = 0;
     for (int k = 0; k < directions; ++k) {
         const double angle = std::numbers::pi * k / directions;
@@ -81,7 +82,7 @@ std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing, int 
                 profile[i] = image.pixels[static_cast<std::size_t>(py) * width +
                                           static_cast<std::size_t>(px)];
             }
-            findEdges(profile, edges);
+            finder.find(profile, edges);
             findGuardHits(edges, count, origin, direction, lineId, hits);
             ++lineId;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -12,13 +14,35 @@ struct Edge {
     bool toDark = false;  // light before, dark after: a bar begins
 };
 
-// Finds the edges of a grey profile (brightness along a line, 0 black to
-// 255 white). An element is told apart from noise by a swing between a local
+// Finds the edges of grey profiles (brightness along a line, 0 black to 255
+// white). An element is told apart from noise by a swing between a local
 // extreme of brightness and the next: at least a share of the local contrast
 // and well above the noise the profile shows. An edge lies where the profile
 // crosses the level between paper and ink nearby, held within the swing so
 // that a narrow element blurred short of that level keeps its edges. Edges
-// alternate in direction; `edges` is replaced.
-void findEdges(std::span<const float> profile, std::vector<Edge>& edges);
+// alternate in direction. The finder keeps its working space from one
+// profile to the next.
+class EdgeFinder {
+  public:
+    // Replaces `edges` with the edges of `profile`.
+    void find(std::span<const float> profile, std::vector<Edge>& edges);
+
+  private:
+    struct Extreme {
+        std::uint32_t index;
+        float value;
+        bool dark;  // a minimum of brightness
+    };
+
+    // Per block of samples: the darkest and brightest level nearby, and the
+    // least swing that counts as an element there.
+    std::vector<float> blockLow;
+    std::vector<float> blockHigh;
+    std::vector<float> low;
+    std::vector<float> high;
+    std::vector<float> swing;
+    std::vector<Extreme> extremes;
+    std::array<std::uint32_t, 256> stepCounts{};
+};
 
 }  // namespace ostrel2::tessoran::capture

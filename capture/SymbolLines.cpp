@@ -19,7 +19,7 @@ void edgesAlong(const GreyImage& image, const Homography& toImage, double y, dou
         scratch.profile[i] =
             isFinite(p) ? image.sample(static_cast<float>(p.x), static_cast<float>(p.y)) : 255.0f;
     }
-    findEdges(scratch.profile, scratch.edges);
+    scratch.finder.find(scratch.profile, scratch.edges);
     out.reserve(scratch.edges.size());
     for (const Edge& edge : scratch.edges) {
         out.push_back({from + static_cast<double>(edge.position) * step, edge.toDark});

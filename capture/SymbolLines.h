@@ -13,6 +13,7 @@ namespace ostrel2::tessoran::capture {
 struct LineScratch {
     std::vector<float> profile;
     std::vector<Edge> edges;
+    EdgeFinder finder;
 };
 
 // The edges along the line y = `y` of symbol coordinates (x in modules, y in
