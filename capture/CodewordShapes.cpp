@@ -59,11 +59,15 @@ CodewordShapes::CodewordShapes() {
 
 std::optional<CodewordMatch> CodewordShapes::identify(const EdgeDistances& read,
                                                       std::optional<std::int32_t> cluster) const {
-    const std::int32_t firstCluster = cluster.value_or(0);
-    const std::int32_t lastCluster = cluster.value_or(2);
-    if (firstCluster < 0 || lastCluster > 2) {
+    if (cluster && (*cluster < 0 || *cluster > 2)) {
         return std::nullopt;
     }
+    const auto wanted = [&](const CodewordMatch& match) -> std::optional<CodewordMatch> {
+        if (cluster && match.cluster != *cluster) {
+            return std::nullopt;
+        }
+        return match;
+    };
 
     // Near whole numbers everywhere: look the codeword up directly.
     std::array<std::int8_t, 6> rounded{};
@@ -84,20 +88,20 @@ std::optional<CodewordMatch> CodewordShapes::identify(const EdgeDistances& read,
     if (inRange && worstResidual <= kCertainResidual) {
         // The distances tell the cluster, so at most one cluster holds them.
         const std::uint32_t key = keyOf(rounded);
-        for (std::int32_t c = firstCluster; c <= lastCluster; ++c) {
+        for (std::int32_t c = 0; c < 3; ++c) {
             const auto& clusterKeys = keys[static_cast<std::size_t>(c)];
             const auto at = std::lower_bound(clusterKeys.begin(), clusterKeys.end(), key);
             if (at != clusterKeys.end() && *at == key) {
                 const auto index = static_cast<std::size_t>(at - clusterKeys.begin());
-                return CodewordMatch{c, shapes[static_cast<std::size_t>(c)][index].value, squares,
-                                     squares + 1 - 2 * worstResidual};
+                return wanted({c, shapes[static_cast<std::size_t>(c)][index].value, squares,
+                               squares + 1 - 2 * worstResidual});
             }
         }
     }
 
     // Otherwise the nearest of all, if it is clearly the nearest.
     CodewordMatch best{0, 0, std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
-    for (std::int32_t c = firstCluster; c <= lastCluster; ++c) {
+    for (std::int32_t c = 0; c < 3; ++c) {
         for (const Shape& shape : shapes[static_cast<std::size_t>(c)]) {
             float sum = 0;
             for (std::size_t i = 0; i < 6; ++i) {
@@ -117,7 +121,7 @@ std::optional<CodewordMatch> CodewordShapes::identify(const EdgeDistances& read,
     if (best.distance > kMaxDistance || best.runnerUp - best.distance < kMinMargin) {
         return std::nullopt;
     }
-    return best;
+    return wanted(best);
 }
 
 }  // namespace ostrel2::tessoran::capture

@@ -29,9 +29,10 @@ class CodewordShapes {
   public:
     CodewordShapes();
 
-    // The nearest codeword of `cluster` (0 to 2), or of any cluster when none
-    // is given, if it lies clearly nearer than any other: a match that could
-    // as well be another codeword is no match.
+    // The nearest codeword of all clusters, if it lies clearly nearer than any
+    // other and, when `cluster` (0 to 2) is given, belongs to it: a match that
+    // could as well be another codeword is no match, and a row's codeword
+    // that looks most like one of another cluster is no codeword of the row.
     std::optional<CodewordMatch> identify(const EdgeDistances& read,
                                           std::optional<std::int32_t> cluster) const;
 

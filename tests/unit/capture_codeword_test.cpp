@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "capture/CodewordReading.h"
+#include "capture/CodewordShapes.h"
+#include "reader/CodewordPatternTable.h"
+#include "support/Pdf417Encoder.h"
+
+namespace tessoran_test {
+namespace {
+
+using ostrel2::tessoran::capture::CodewordShapes;
+using ostrel2::tessoran::capture::EdgeDistances;
+using ostrel2::tessoran::capture::ModuleEdge;
+using ostrel2::tessoran::capture::readCodewordAt;
+
+// The edge-to-similar-edge distances of a codeword of PDF417 cluster
+// 3 * `cluster`, from the standard's table as the test encoder reads it.
+EdgeDistances distancesOf(int cluster, int codeword) {
+    const std::vector<int>& elements = codewordElements(3 * cluster, codeword);
+    EdgeDistances distances{};
+    for (std::size_t i = 0; i < 6; ++i) {
+        distances[i] = static_cast<float>(elements[i] + elements[i + 1]);
+    }
+    return distances;
+}
+
+TEST(CaptureCodewords, EveryCodewordIsTold) {
+    const CodewordShapes shapes;
+    for (int cluster = 0; cluster < 3; ++cluster) {
+        for (int codeword = 0; codeword < 929; ++codeword) {
+            SCOPED_TRACE(std::to_string(cluster) + "/" + std::to_string(codeword));
+            EdgeDistances read = distancesOf(cluster, codeword);
+            // A third of a module off, alternately either way: still itself.
+            for (std::size_t i = 0; i < read.size(); ++i) {
+                read[i] += (i % 2 == 0 ? 0.3f : -0.3f);
+            }
+            const auto inCluster = shapes.identify(read, cluster);
+            ASSERT_TRUE(inCluster.has_value());
+            EXPECT_EQ(inCluster->value, codeword);
+            const auto anywhere = shapes.identify(read, std::nullopt);
+            ASSERT_TRUE(anywhere.has_value());
+            EXPECT_EQ(anywhere->cluster, cluster);
+            EXPECT_EQ(anywhere->value, codeword);
+            // Sought in another cluster it is no codeword at all.
+            EXPECT_FALSE(shapes.identify(read, (cluster + 1) % 3).has_value());
+        }
+    }
+}
+
+TEST(CaptureCodewords, DoubtfulDistancesAreNoMatch) {
+    const CodewordShapes shapes;
+    // Codewords 0 and 1 of cluster 0 (3 1 1 1 1 1 3 6 and 4 1 1 1 1 1 4 4)
+    // differ only where the distances are read as lying half way.
+    EdgeDistances between = distancesOf(0, 0);
+    const EdgeDistances other = distancesOf(0, 1);
+    for (std::size_t i = 0; i < between.size(); ++i) {
+        between[i] = 0.5f * (between[i] + other[i]);
+    }
+    EXPECT_FALSE(shapes.identify(between, 0).has_value());
+    // Far from every codeword.
+    EXPECT_FALSE(shapes.identify({2.5f, 9.5f, 2.5f, 9.5f, 2.5f, 9.5f}, std::nullopt).has_value());
+}
+
+// The edges of codewords drawn one after the other from module `start`, with
+// `scale` modules per drawn module, ending with the next bar's edge.
+std::vector<ModuleEdge> edgesOf(const std::vector<std::pair<int, int>>& codewords, double start,
+                                double scale) {
+    std::vector<ModuleEdge> edges;
+    double x = start;
+    for (const auto& [cluster, codeword] : codewords) {
+        bool bar = true;
+        for (const int width : codewordElements(3 * cluster, codeword)) {
+            edges.push_back({x, bar});
+            x += width * scale;
+            bar = !bar;
+        }
+    }
+    edges.push_back({x, true});
+    return edges;
+}
+
+TEST(CaptureCodewords, ReadAtTheirPlaceThoughScaleAndPlaceAreOff) {
+    const CodewordShapes shapes;
+    // Three codewords of cluster 1 drawn from module 33.1 at 1.04 modules a
+    // module: the third is looked for at 68 but begins near 68.5.
+    const std::vector<ModuleEdge> edges = edgesOf({{1, 17}, {1, 500}, {1, 928}}, 33.1, 1.04);
+    struct Case {
+        double nominal;
+        std::optional<int> cluster;
+        std::optional<int> expected;
+    };
+    const Case cases[] = {
+        {34, 1, 17},
+        {51, 1, 500},
+        {68, 1, 928},
+        {68, std::nullopt, 928},
+        // In the wrong cluster, or where no codeword begins, nothing is read.
+        {51, 2, std::nullopt},
+        {120, 1, std::nullopt},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.nominal);
+        const auto match = readCodewordAt(edges, test.nominal, test.cluster, shapes);
+        ASSERT_EQ(match.has_value(), test.expected.has_value());
+        if (match) {
+            EXPECT_EQ(match->value, *test.expected);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessoran_test

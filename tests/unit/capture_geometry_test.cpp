@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "capture/Geometry.h"
+
+namespace tessoran_test {
+namespace {
+
+using ostrel2::tessoran::capture::fitLine;
+using ostrel2::tessoran::capture::Homography;
+using ostrel2::tessoran::capture::Point;
+
+// A symbol of 20 rows of 171 modules seen at an angle: where its corners lie.
+const std::vector<Homography::Correspondence> kCorners = {
+    {{0, 0}, {102.5, 40.25}},
+    {{171, 0}, {610.0, 95.0}},
+    {{171, 20}, {580.75, 220.5}},
+    {{0, 20}, {90.0, 180.0}},
+};
+
+TEST(CaptureGeometry, FitThroughFourCornersMapsThemExactly) {
+    const std::optional<Homography> map = Homography::fit(kCorners);
+    ASSERT_TRUE(map.has_value());
+    for (const auto& corner : kCorners) {
+        const Point mapped = map->map(corner.from);
+        EXPECT_NEAR(mapped.x, corner.to.x, 1e-6);
+        EXPECT_NEAR(mapped.y, corner.to.y, 1e-6);
+    }
+    // Straight lines stay straight: the middle of the top edge in symbol
+    // coordinates lies on the line between the top corners' images.
+    const Point middle = map->map({85.5, 0});
+    const double side = (middle.x - 102.5) * (95.0 - 40.25) - (middle.y - 40.25) * (610.0 - 102.5);
+    EXPECT_NEAR(side, 0, 1e-6);
+}
+
+TEST(CaptureGeometry, FitOfManyPointsRecoversTheMap) {
+    const Homography truth = *Homography::fit(kCorners);
+    // Points on the two sides only, as the row indicators give them.
+    std::vector<Homography::Correspondence> sides;
+    for (int row = 0; row < 20; ++row) {
+        for (const double x : {25.5, 144.5}) {
+            sides.push_back({{x, row + 0.5}, truth.map({x, row + 0.5})});
+        }
+    }
+    const std::optional<Homography> fitted = Homography::fit(sides);
+    ASSERT_TRUE(fitted.has_value());
+    for (const Point p : {Point{0, 0}, Point{171, 20}, Point{90, 7.25}}) {
+        EXPECT_NEAR(fitted->map(p).x, truth.map(p).x, 1e-6);
+        EXPECT_NEAR(fitted->map(p).y, truth.map(p).y, 1e-6);
+    }
+}
+
+TEST(CaptureGeometry, PointsThatFixNoMapGiveNone) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+    const std::vector<std::vector<Homography::Correspondence>> cases = {
+        {},
+        {kCorners.begin(), kCorners.begin() + 3},
+        // All on one line.
+        {{{0, 0}, {0, 0}}, {{1, 1}, {2, 2}}, {{2, 2}, {4, 4}}, {{3, 3}, {6, 6}}},
+        // All the same point.
+        {{{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}},
+        {{{0, 0}, {nan, 0}}, kCorners[1], kCorners[2], kCorners[3]},
+        {{{0, 0}, {infinity, 0}}, kCorners[1], kCorners[2], kCorners[3]},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_FALSE(Homography::fit(cases[i]).has_value());
+    }
+}
+
+TEST(CaptureGeometry, LineFitFollowsThePoints) {
+    const std::vector<Point> points = {{1, 1}, {3, 2}, {5, 3}, {7, 4.0001}};
+    const auto line = fitLine(points);
+    ASSERT_TRUE(line.has_value());
+    EXPECT_NEAR(std::abs(line->direction.y / line->direction.x), 0.5, 1e-3);
+    EXPECT_NEAR(line->offsetOf({9, 5}), 0, 1e-3);
+    EXPECT_FALSE(fitLine(std::vector<Point>{{2, 2}, {2, 2}}).has_value());
+}
+
+}  // namespace
+}  // namespace tessoran_test

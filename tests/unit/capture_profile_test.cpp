@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "capture/GuardPatterns.h"
+#include "capture/ProfileEdges.h"
+
+namespace tessoran_test {
+namespace {
+
+using ostrel2::tessoran::capture::Edge;
+using ostrel2::tessoran::capture::EdgeFinder;
+using ostrel2::tessoran::capture::findGuardHits;
+using ostrel2::tessoran::capture::GuardHit;
+using ostrel2::tessoran::capture::GuardKind;
+
+struct Drawing {
+    std::vector<float> profile;
+    std::vector<double> edges;  // where ink and paper meet, in samples
+};
+
+// Elements (bar first) of `widths` modules, `module` samples each, after
+// `margin` samples of paper and before as many: brightness 40 for ink and 200
+// for paper, Gaussian blur of `blur` samples, and seeded noise of about
+// `noise` grey levels.
+Drawing draw(const std::vector<int>& widths, double module, double margin, double blur,
+             double noise) {
+    double total = 0;
+    for (const int width : widths) {
+        total += width * module;
+    }
+    const auto count = static_cast<std::size_t>(total + 2 * margin);
+    Drawing drawing;
+    std::vector<double> sharp(count, 200);
+    double x = margin;
+    bool bar = true;
+    for (const int width : widths) {
+        drawing.edges.push_back(x);
+        for (std::size_t i = 0; i < count; ++i) {
+            // Each sample covers [i - 0.5, i + 0.5): part ink where it overlaps.
+            const auto at = static_cast<double>(i);
+            const double overlap =
+                std::max(0.0, std::min(at + 0.5, x + width * module) - std::max(at - 0.5, x));
+            if (bar) {
+                sharp[i] -= 160 * overlap;
+            }
+        }
+        x += width * module;
+        bar = !bar;
+    }
+    // A last bar ends against the paper after it.
+    if (!bar) {
+        drawing.edges.push_back(x);
+    }
+    std::uint32_t state = 7;
+    drawing.profile.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        double sum = 0;
+        double weights = 0;
+        for (int k = -8; k <= 8; ++k) {
+            const auto j = static_cast<std::ptrdiff_t>(i) + k;
+            if (j < 0 || j >= static_cast<std::ptrdiff_t>(count)) {
+                continue;
+            }
+            const double weight = blur > 0 ? std::exp(-0.5 * k * k / (blur * blur)) : (k == 0);
+            sum += weight * sharp[static_cast<std::size_t>(j)];
+            weights += weight;
+        }
+        state = state * 1664525u + 1013904223u;
+        const double uniform = (state >> 8) / 16777216.0 - 0.5;
+        drawing.profile[i] = static_cast<float>(sum / weights + 2 * noise * uniform);
+    }
+    return drawing;
+}
+
+TEST(CaptureProfile, EdgesOfBlurredNoisyElements) {
+    // A start pattern and a codeword with one-module elements.
+    const std::vector<int> widths = {8, 1, 1, 1, 1, 1, 1, 3, 3, 1, 1, 1, 1, 1, 3, 6};
+    struct Case {
+        double module;
+        double blur;
+        double noise;
+        double tolerance;  // in samples
+    };
+    const Case cases[] = {
+        {4, 0, 0, 0.3},
+        {2.5, 1.0, 4, 0.6},
+        // Blur of 0.5 module and noise: the single modules stay elements.
+        {3, 1.5, 8, 1.2},
+    };
+    EdgeFinder finder;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.module);
+        const Drawing drawing = draw(widths, test.module, 20, test.blur, test.noise);
+        std::vector<Edge> edges;
+        finder.find(drawing.profile, edges);
+        ASSERT_EQ(edges.size(), drawing.edges.size());
+        for (std::size_t i = 0; i < edges.size(); ++i) {
+            EXPECT_EQ(edges[i].toDark, i % 2 == 0) << i;
+            EXPECT_NEAR(edges[i].position, drawing.edges[i], test.tolerance) << i;
+        }
+    }
+    // Paper with noise alone has no edges.
+    std::vector<Edge> none;
+    finder.find(draw({}, 1, 200, 0, 10).profile, none);
+    EXPECT_TRUE(none.empty());
+}
+
+std::vector<GuardHit> hitsOf(const std::vector<int>& widths, double module) {
+    const Drawing drawing = draw(widths, module, 30, 0.6, 2);
+    EdgeFinder finder;
+    std::vector<Edge> edges;
+    finder.find(drawing.profile, edges);
+    std::vector<GuardHit> hits;
+    // Samples one pixel apart along the x axis, from x = 100.
+    findGuardHits(edges, drawing.profile.size(), {100, 50}, {1, 0}, 0, hits);
+    return hits;
+}
+
+TEST(CaptureProfile, GuardPatternsEitherWay) {
+    const double module = 2.5;
+    const double margin = 100 + 30;
+    struct Case {
+        const char* name;
+        std::vector<int> widths;
+        GuardKind kind;
+        double barStart;  // x of where the widest bar begins, read from the symbol's start side
+        double inwardX;   // sign of the inward direction along x
+    };
+    const Case cases[] = {
+        {"start", {8, 1, 1, 1, 1, 1, 1, 3, 2}, GuardKind::Start, margin, 1},
+        {"start reversed", {2, 3, 1, 1, 1, 1, 1, 1, 8}, GuardKind::Start, margin + 19 * module, -1},
+        {"stop", {7, 1, 1, 3, 1, 1, 1, 2, 1}, GuardKind::Stop, margin, -1},
+        {"stop reversed", {1, 2, 1, 1, 1, 3, 1, 1, 7}, GuardKind::Stop, margin + 18 * module, 1},
+        // The last bar washed out: two modules of its space and the module of
+        // the bar read as paper.
+        {"stop without its last bar", {7, 1, 1, 3, 1, 1, 1}, GuardKind::Stop, margin, -1},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        const std::vector<GuardHit> hits = hitsOf(test.widths, module);
+        ASSERT_EQ(hits.size(), 1u);
+        EXPECT_EQ(hits[0].kind, test.kind);
+        EXPECT_NEAR(hits[0].barStart().x, test.barStart, 0.7);
+        EXPECT_NEAR(hits[0].module, module, 0.15);
+        EXPECT_NEAR(hits[0].inward().x, test.inwardX, 1e-9);
+    }
+    // No quiet zone before the start pattern: a bar one module away.
+    EXPECT_TRUE(hitsOf({1, 1, 8, 1, 1, 1, 1, 1, 1, 3, 2}, module).empty());
+    // A codeword of the same width is no guard pattern.
+    EXPECT_TRUE(hitsOf({5, 1, 1, 1, 1, 1, 2, 5}, module).empty());
+}
+
+}  // namespace
+}  // namespace tessoran_test
