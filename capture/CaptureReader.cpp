@@ -137,11 +137,9 @@ Status readCandidate(const GreyImage& image, const Candidate& candidate,
     }
     const SymbolReading reading = readSymbol(image, *frame, shapes);
     OwnedResult result(new DecodeResult);
-    std::copy(reading.codewords.begin(), reading.codewords.end(), result->codewords);
-    std::copy(reading.erasures.begin(), reading.erasures.end(), result->erasures);
-    result->codewordCount = static_cast<std::int32_t>(reading.codewords.size());
-    result->erasureCount = static_cast<std::int32_t>(reading.erasures.size());
-    result->rowCount = frame->rows;
+    if (!fillResult(reading, frame->rows, *result)) {
+        return kNoSymbol;
+    }
     const Status status = decodeCodewords(*result, reading.indicators);
     if (trace != nullptr) {
         for (std::int32_t row = 0; row <= frame->rows; ++row) {

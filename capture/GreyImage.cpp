@@ -28,11 +28,12 @@ std::uint8_t brightnessOver(std::uint32_t argb) {
 
 }  // namespace
 
-float GreyImage::sample(float x, float y) const {
-    const float maxX = static_cast<float>(width - 1);
-    const float maxY = static_cast<float>(height - 1);
-    x = std::clamp(x, 0.0f, maxX);
-    y = std::clamp(y, 0.0f, maxY);
+float GreyImage::sample(Point p) const {
+    const double maxX = width - 1;
+    const double maxY = height - 1;
+    // Written so that a point with no place at all (NaN) lands on the corner.
+    const auto x = static_cast<float>(p.x > 0 ? (p.x < maxX ? p.x : maxX) : 0);
+    const auto y = static_cast<float>(p.y > 0 ? (p.y < maxY ? p.y : maxY) : 0);
     const auto x0 = static_cast<std::int32_t>(x);
     const auto y0 = static_cast<std::int32_t>(y);
     const std::int32_t x1 = std::min(x0 + 1, width - 1);

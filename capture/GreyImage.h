@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "capture/Geometry.h"
+
 namespace ostrel2::tessoran::capture {
 
 // The brightness of every pixel of a picture, 0 for black to 255 for white,
@@ -20,7 +22,7 @@ struct GreyImage {
     // The brightness at a point between pixel centres (pixel x, y has its
     // centre at x, y), interpolated from the four nearest pixels; points
     // outside the picture take the brightness of its nearest border pixel.
-    float sample(float x, float y) const;
+    float sample(Point p) const;
 };
 
 // The brightness of 32-bit ARGB pixels (alpha in the top byte, then red, green

@@ -61,10 +61,11 @@ std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing, int 
                 continue;
             }
             first = std::ceil(first);
-            const auto count = static_cast<std::size_t>(std::floor(last - first)) + 1;
-            if (count < 20) {
+            // Lines too short to hold a pattern are passed over.
+            if (!(last - first >= 20)) {
                 continue;
             }
+            const auto count = static_cast<std::size_t>(last - first) + 1;
             const Point origin = base + first * direction;
             profile.resize(count);
             // The nearest pixel of each point, stepped in fixed point.

@@ -61,10 +61,8 @@ std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guar
     for (int i = 0; i <= kProbes; ++i) {
         const double t = guard.first + (guard.last - guard.first) * i / kProbes;
         const Point p = guard.line.at(t);
-        ink.push_back(
-            image.sample(static_cast<float>((p + across).x), static_cast<float>((p + across).y)));
-        paper.push_back(
-            image.sample(static_cast<float>((p + outside).x), static_cast<float>((p + outside).y)));
+        ink.push_back(image.sample(p + across));
+        paper.push_back(image.sample(p + outside));
     }
     const double inkLevel = medianOf(ink);
     const double paperLevel = medianOf(paper);
@@ -84,7 +82,7 @@ std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guar
             if (!inside(image, p)) {
                 return t;
             }
-            if (image.sample(static_cast<float>(p.x), static_cast<float>(p.y)) < threshold) {
+            if (image.sample(p) < threshold) {
                 lastDark = t;
             } else if (std::abs(t - lastDark) >= lightRun) {
                 break;

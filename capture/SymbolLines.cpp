@@ -16,8 +16,7 @@ void edgesAlong(const GreyImage& image, const Homography& toImage, double y, dou
     scratch.profile.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const Point p = toImage.map({from + static_cast<double>(i) * step, y});
-        scratch.profile[i] =
-            isFinite(p) ? image.sample(static_cast<float>(p.x), static_cast<float>(p.y)) : 255.0f;
+        scratch.profile[i] = isFinite(p) ? image.sample(p) : 255.0f;
     }
     scratch.finder.find(scratch.profile, scratch.edges);
     out.reserve(scratch.edges.size());

@@ -1,5 +1,6 @@
 #include "capture/SymbolReading.h"
 
+#include <algorithm>
 #include <map>
 
 #include "capture/CodewordReading.h"
@@ -57,6 +58,9 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
                          const CodewordShapes& shapes) {
     SymbolReading reading;
     const std::int32_t columns = frame.columns;
+    if (frame.rows <= 0 || columns <= 0) {
+        return reading;
+    }
     const double width = kFixedModules + kCodewordModules * columns;
     reading.codewords.assign(static_cast<std::size_t>(frame.rows) * columns, 0);
     LineScratch scratch;
@@ -105,6 +109,19 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
         }
     }
     return reading;
+}
+
+bool fillResult(const SymbolReading& reading, std::int32_t rows, DecodeResult& result) {
+    if (reading.codewords.size() > static_cast<std::size_t>(DecodeResult::kCapacity) ||
+        reading.erasures.size() > reading.codewords.size()) {
+        return false;
+    }
+    std::copy(reading.codewords.begin(), reading.codewords.end(), result.codewords);
+    std::copy(reading.erasures.begin(), reading.erasures.end(), result.erasures);
+    result.codewordCount = static_cast<std::int32_t>(reading.codewords.size());
+    result.erasureCount = static_cast<std::int32_t>(reading.erasures.size());
+    result.rowCount = rows;
+    return true;
 }
 
 }  // namespace ostrel2::tessoran::capture

@@ -7,6 +7,7 @@
 #include "capture/CodewordShapes.h"
 #include "capture/GreyImage.h"
 #include "capture/SymbolFrame.h"
+#include "decoding/DecodeResult.h"
 #include "reader/RowIndicators.h"
 
 namespace ostrel2::tessoran::capture {
@@ -25,5 +26,10 @@ struct SymbolReading {
 // picture (a symbol cut at its top or bottom) is erased whole.
 SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
                          const CodewordShapes& shapes);
+
+// Puts a reading of `rows` rows into `result` as the codeword step takes it.
+// False, and `result` unchanged, when it holds more codewords than a result
+// has room for.
+bool fillResult(const SymbolReading& reading, std::int32_t rows, DecodeResult& result);
 
 }  // namespace ostrel2::tessoran::capture

@@ -1,0 +1,106 @@
+// The capture reader on small pictures, and its frame and row reading on
+// guard lines and frames whose numbers come straight from the input's bits,
+// NaN and infinity included: degenerate quadrilaterals, transforms that blow
+// up, corners far outside the picture, lines of no width and row and column
+// counts beyond any symbol's.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "capture/CaptureReader.h"
+#include "capture/CodewordShapes.h"
+#include "capture/GuardLines.h"
+#include "capture/SymbolFrame.h"
+#include "capture/SymbolReading.h"
+#include "decoding/DecodeResult.h"
+#include "reader/CodewordStep.h"
+
+namespace {
+
+using namespace ostrel2::tessoran::capture;
+
+class Input {
+  public:
+    Input(const std::uint8_t* data, std::size_t size) : next(data), end(data + size) {}
+    std::uint8_t byte() { return next != end ? *next++ : 0; }
+    double number() {
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 8; ++i) {
+            bits = bits << 8 | byte();
+        }
+        double value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    Point point() { return {number(), number()}; }
+
+  private:
+    const std::uint8_t* next;
+    const std::uint8_t* end;
+};
+
+GuardLine guardLine(Input& input, GuardKind kind) {
+    GuardLine line;
+    line.kind = kind;
+    line.line = {input.point(), input.point()};
+    line.inward = input.point();
+    line.module = input.number();
+    line.first = input.number();
+    line.last = input.number();
+    return line;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Input input(data, size);
+    const std::uint8_t mode = input.byte();
+    GreyImage image;
+    image.width = 1 + input.byte();
+    image.height = 1 + input.byte();
+    image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
+    for (std::uint8_t& pixel : image.pixels) {
+        pixel = input.byte();
+    }
+    const CodewordShapes shapes;
+    CaptureTrace trace;
+    switch (mode % 3) {
+        case 0: {
+            ostrel2::ITessoranResult* result = nullptr;
+            if (captureDecode(image, &trace, &result) >= 0) {
+                result->Release();
+            }
+            break;
+        }
+        case 1: {
+            const GuardLine start = guardLine(input, GuardKind::Start);
+            const GuardLine stop = guardLine(input, GuardKind::Stop);
+            locateSymbol(image, start, stop, shapes, &trace);
+            break;
+        }
+        default: {
+            std::vector<Homography::Correspondence> corners;
+            for (int i = 0; i < 4; ++i) {
+                corners.push_back({input.point(), input.point(), 1});
+            }
+            const auto map = Homography::fit(corners);
+            if (!map) {
+                break;
+            }
+            SymbolFrame frame;
+            frame.toImage = *map;
+            frame.rows = static_cast<std::int8_t>(input.byte()) % 100;
+            frame.columns = static_cast<std::int8_t>(input.byte()) % 40;
+            const SymbolReading reading = readSymbol(image, frame, shapes);
+            ostrel2::tessoran::DecodeResult result;
+            if (fillResult(reading, frame.rows, result)) {
+                ostrel2::tessoran::decodeCodewords(result, reading.indicators);
+            }
+            break;
+        }
+    }
+    return 0;
+}
