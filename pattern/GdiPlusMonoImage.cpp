@@ -1,5 +1,7 @@
 #include "pattern/GdiPlusMonoImage.h"
 
+#include <cstring>
+
 namespace ostrel2::tessoran {
 
 bool isDarkColour(std::uint32_t argb) {
@@ -11,16 +13,45 @@ bool isDarkColour(std::uint32_t argb) {
 
 GdiPlusMonoImage::GdiPlusMonoImage(Gdiplus::Bitmap* source) : bitmap(source) {}
 
+GdiPlusMonoImage::~GdiPlusMonoImage() {
+    if (pixelsLocked) {
+        bitmap->UnlockBits(&locked);
+    }
+}
+
+void GdiPlusMonoImage::lockPixels() {
+    // The platform's library names its pixel formats with macros, ours with
+    // constants of its namespace.
+    using namespace Gdiplus;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    const Rect whole(0, 0, width, height);
+    pixelsLocked =
+        bitmap->LockBits(&whole, ImageLockModeRead, PixelFormat32bppARGB, &locked) == Ok &&
+        locked.Scan0 != nullptr;
+}
+
 Status CreateGdiPlusMonoImage(Gdiplus::Bitmap* bitmap, I2DBitPattern** out) {
     auto* image = new GdiPlusMonoImage(bitmap);
     // The image library yields 0 for a size it cannot read and keeps the
     // failure as the bitmap's last status.
     image->height = static_cast<std::int32_t>(bitmap->GetHeight());
     image->width = static_cast<std::int32_t>(bitmap->GetWidth());
+    image->lockPixels();
     return image->QueryInterface(IID_I2DBitPattern, reinterpret_cast<void**>(out));
 }
 
 bool GdiPlusMonoImage::GetPixel(std::int32_t row, std::int32_t column) {
+    if (pixelsLocked && row >= 0 && column >= 0 && row < height && column < width) {
+        std::uint32_t argb = 0;
+        std::memcpy(&argb,
+                    static_cast<const std::uint8_t*>(locked.Scan0) +
+                        static_cast<std::ptrdiff_t>(row) * locked.Stride +
+                        4 * static_cast<std::ptrdiff_t>(column),
+                    sizeof argb);
+        return isDarkColour(argb);
+    }
     // A pixel that cannot be read keeps the new colour's opaque black.
     Gdiplus::Color colour;
     bitmap->GetPixel(column, row, &colour);

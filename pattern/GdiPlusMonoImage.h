@@ -12,8 +12,16 @@ namespace ostrel2::tessoran {
 // A bitmap from the image library seen as a pixel grid of its own size: a
 // pixel is dark when its red, green and blue add up to 255 or less. The
 // bitmap belongs to the caller, who keeps it alive until the final Release.
+//
+// The decoder reads every pixel, so the pixels are read from the bitmap's
+// locked pixel memory, one load each, rather than asked of the library one
+// call at a time (which on some platforms takes a lock per pixel); the
+// colours are the same. A pixel outside the bitmap, or a bitmap whose pixels
+// cannot be locked, is asked of the library as before.
 class GdiPlusMonoImage final : public ComObject<I2DBitPattern, IID_I2DBitPattern> {
 public:
+    ~GdiPlusMonoImage() override;
+
     std::int32_t GetHeight() override { return height; }
     std::int32_t GetWidth() override { return width; }
     bool GetPixel(std::int32_t row, std::int32_t column) override;
@@ -21,10 +29,13 @@ public:
 private:
     friend Status CreateGdiPlusMonoImage(Gdiplus::Bitmap* bitmap, I2DBitPattern** out);
     explicit GdiPlusMonoImage(Gdiplus::Bitmap* source);
+    void lockPixels();
 
     std::int32_t height = 0;
     std::int32_t width = 0;
     Gdiplus::Bitmap* bitmap;
+    Gdiplus::BitmapData locked{};
+    bool pixelsLocked = false;
 };
 
 // The only way to make one: reads the height, then the width, and hands the
