@@ -79,13 +79,23 @@ I2DBitPattern* readBarStringFile(const PathChar* path) {
     return pattern;
 }
 
+// Ends the pattern's hold on the bitmap's pixels, which the library lets
+// only one reader lock at a time.
+void releasePattern(I2DBitPattern*& pattern) {
+    if (pattern != nullptr) {
+        pattern->Release();
+        pattern = nullptr;
+    }
+}
+
 // A picture that the scan-line reader cannot read goes to the capture reader.
-Status decodeImage(I2DBitPattern* pattern, Gdiplus::Bitmap* bitmap, capture::CaptureTrace* trace,
+Status decodeImage(I2DBitPattern*& pattern, Gdiplus::Bitmap* bitmap, capture::CaptureTrace* trace,
                    ITessoranResult** result) {
     const Status status = DecodeBitPattern(pattern, result);
     if (!failed(status) || bitmap == nullptr) {
         return status;
     }
+    releasePattern(pattern);
     const std::optional<capture::GreyImage> grey = capture::greyImageOf(*bitmap);
     if (!grey) {
         return status;
@@ -93,12 +103,13 @@ Status decodeImage(I2DBitPattern* pattern, Gdiplus::Bitmap* bitmap, capture::Cap
     return capture::captureDecode(*grey, trace, result);
 }
 
-void decodeAndPrint(I2DBitPattern* pattern, Gdiplus::Bitmap* bitmap) {
+void decodeAndPrint(I2DBitPattern*& pattern, Gdiplus::Bitmap* bitmap) {
     ITessoranResult* result = nullptr;
     const auto tracePath = bitmap != nullptr ? tracePicturePath() : std::nullopt;
     capture::CaptureTrace trace;
     const Status status = decodeImage(pattern, bitmap, tracePath ? &trace : nullptr, &result);
     if (tracePath) {
+        releasePattern(pattern);
         writeTracePicture(tracePath->c_str(), *bitmap, trace);
     }
     if (failed(status)) {
@@ -167,7 +178,7 @@ int runCommandLine(int argc, PathChar** argv) {
 
     decodeAndPrint(pattern, bitmap);
 
-    pattern->Release();
+    releasePattern(pattern);
     delete bitmap;
     Gdiplus::GdiplusShutdown(gdiplusToken);
     return kExitOk;
