@@ -49,10 +49,6 @@ std::string decodeText(const std::int32_t* run, std::int32_t count) {
         run, count);
 }
 
-std::string decodeDigits(const std::int32_t* run, std::int32_t count) {
-    return decodeIntoScratch(decodeNumericCompaction, run, count);
-}
-
 // The leading decimal digits of `digits` as a number; none give 0, and a
 // number beyond the 32-bit range is held at 2147483647 however many digits
 // follow.
@@ -71,6 +67,20 @@ std::int32_t readNumber(std::string_view digits) {
     return static_cast<std::int32_t>(number);
 }
 
+// The value of a number field (segment index, count, time stamp, size,
+// checksum) as its text shows it: the number its digits spell, without
+// leading zeros. A field with an invalid numeric group is no number: the
+// digits left would make a wrong one (an invalid segment index would read as
+// index 0, which is a real index) with nothing to tell it, so the decoded
+// text is shown as it is, the marker in place of the bad group.
+std::string numberFieldValue(const std::int32_t* run, std::int32_t count) {
+    const std::string digits = decodeIntoScratch(decodeNumericCompaction, run, count);
+    if (digits.find(kInvalidNumericGroup) != std::string::npos) {
+        return digits;
+    }
+    return std::to_string(readNumber(digits));
+}
+
 // "[" first "][" second "]" or "[" first ":" second "]": appended piece by
 // piece, so a text of any length is kept whole.
 std::string bracketed(std::string_view first, std::string_view separator, std::string_view second) {
@@ -84,11 +94,11 @@ std::string bracketed(std::string_view first, std::string_view separator, std::s
 
 void decodeMacroControlBlock(DecodeResult& target, const std::int32_t* run, std::int32_t count) {
     const std::int32_t indexCodewords = std::clamp(count, 0, kSegmentIndexCodewords);
-    const std::int32_t segmentIndex = readNumber(decodeDigits(run, indexCodewords));
+    const std::string segmentIndex = numberFieldValue(run, indexCodewords);
     const std::int32_t fileIdCodewords = count - indexCodewords;
     const std::string fileId =
         fileIdCodewords > 0 ? decodeText(run + indexCodewords, fileIdCodewords) : std::string();
-    appendSegment(target, kMacroControlTag, bracketed(std::to_string(segmentIndex), "][", fileId));
+    appendSegment(target, kMacroControlTag, bracketed(segmentIndex, "][", fileId));
 }
 
 void decodeMacroOptionalField(DecodeResult& target, const std::int32_t* run, std::int32_t count) {
@@ -102,9 +112,8 @@ void decodeMacroOptionalField(DecodeResult& target, const std::int32_t* run, std
     const OptionalField& field = kOptionalFields[static_cast<std::size_t>(designator)];
     const std::int32_t* data = run + 1;
     const std::int32_t dataCount = count - 1;
-    const std::string value = field.holdsText
-                                  ? decodeText(data, dataCount)
-                                  : std::to_string(readNumber(decodeDigits(data, dataCount)));
+    const std::string value =
+        field.holdsText ? decodeText(data, dataCount) : numberFieldValue(data, dataCount);
     appendSegment(target, kMacroOptionalTag, bracketed(field.name, ":", value));
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
 
 #include "decoding/Segment.h"
@@ -39,7 +38,7 @@ void add(DigitBuffer& digitBuffer, std::uint32_t codeword) {
 }
 
 // Appends the group's digits after its leading 1; a group of value 0 adds
-// nothing, and one that leads with another digit is reported and adds nothing.
+// nothing, and one that leads with another digit adds the marker instead.
 void appendGroupDigits(const DigitBuffer& digitBuffer, std::string& text) {
     std::size_t top = kDigitCount;
     while (top > 0 && digitBuffer[top - 1] == 0) {
@@ -49,7 +48,7 @@ void appendGroupDigits(const DigitBuffer& digitBuffer, std::string& text) {
         return;
     }
     if (digitBuffer[top - 1] != 1) {
-        std::fputs("<invalid>", stdout);
+        text.append(kInvalidNumericGroup);
         return;
     }
     for (std::size_t i = top - 1; i > 0; --i) {

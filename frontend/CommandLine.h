@@ -5,7 +5,7 @@
 namespace ostrel2::tessoran {
 
 // The whole run of the program: banner, input, decode, output. Returns the
-// exit status (an invalid bar-string character ends the process from inside).
+// exit status; nothing below it prints or exits.
 int runCommandLine(int argc, PathChar** argv);
 
 }  // namespace ostrel2::tessoran

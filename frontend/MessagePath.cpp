@@ -1,5 +1,7 @@
 #include "frontend/MessagePath.h"
 
+#include "frontend/MessageText.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -16,11 +18,11 @@ std::string messagePath(const PathChar* path) {
     std::string text(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, path, -1, text.data(), size, nullptr, nullptr);
     text.pop_back();  // the terminating zero
-    return text;
+    return messageText(text);
 }
 #else
 std::string messagePath(const PathChar* path) {
-    return std::string(path);
+    return messageText(path);
 }
 #endif
 

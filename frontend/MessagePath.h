@@ -6,10 +6,11 @@
 
 namespace ostrel2::tessoran {
 
-// A path as the messages show it. Elsewhere the bytes given on the command
-// line; on Windows the UTF-16 path in UTF-8, so that every character survives
-// (the C library's own wide conversion drops whatever its locale cannot show)
-// and a message is the same bytes on every platform.
+// A path as the messages show it, escaped like any outside text (see
+// messageText). Elsewhere the bytes given on the command line; on Windows the
+// UTF-16 path in UTF-8 first, so that every character survives (the C
+// library's own wide conversion drops whatever its locale cannot show) and a
+// message is the same bytes on every platform.
 std::string messagePath(const PathChar* path);
 
 }  // namespace ostrel2::tessoran

@@ -2,22 +2,35 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <limits>
+
+#include "pattern/GridLimit.h"
+
+#ifndef _WIN32
+#include "platform/posix/PixelLimit.h"
+#endif
 
 namespace ostrel2::tessoran {
 
 namespace {
 
-constexpr int kCarriageReturn = 13;
-constexpr int kLineFeed = 10;
+#ifndef _WIN32
+static_assert(kMaxGridPixels == platform::kMaxPixelBytes / 4,
+              "a bar-string grid may have as many pixels as a decoded image");
+#endif
 
-// The grid's sizes are signed 32-bit numbers; lines past what they can count
-// are never part of the symbol.
-constexpr std::size_t kMaxLines =
-    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 12);
-constexpr std::size_t kMaxWidth =
-    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+// Within the limit, the grid's sizes fit the signed 32-bit numbers that
+// report them: every line has at least one character.
+static_assert(kMaxGridPixels / BarStringMonoImage::modulesPerCharacter *
+                  BarStringMonoImage::pixelRowsPerLine <=
+              std::numeric_limits<std::int32_t>::max());
+
+constexpr char kCarriageReturn = 13;
+constexpr char kLineFeed = 10;
+
+// Read in blocks rather than a character at a time: a text may be many
+// megabytes long.
+constexpr std::size_t kReadBlockSize = 64 * 1024;
 
 // The value of each byte as a hexadecimal digit, -1 for any other byte: one
 // table read per pixel, as the decoder reads every pixel.
@@ -34,42 +47,111 @@ constexpr std::array<std::int8_t, 256> kHexDigitValues = [] {
     return values;
 }();
 
-[[noreturn]] void stopOnInvalidCharacter(char c) {
-    std::fprintf(stderr, "Invalid character(%c) is encountered.\n", c);
-    std::exit(10);
+int hexDigitValue(char c) {
+    return kHexDigitValues[static_cast<unsigned char>(c)];
+}
+
+// Whether `lines` lines of `width` characters stay within the limit.
+bool gridFits(std::uint64_t width, std::uint64_t lines) {
+    return width * lines <= kMaxGridPixels / BarStringMonoImage::modulesPerCharacter;
 }
 
 }  // namespace
 
 BarStringMonoImage::BarStringMonoImage(std::FILE* stream) {
-    std::string line;
-    for (int c = std::getc(stream); c != EOF; c = std::getc(stream)) {
-        if (c == kCarriageReturn) {
-            continue;
-        }
-        if (c == kLineFeed) {
-            acceptLine(line);
-            continue;
-        }
-        line.push_back(static_cast<char>(c));
-    }
-    acceptLine(line);
+    read(stream);
 }
 
-void BarStringMonoImage::acceptLine(std::string& line) {
-    if (!line.empty()) {
-        if (width == 0) {
-            width = std::min(line.size(), kMaxWidth);
+void BarStringMonoImage::read(std::FILE* stream) {
+    // Line ends, dropped lines and characters past the width are no part of
+    // the grid, but they are counted too: a text longer than the largest grid
+    // could need is refused, so that no endless stream keeps the reading
+    // going.
+    std::uint64_t textBytes = 0;
+    std::vector<char> block(kReadBlockSize);
+    for (std::size_t count = std::fread(block.data(), 1, block.size(), stream); count > 0;
+         count = std::fread(block.data(), 1, block.size(), stream)) {
+        textBytes += count;
+        if (textBytes > kMaxGridPixels) {
+            readingEnd = BarStringReading::TooLarge;
+            return;
         }
-        if (line.size() >= width && lines.size() < kMaxLines) {
-            lines.push_back(line);
+        const char* const end = block.data() + count;
+        for (const char* next = block.data(); next != end;) {
+            if (*next == kCarriageReturn) {
+                ++next;
+            } else if (*next == kLineFeed) {
+                endLine();
+                ++next;
+            } else {
+                const char* const runEnd = std::find_if(
+                    next, end, [](char c) { return c == kCarriageReturn || c == kLineFeed; });
+                if (!take(next, runEnd)) {
+                    readingEnd = BarStringReading::TooLarge;
+                    return;
+                }
+                next = runEnd;
+            }
         }
     }
-    line.clear();
+    if (std::ferror(stream) != 0) {
+        readingEnd = BarStringReading::Unreadable;
+        return;
+    }
+    endLine();  // a last line needs no line feed
+}
+
+bool BarStringMonoImage::take(const char* first, const char* last) {
+    const auto count = static_cast<std::size_t>(last - first);
+    if (width == 0) {
+        // The first line: it is all kept, as it fixes the width.
+        if (!gridFits(pendingLength + count, 1)) {
+            return false;
+        }
+        characters.insert(characters.end(), first, last);
+        pendingLength += count;
+        return true;
+    }
+    // Characters past the width are never read, and not kept.
+    const std::size_t kept = pendingLength < width ? std::min(count, width - pendingLength) : 0;
+    // A line that reaches the width is kept: this is the moment to know
+    // whether the grid can take it.
+    const bool reachesWidth = pendingLength < width && pendingLength + count >= width;
+    if (reachesWidth && !gridFits(width, lineCount + 1)) {
+        return false;
+    }
+    characters.insert(characters.end(), first, first + kept);
+    pendingLength += count;
+    return true;
+}
+
+void BarStringMonoImage::endLine() {
+    if (pendingLength == 0) {
+        return;
+    }
+    if (width == 0) {
+        width = pendingLength;
+        lineCount = 1;
+    } else if (pendingLength >= width) {
+        ++lineCount;
+    } else {
+        characters.resize(lineCount * width);  // too short: dropped
+    }
+    pendingLength = 0;
+}
+
+std::optional<char> BarStringMonoImage::firstInvalidCharacter() const {
+    const std::size_t gridCharacters = lineCount * width;
+    for (std::size_t i = 0; i < gridCharacters; ++i) {
+        if (hexDigitValue(characters[i]) < 0) {
+            return characters[i];
+        }
+    }
+    return std::nullopt;
 }
 
 std::int32_t BarStringMonoImage::GetHeight() {
-    return static_cast<std::int32_t>(lines.size()) * pixelRowsPerLine;
+    return static_cast<std::int32_t>(lineCount) * pixelRowsPerLine;
 }
 
 std::int32_t BarStringMonoImage::GetWidth() {
@@ -77,14 +159,10 @@ std::int32_t BarStringMonoImage::GetWidth() {
 }
 
 bool BarStringMonoImage::GetPixel(std::int32_t row, std::int32_t column) {
-    const char c =
-        lines[static_cast<std::size_t>(row / pixelRowsPerLine)][static_cast<std::size_t>(column)];
-    const int value = kHexDigitValues[static_cast<unsigned char>(c)];
-    if (value < 0) {
-        stopOnInvalidCharacter(c);
-    }
+    const std::size_t line = static_cast<std::size_t>(row / pixelRowsPerLine);
+    const int value = hexDigitValue(characters[line * width + static_cast<std::size_t>(column)]);
     const int bitIndex = 3 - (row % pixelRowsPerLine) / 3;
-    return ((value >> bitIndex) & 1) != 0;
+    return value >= 0 && ((value >> bitIndex) & 1) != 0;
 }
 
 }  // namespace ostrel2::tessoran

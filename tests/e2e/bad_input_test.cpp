@@ -12,6 +12,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/ImageWriters.h"
@@ -42,9 +43,10 @@ std::string sizeLine(const Pdf417Symbol& symbol) {
 }
 
 // The stop on a character that is not a hexadecimal digit shows the
-// character itself, whatever its value.
-std::string invalidCharacter(char c) {
-    return "Invalid character(" + std::string(1, c) + ") is encountered.\n";
+// character as a terminal may show it: a control character or a byte that is
+// no UTF-8 on its own as \x and two hexadecimal digits.
+std::string invalidCharacter(const std::string& shown) {
+    return "Invalid character(" + shown + ") is encountered.\n";
 }
 
 // What a run ended with: exit status, standard output, and standard error
@@ -111,11 +113,14 @@ TEST(BadInput, BarStringTextsWithoutASymbol) {
         {"20,000 lines of random digits", noise, {0, "", kDecodingFailed}},
         {"a zero byte within the width",
          zeroFirst + "\n" + light + "\n",
-         {10, "", invalidCharacter('\0')}},
+         {10, "", invalidCharacter("\\x00")}},
         {"a byte above 127 within the width",
          light + "\n" + light.substr(0, 20) + "\xE9" + light.substr(21) + "\n",
-         {10, "", invalidCharacter('\xE9')}},
-        {"only spaces", "      \n      \n", {10, "", invalidCharacter(' ')}},
+         {10, "", invalidCharacter("\\xe9")}},
+        {"an escape character within the width",
+         light + "\n" + light.substr(0, 39) + "\x1b" + "\n",
+         {10, "", invalidCharacter("\\x1b")}},
+        {"only spaces", "      \n      \n", {10, "", invalidCharacter(" ")}},
     };
     TemporaryDirectory directory;
     for (const TextCase& test : cases) {
@@ -164,6 +169,45 @@ TEST(BadInput, DirectoryNamedLikeABarStringFile) {
     const std::string path = directory.path() + "/folder.txt";
     ASSERT_EQ(std::filesystem::create_directory(path), true);
     expectEnding(runBounded({path}), {2, "", "Unable to open file " + path + ".\n"});
+}
+
+const std::string kPrompt = "Enter barcode string below (V4 only):\n";
+
+// A bar string is held to the largest image's pixel count in modules (four a
+// character): 2^28, or 64 MiB of characters. Endless text is refused once it
+// passes that, in memory for about that much text.
+TEST(BadInput, BarStringsBeyondTheGridLimit) {
+    TemporaryDirectory directory;
+    const std::string endlessFile = directory.path() + "/zero.txt";
+    std::filesystem::create_symlink("/dev/zero", endlessFile);
+    const long memoryLimitKiB =
+        ((kUnderAddressSanitizer ? 512 : 128) + (runsThroughLauncher() ? 192 : 0)) * 1024;
+    const std::vector<std::tuple<const char*, std::vector<std::string>,
+                                 std::optional<StandardInput>, std::string>>
+        cases = {
+            {"-i from /dev/zero", {"-i"}, InputFile{"/dev/zero"}, kPrompt},
+            {"a .txt file that is /dev/zero", {endlessFile}, std::nullopt, ""},
+        };
+    for (const auto& [what, arguments, input, out] : cases) {
+        SCOPED_TRACE(what);
+        const RunOutcome run = runTessoran(arguments, input, kTimeLimit);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_EQ(run.out, out);
+        EXPECT_EQ(run.err, expectedBanner() + "The bar string is too large.\n");
+        EXPECT_LT(run.peakMemoryKiB, memoryLimitKiB);
+    }
+}
+
+// Memory that runs out ends the run with a message and status 2, never an
+// abort: here the bar string's text outgrows a 48 MiB address space.
+TEST(BadInput, MemoryRunningOutEndsTheRunWithItsMessage) {
+    if (kUnderAddressSanitizer || runsThroughLauncher()) {
+        GTEST_SKIP() << "the sanitizer's or the launcher's own address space passes the limit";
+    }
+    const RunOutcome run = runTessoran({"-i"}, InputFile{"/dev/zero"}, kTimeLimit,
+                                       {.addressSpaceBytes = std::uint64_t{48} << 20});
+    expectEnding(run, {2, kPrompt, "Out of memory.\n"});
 }
 
 ArgbImage symbolImage(const Pdf417Symbol& symbol) {
@@ -236,7 +280,7 @@ TEST(BadInput, ImageNamedLikeABarStringFile) {
     TemporaryDirectory directory;
     const std::string path = directory.path() + "/symbol.png.txt";
     writePng(path, symbolImage(encodeSymbol(kHelloWorld, 2, 3, 8)), PngLayout::Rgb8);
-    expectEnding(runBounded({path}), {10, "", invalidCharacter('\x89')});
+    expectEnding(runBounded({path}), {10, "", invalidCharacter("\\x89")});
 }
 
 }  // namespace

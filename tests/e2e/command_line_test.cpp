@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "support/ProgramRunner.h"
 
 namespace tessoran_test {
 namespace {
+
+const std::string kPrompt = "Enter barcode string below (V4 only):\n";
 
 // Standard error after the banner, which every run writes first.
 std::string afterBanner(const RunOutcome& run) {
@@ -62,7 +67,7 @@ TEST(CommandLine, EmptyBarStringFailsToDecodeWithStatusZero) {
 TEST(CommandLine, StandardInputIsPromptedForAndRead) {
     const RunOutcome run = runTessoran({"-i"}, std::string("\n"));
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out, "Enter barcode string below (V4 only):\n");
+    EXPECT_EQ(run.out, kPrompt);
     EXPECT_EQ(afterBanner(run), "Decoding failed.\n");
 }
 
@@ -90,8 +95,103 @@ TEST(CommandLine, InvalidCharacterStopsTheRunWithStatusTen) {
     startsWithSpace[0] = ' ';
     const RunOutcome fromInput = runTessoran({"-i"}, startsWithSpace + "\n" + line + "\n");
     EXPECT_EQ(fromInput.exitStatus, 10);
-    EXPECT_EQ(fromInput.out, "Enter barcode string below (V4 only):\n");
+    EXPECT_EQ(fromInput.out, kPrompt);
     EXPECT_EQ(afterBanner(fromInput), "Invalid character( ) is encountered.\n");
+}
+
+struct StreamCase {
+    const char* what;
+    std::vector<std::string> arguments;
+    std::optional<StandardInput> input;
+    OutputTo output;
+    int exitStatus;
+    std::string out;  // when captured
+    std::string err;  // after the banner
+};
+
+void expectStreamCases(const std::vector<StreamCase>& cases) {
+    for (const StreamCase& test : cases) {
+        SCOPED_TRACE(test.what);
+        const RunOutcome run = runTessoran(test.arguments, test.input, std::chrono::seconds(60),
+                                           {.output = test.output});
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitStatus, test.exitStatus);
+        EXPECT_EQ(run.out, test.out);
+        EXPECT_EQ(afterBanner(run), test.err);
+    }
+}
+
+// Output that does not arrive is a failure, not a success: status 3. What
+// was never to be written cannot fail.
+TEST(CommandLine, OutputThatCannotBeWrittenEndsWithStatusThree) {
+    if (runsThroughLauncher()) {
+        GTEST_SKIP() << "/dev/full and a pipe without a reader reach the launcher, not the program";
+    }
+    TemporaryDirectory directory;
+    const std::string hello = sourcePath("examples/hello.txt");
+    const std::string empty = directory.write("empty.txt", "");
+    const std::string missing = directory.path() + "/missing.txt";
+    const std::string failed = "Unable to write the output.\n";
+    expectStreamCases({
+        {"a decoded symbol to a full device",
+         {hello},
+         std::nullopt,
+         OutputTo::FullDevice,
+         3,
+         "",
+         failed},
+        {"an image's symbol to a pipe without a reader",
+         {sourcePath("examples/hello.png")},
+         std::nullopt,
+         OutputTo::ClosedPipe,
+         3,
+         "",
+         failed},
+        // The prompt cannot be written: nothing is read.
+        {"the prompt to a full device",
+         {"-i"},
+         InputFile{hello},
+         OutputTo::FullDevice,
+         3,
+         "",
+         failed},
+        {"the prompt to a pipe without a reader",
+         {"-i"},
+         InputFile{hello},
+         OutputTo::ClosedPipe,
+         3,
+         "",
+         failed},
+        {"a failed decoding writes nothing",
+         {empty},
+         std::nullopt,
+         OutputTo::FullDevice,
+         0,
+         "",
+         "Decoding failed.\n"},
+        {"a missing file writes nothing",
+         {missing},
+         std::nullopt,
+         OutputTo::FullDevice,
+         2,
+         "",
+         "Unable to open file " + missing + ".\n"},
+    });
+}
+
+TEST(CommandLine, StandardInputThatCannotBeReadEndsWithStatusTwo) {
+    TemporaryDirectory directory;
+    const std::string unreadable = "Unable to read standard input.\n";
+    expectStreamCases({
+        {"closed", {"-i"}, ClosedInput{}, OutputTo::Captured, 2, kPrompt, unreadable},
+        {"a directory",
+         {"-i"},
+         InputFile{directory.path()},
+         OutputTo::Captured,
+         2,
+         kPrompt,
+         unreadable},
+    });
 }
 
 }  // namespace

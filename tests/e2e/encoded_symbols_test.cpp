@@ -68,8 +68,9 @@ struct EncodedCase {
         padFirst = true;
         return *this;
     }
-    EncodedCase& printingFirst(std::string text) {
-        printedBefore = std::move(text);
+    // Also run from standard input, where the prompt goes first.
+    EncodedCase& alsoFromStandardInput() {
+        fromStandardInput = true;
         return *this;
     }
 
@@ -80,7 +81,7 @@ struct EncodedCase {
     int columns = 4;
     bool padFirst = false;
     bool decodes = true;
-    std::string printedBefore;  // what decoding prints before the size line
+    bool fromStandardInput = false;
 };
 
 void PrintTo(const EncodedCase& symbol, std::ostream* out) {
@@ -254,17 +255,24 @@ std::vector<EncodedCase> macroCases() {
     };
 }
 
+// The marker of an invalid numeric group is part of the data, where the
+// group's digits would be: after the size line, and never written for a
+// symbol that then fails.
 std::vector<EncodedCase> invalidNumberCases() {
     return {
         // A B; 902 2: the value 2 does not begin with 1; 900; A C.
         EncodedCase("invalid_numeric_group_between_text", {1, kNumericLatch, 2, kTextLatch, 2},
-                    "ABAC")
-            .printingFirst("<invalid>"),
+                    "AB<invalid>AC")
+            .alsoFromStandardInput(),
         // 15 codewords of 2 make a number beginning 458...; then 1 223.
         EncodedCase("invalid_group_then_valid_group",
-                    concat({{kNumericLatch}, repeated(2, 15), {1, 223}}), "123")
-            .inSymbol(1, 3)
-            .printingFirst("<invalid>"),
+                    concat({{kNumericLatch}, repeated(2, 15), {1, 223}}), "<invalid>123")
+            .inSymbol(1, 3),
+        // A B; 902 2, decoded before the terminator that is not last fails
+        // the symbol.
+        EncodedCase::failing("invalid_numeric_group_in_a_failing_symbol",
+                             {1, kNumericLatch, 2, kTerminator, 1})
+            .alsoFromStandardInput(),
     };
 }
 
@@ -288,10 +296,15 @@ TEST_P(EncodedSymbols, DecodeFromBarStringAndImage) {
         ASSERT_EQ(symbol.codewords[static_cast<std::size_t>(symbol.codewords[0]) - 1],
                   test.data.back());
     }
-    const std::string expectedOut =
-        test.decodes ? test.printedBefore + sizeLine(symbol) + test.expected : std::string();
+    const std::string expectedOut = test.decodes ? sizeLine(symbol) + test.expected : std::string();
     const std::string expectedErr = expectedBanner() + (test.decodes ? "" : "Decoding failed.\n");
     expectBothInputsEndWith(symbol, expectedOut, expectedErr);
+    if (test.fromStandardInput) {
+        const RunOutcome run = runTessoran({"-i"}, toBarString(symbol));
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.out, "Enter barcode string below (V4 only):\n" + expectedOut);
+        EXPECT_EQ(run.err, expectedErr);
+    }
 }
 
 std::string caseName(const testing::TestParamInfo<EncodedCase>& param) {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "support/ProgramRunner.h"
 
@@ -100,6 +101,36 @@ TEST(PlatformInput, MessagesShowUnusualPathsByteForByte) {
         EXPECT_EQ(image.exitStatus, 2) << path;
         EXPECT_EQ(image.out, "") << path;
         EXPECT_EQ(afterBanner(image), "file does not exist or is invalid.") << path;
+    }
+}
+
+// A path is outside text: control characters and bytes that are no UTF-8
+// are shown escaped, so that no file name can drive the terminal; valid
+// UTF-8 and backslashes stay as they are.
+TEST(PlatformInput, MessagesShowControlCharactersAndInvalidUtf8InPathsEscaped) {
+    TemporaryDirectory directory;
+    struct Case {
+        std::string name;
+        std::string shown;
+        bool validUtf8;
+    };
+    const std::vector<Case> cases = {
+        {"\x1b[2J\x1b]0;title\x07.txt", "\\x1b[2J\\x1b]0;title\\x07.txt", true},
+        {"tab\there\x7f \\x41 \xC3\xBC.txt", "tab\\x09here\\x7f \\x41 \xC3\xBC.txt", true},
+        {"latin-1 \xFC, cut \xE6\x97, overlong \xC0\xAF.txt",
+         "latin-1 \\xfc, cut \\xe6\\x97, overlong \\xc0\\xaf.txt", false},
+    };
+    for (const Case& test : cases) {
+        // Under a launcher the path is converted to the platform's form and
+        // back, and bytes that are no UTF-8 do not survive that as they are.
+        if (!test.validUtf8 && runsThroughLauncher()) {
+            continue;
+        }
+        const RunOutcome run = runTessoran({directory.path() + "/" + test.name});
+        EXPECT_EQ(run.exitStatus, 2) << test.shown;
+        EXPECT_EQ(run.out, "") << test.shown;
+        EXPECT_EQ(afterBanner(run),
+                  "Unable to open file " + directory.path() + "/" + test.shown + ".\n");
     }
 }
 

@@ -49,11 +49,51 @@ void makePipe(int fds[2]) {
     }
 }
 
+// What the child does to its standard streams and limits before it starts
+// the program: only calls that are safe between fork and exec.
+struct ChildSetup {
+    int inputPipe = -1;
+    const char* inputPath = nullptr;
+    bool closeInput = false;
+    int outputFd = -1;
+    int errorFd = -1;
+    bool ignoreSigpipe = false;
+    std::optional<std::uint64_t> addressSpaceBytes;
+};
+
+[[noreturn]] void startChild(const ChildSetup& setup, char* const* argv) {
+    // A group of its own, so that a launcher and the program under it can
+    // be stopped together.
+    setpgid(0, 0);
+    signal(SIGPIPE, setup.ignoreSigpipe ? SIG_IGN : SIG_DFL);
+    if (setup.closeInput) {
+        close(0);
+    } else if (setup.inputPath != nullptr) {
+        const int fd = open(setup.inputPath, O_RDONLY);
+        if (fd < 0) {
+            _exit(126);
+        }
+        dup2(fd, 0);
+        close(fd);
+    } else {
+        dup2(setup.inputPipe, 0);
+    }
+    dup2(setup.outputFd, 1);
+    dup2(setup.errorFd, 2);
+    if (setup.addressSpaceBytes.has_value()) {
+        const rlimit limit{*setup.addressSpaceBytes, *setup.addressSpaceBytes};
+        setrlimit(RLIMIT_AS, &limit);
+    }
+    execvp(argv[0], argv);
+    _exit(127);
+}
+
 }  // namespace
 
 RunOutcome runTessoran(const std::vector<std::string>& arguments,
-                       const std::optional<std::string>& standardInput,
-                       std::optional<std::chrono::milliseconds> timeLimit) {
+                       const std::optional<StandardInput>& standardInput,
+                       std::optional<std::chrono::milliseconds> timeLimit,
+                       const RunSetting& setting) {
     const std::vector<std::string> command = commandLine(arguments);
     std::vector<char*> argv;
     for (const std::string& word : command) {
@@ -61,36 +101,59 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     }
     argv.push_back(nullptr);
 
+    const StandardInput source = standardInput.value_or(std::string());
+    const auto* text = std::get_if<std::string>(&source);
+    const auto* file = std::get_if<InputFile>(&source);
     int inPipe[2], outPipe[2], errPipe[2];
     makePipe(inPipe);
     makePipe(outPipe);
     makePipe(errPipe);
+    ChildSetup child{.inputPipe = inPipe[0],
+                     .inputPath = file != nullptr ? file->path.c_str() : nullptr,
+                     .closeInput = std::holds_alternative<ClosedInput>(source),
+                     .outputFd = outPipe[1],
+                     .errorFd = errPipe[1],
+                     .addressSpaceBytes = setting.addressSpaceBytes};
+    int fullDevice = -1;
+    int readerlessPipe[2] = {-1, -1};
+    if (setting.output == OutputTo::FullDevice) {
+        fullDevice = open("/dev/full", O_WRONLY | O_CLOEXEC);
+        if (fullDevice < 0) {
+            throw std::runtime_error("cannot open /dev/full");
+        }
+        child.outputFd = fullDevice;
+    } else if (setting.output == OutputTo::ClosedPipe) {
+        // Closed before the fork: no process ever holds the reading end.
+        makePipe(readerlessPipe);
+        close(readerlessPipe[0]);
+        child.outputFd = readerlessPipe[1];
+        child.ignoreSigpipe = true;
+    }
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
-    const pid_t child = fork();
-    if (child < 0) {
+    const pid_t pid = fork();
+    if (pid < 0) {
         throw std::runtime_error("fork failed");
     }
-    if (child == 0) {
-        // A group of its own, so that a launcher and the program under it can
-        // be stopped together.
-        setpgid(0, 0);
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        execvp(argv[0], argv.data());
-        _exit(127);
+    if (pid == 0) {
+        startChild(child, argv.data());
     }
-    setpgid(child, child);  // also here, so that a kill cannot come before it
+    setpgid(pid, pid);  // also here, so that a kill cannot come before it
     close(inPipe[0]);
     close(outPipe[1]);
     close(errPipe[1]);
+    if (fullDevice >= 0) {
+        close(fullDevice);
+    }
+    if (readerlessPipe[1] >= 0) {
+        close(readerlessPipe[1]);
+    }
 
     // Feed standard input and drain both outputs together, so that neither
     // side can block on a full pipe.
     signal(SIGPIPE, SIG_IGN);
-    const std::string input = standardInput.value_or("");
+    const std::string input = text != nullptr ? *text : std::string();
     std::size_t written = 0;
     int inFd = inPipe[1];
     if (input.empty()) {
@@ -113,7 +176,7 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
             const auto left =
                 std::chrono::ceil<std::chrono::milliseconds>(started + *timeLimit - Clock::now());
             if (left.count() <= 0) {
-                kill(-child, SIGKILL);
+                kill(-pid, SIGKILL);
                 outcome.timedOut = true;
                 if (inFd >= 0) {
                     close(inFd);
@@ -141,7 +204,7 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
             if (exited) {
                 break;
             }
-            exited = wait4(child, &status, WNOHANG, &usage) == child;
+            exited = wait4(pid, &status, WNOHANG, &usage) == pid;
             continue;
         }
         for (int i = 0; i < 2; ++i) {
@@ -176,7 +239,7 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     if (errFd >= 0) {
         close(errFd);
     }
-    while (!exited && wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
+    while (!exited && wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     outcome.wallTime =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace tessoran_test {
@@ -17,16 +19,37 @@ struct RunOutcome {
     std::chrono::milliseconds wallTime{0};  // from start to exit
 };
 
-// Runs the tessoran program with `arguments` (without the program name). When
-// `standardInput` is given it is written to the program's standard input,
-// which is then closed; otherwise standard input is empty. If the environment
-// names a launcher in TESSORAN_LAUNCHER (for example an emulator), the program
-// is started through it; TESSORAN_PROGRAM overrides the program's path.
-// With a `timeLimit`, a program still running after it is killed, together
-// with anything it started, and the outcome says so.
+// A run's standard input: text written to it through a pipe, which is then
+// closed; a file, device or directory opened for reading; or no standard
+// input at all (descriptor 0 closed).
+struct InputFile {
+    std::string path;
+};
+struct ClosedInput {};
+using StandardInput = std::variant<std::string, InputFile, ClosedInput>;
+
+// Where a run's standard output goes: captured in the outcome, to /dev/full
+// (every write fails with ENOSPC), or into a pipe whose reading end is closed
+// before the program starts, with SIGPIPE ignored, so that every write fails
+// with EPIPE. Otherwise a run starts with SIGPIPE at its default.
+enum class OutputTo { Captured, FullDevice, ClosedPipe };
+
+struct RunSetting {
+    OutputTo output = OutputTo::Captured;
+    // A limit on the program's address space (RLIMIT_AS), to make memory run out.
+    std::optional<std::uint64_t> addressSpaceBytes = std::nullopt;
+};
+
+// Runs the tessoran program with `arguments` (without the program name) and
+// `standardInput` (empty when not given). If the environment names a launcher
+// in TESSORAN_LAUNCHER (for example an emulator), the program is started
+// through it; TESSORAN_PROGRAM overrides the program's path. With a
+// `timeLimit`, a program still running after it is killed, together with
+// anything it started, and the outcome says so.
 RunOutcome runTessoran(const std::vector<std::string>& arguments,
-                       const std::optional<std::string>& standardInput = std::nullopt,
-                       std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
+                       const std::optional<StandardInput>& standardInput = std::nullopt,
+                       std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
+                       const RunSetting& setting = {});
 
 // Whether this build runs under AddressSanitizer, whose shadow memory and
 // quarantine make a program's peak memory several times what it uses.

@@ -27,7 +27,6 @@ struct InterpretCase {
     std::vector<int> data;  // the data codewords; the length descriptor is added
     std::int32_t status;
     Segments segments;
-    std::string printed = "";  // on standard output
 };
 
 void PrintTo(const InterpretCase& test, std::ostream* out) {
@@ -43,9 +42,7 @@ TEST_P(Interpret, CutsRunsAndAppendsTheirSegments) {
     std::copy(test.data.begin(), test.data.end(), &result.codewords[1]);
     // A check codeword after the data must never be read as data.
     result.codewords[test.data.size() + 1] = 922;
-    testing::internal::CaptureStdout();
     const std::int32_t status = interpretCodewords(result);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), test.printed);
     EXPECT_EQ(status, test.status);
     EXPECT_EQ(segmentsOf(result), test.segments);
 }
@@ -59,8 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         InterpretCase{"an invalid numeric run still appends its segment",
                       {902, 1, 2},
                       0,
-                      {{'n', ""}},
-                      "<invalid>"},
+                      {{'n', "<invalid>"}}},
         InterpretCase{"a latch at the end adds nothing", {902, 900}, 0, {}},
         InterpretCase{"pad codewords add nothing", {1, 900, 900, 900}, 0, {{'t', "AB"}}},
         InterpretCase{"byte latches pass their mode on",
