@@ -4,6 +4,7 @@
 // layouts that matter to a reader: palettes with transparency, grey, 16-bit.
 // Each writes the file at `path` and throws std::runtime_error on failure.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -61,8 +62,34 @@ struct GifLayout {
 };
 void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& layout = {});
 
-enum class BmpLayout { Rgb24, Palette8 };
-void writeBmp(const std::string& path, const ArgbImage& image, BmpLayout layout);
+// The information header a BMP starts with: OS/2 1.x (12 bytes, 16-bit sizes,
+// 3-byte palette entries), Windows (40), its V4 and V5 extensions (108, 124,
+// with the masks inside) and OS/2 2.x (64).
+enum class BmpHeader { Core, Info, V4, V5, Os2 };
+enum class BmpCompression { None, BitFields, AlphaBitFields };
+
+// Depths of 1, 4 and 8 bits write a palette of the image's colours (alpha
+// dropped); `paletteEntries`, when not 0, writes only that many entries, so
+// that indices beyond them remain. 16 and 32 bits without compression are
+// 5-5-5 and B, G, R, A bytes; with it, each channel is written to its mask's
+// width from its top bits, or filled with zero bits below them when the mask
+// is wider.
+struct BmpLayout {
+    int bitsPerPixel = 24;
+    BmpHeader header = BmpHeader::Info;
+    BmpCompression compression = BmpCompression::None;
+    std::array<std::uint32_t, 4> masks{};  // red, green, blue, alpha
+    bool topDown = false;
+    int paletteEntries = 0;
+
+    static const BmpLayout Rgb24;
+    static const BmpLayout Palette8;
+};
+inline constexpr BmpLayout BmpLayout::Rgb24{};
+inline constexpr BmpLayout BmpLayout::Palette8{.bitsPerPixel = 8};
+void writeBmp(const std::string& path, const ArgbImage& image, const BmpLayout& layout);
+// The file's bytes, as writeBmp writes them.
+std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout);
 
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
