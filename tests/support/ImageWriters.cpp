@@ -173,7 +173,12 @@ void writePng(const std::string& path, const ArgbImage& image, PngLayout layout)
     writeFileBytes(path, file);
 }
 
-void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout, int quality) {
+void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout, int quality,
+               JpegCoding coding) {
+    writeFileBytes(path, jpegBytes(image, layout, quality, coding));
+}
+
+std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality, JpegCoding coding) {
     std::vector<unsigned char> samples;
     int pixelFormat = TJPF_RGB;
     int subsampling = TJSAMP_444;
@@ -205,8 +210,9 @@ void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layou
     }
     unsigned char* jpeg = nullptr;
     unsigned long jpegSize = 0;
+    const int flags = coding == JpegCoding::Progressive ? TJFLAG_PROGRESSIVE : 0;
     const int status = tjCompress2(compressor, samples.data(), image.width, 0, image.height,
-                                   pixelFormat, &jpeg, &jpegSize, subsampling, quality, 0);
+                                   pixelFormat, &jpeg, &jpegSize, subsampling, quality, flags);
     tjDestroy(compressor);
     if (status != 0) {
         tjFree(jpeg);
@@ -214,7 +220,7 @@ void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layou
     }
     const std::string bytes(reinterpret_cast<const char*>(jpeg), jpegSize);
     tjFree(jpeg);
-    writeFileBytes(path, bytes);
+    return bytes;
 }
 
 void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layout) {
@@ -564,6 +570,20 @@ std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height) {
         appendLittleEndian(file, 0, 4);
     }
     return file + std::string(64, '\0');
+}
+
+std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height) {
+    std::string jpeg =
+        jpegBytes(solidImage(8, 8, 0xFF808080u), JpegLayout::Colour, 100, JpegCoding::Progressive);
+    // The progressive frame header: marker, length, precision, height, width.
+    const std::size_t frame = jpeg.find("\xFF\xC2");
+    if (frame == std::string::npos) {
+        throw std::runtime_error("no progressive frame header");
+    }
+    std::string size;
+    appendBigEndian32(size, height << 16 | width);
+    jpeg.replace(frame + 5, 4, size);
+    return jpeg;
 }
 
 }  // namespace tessoran_test

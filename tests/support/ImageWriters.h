@@ -43,8 +43,13 @@ enum class PngLayout { Rgb8, Rgba8, Grey8, GreyAlpha8, Palette8, Rgb16, Rgba16, 
 void writePng(const std::string& path, const ArgbImage& image, PngLayout layout);
 
 enum class JpegLayout { Colour, Grey, Cmyk };
+// Progressive files are written in libjpeg's usual scans: the DC
+// coefficients first, then bands of AC coefficients and refinements.
+enum class JpegCoding { Baseline, Progressive };
 void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout,
-               int quality = 100);
+               int quality = 100, JpegCoding coding = JpegCoding::Baseline);
+std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality = 100,
+                      JpegCoding coding = JpegCoding::Baseline);
 
 enum class TiffLayout { Rgb8, RgbaUnassociated8, Grey8, Palette8, Rgb16 };
 void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layout);
@@ -105,5 +110,9 @@ void appendPngChunk(std::string& out, const char* type, const std::string& data)
 // BMP (file and information headers, then 64 bytes of nothing).
 std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height);
 std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height);
+// A progressive colour JPEG (three components, none subsampled) of 8 x 8
+// pixels whose frame header states width x height (each below 65536): its
+// scans hold far too little for that size.
+std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height);
 
 }  // namespace tessoran_test

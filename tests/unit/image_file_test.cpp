@@ -5,11 +5,13 @@
 #include <zlib.h>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "pattern/GdiPlusMonoImage.h"
 #include "platform/DecodeBudget.h"
+#include "platform/posix/FormatDecoders.h"
 #include "support/ImageWriters.h"
 #include "support/ProgramRunner.h"
 
@@ -365,6 +367,70 @@ TEST(ImageFile, BmpWithIndicesBeyondItsPaletteOrNonsenseHeadersIsRefused) {
     }
 }
 
+// A progressive grey JPEG whose first scan, the DC coefficients, comes
+// `scans` times over. The scan is cut from a file libjpeg wrote, from its
+// header to the next marker, and its successive-approximation byte set to
+// give the coefficients whole (Ah = Al = 0): then every repeat is valid and
+// sets the same coefficients again, and only the number of scans is amiss.
+std::string jpegWithScans(int scans) {
+    const std::string jpeg =
+        jpegBytes(blockPattern(), JpegLayout::Grey, 100, JpegCoding::Progressive);
+    const std::size_t start = jpeg.find("\xFF\xDA");
+    const std::size_t headerEnd = start + 2 +
+                                  (static_cast<std::uint8_t>(jpeg[start + 2]) << 8 |
+                                   static_cast<std::uint8_t>(jpeg[start + 3]));
+    // The coded data runs to the next 0xFF that is not followed by a stuffed
+    // 0 or a restart marker.
+    std::size_t end = headerEnd;
+    for (;; ++end) {
+        const auto next = static_cast<std::uint8_t>(jpeg.at(end + 1));
+        if (jpeg[end] == '\xFF' && next != 0 && (next < 0xD0 || next > 0xD7)) {
+            break;
+        }
+    }
+    std::string scan = jpeg.substr(start, end - start);
+    scan[headerEnd - start - 1] = '\0';
+    std::string file = jpeg.substr(0, start);
+    for (int i = 0; i < scans; ++i) {
+        file += scan;
+    }
+    return file + "\xFF\xD9";
+}
+
+// Encoders write about ten scans; each scan passes over the whole image, so
+// thousands of them would be made to cost time.
+TEST(ImageFile, ProgressiveJpegOfThousandsOfScansIsRefused) {
+    TemporaryDirectory directory;
+    for (const auto& [scans, loads] :
+         {std::pair{1, true}, {300, true}, {301, false}, {5000, false}}) {
+        SCOPED_TRACE(scans);
+        const std::string path = directory.write("scans.jpg", jpegWithScans(scans));
+        Gdiplus::GpImage loaded;
+        EXPECT_EQ(loadImageFile(path.c_str(), loaded), loads);
+    }
+}
+
+// libjpeg keeps a progressive file's coefficients for the whole image, 2
+// bytes for each sample of each component: with room for a baseline file's
+// decode and 200 KiB more, the same picture in progressive form (384 KiB of
+// coefficients) is refused.
+TEST(ImageFile, ProgressiveJpegCoefficientsCountAgainstTheBudget) {
+    const ArgbImage picture = solidImage(256, 256, 0xFF808080u);
+    const std::uint64_t imageShare = 256 * 256 * ostrel2::tessoran::platform::kBudgetBytesPerPixel +
+                                     256 * ostrel2::tessoran::platform::kScanLineBytesPerColumn;
+    for (const auto& [coding, loads] :
+         {std::pair{JpegCoding::Baseline, true}, {JpegCoding::Progressive, false}}) {
+        const std::string jpeg = jpegBytes(picture, JpegLayout::Colour, 100, coding);
+        ostrel2::tessoran::platform::DecodeBudget budget;
+        ASSERT_TRUE(budget.take(budget.remaining() - imageShare - 200 * 1024));
+        Gdiplus::GpImage loaded;
+        EXPECT_EQ(ostrel2::tessoran::platform::decodeJpeg(
+                      std::span(reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size()),
+                      budget, loaded),
+                  loads);
+    }
+}
+
 TEST(ImageFile, CmykJpegIsRefusedRatherThanGuessed) {
     TemporaryDirectory directory;
     const std::string path = directory.path() + "/cmyk.jpg";
@@ -482,6 +548,7 @@ TEST(ImageFile, HeadersDeclaringHugeImagesAreRefusedWithoutTheMemory) {
         {"gif", directory.write("huge.gif", hugeGif(65535))},
         {"gif frame beyond a small screen", directory.write("frame.gif", hugeGif(16))},
         {"tiff", directory.write("huge.tif", hugeTiff())},
+        {"progressive jpeg", directory.write("huge.jpg", progressiveJpegDeclaring(16384, 16384))},
     };
     for (const auto& [name, path] : cases) {
         SCOPED_TRACE(name);
