@@ -41,7 +41,8 @@ void EncodedMappingRelease::operator()(unsigned char* bytes) const {
     munmap(bytes, length);
 }
 
-std::optional<EncodedFile> readEncodedFile(const char* path, std::uint64_t limit) {
+std::optional<EncodedFile> readEncodedFile(const char* path, std::uint64_t limit,
+                                           LeadingBytesCheck accept) {
     const Descriptor file(path);
     struct stat status {};
     if (file.get() < 0 || fstat(file.get(), &status) != 0 || S_ISDIR(status.st_mode)) {
@@ -58,9 +59,13 @@ std::optional<EncodedFile> readEncodedFile(const char* path, std::uint64_t limit
     if (room > SIZE_MAX / 2) {
         return std::nullopt;
     }
-    // Address space alone: only the pages that the bytes land on are ever
-    // touched, and the rest is given back once the end is known.
-    const std::size_t length = pageRounded(static_cast<std::size_t>(room));
+    // A stream's bytes start in a small mapping that grows fourfold as they
+    // come (moved, not copied), so that a small image read from a pipe takes
+    // little address space.
+    constexpr std::size_t kFirstStreamMapping = std::size_t{1} << 20;
+    std::size_t length =
+        pageRounded(sized ? static_cast<std::size_t>(room)
+                          : std::min(static_cast<std::size_t>(room), kFirstStreamMapping));
     void* mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE,
                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (mapping == MAP_FAILED) {
@@ -70,8 +75,21 @@ std::optional<EncodedFile> readEncodedFile(const char* path, std::uint64_t limit
         static_cast<unsigned char*>(mapping), EncodedMappingRelease{length});
     std::size_t filled = 0;
     while (filled < room) {
-        const ssize_t count = read(file.get(), bytes.get() + filled,
-                                   std::min<std::size_t>(room - filled, std::size_t{1} << 20));
+        if (filled == length) {
+            const std::size_t grown =
+                pageRounded(std::min(static_cast<std::size_t>(room), 4 * length));
+            void* moved = mremap(bytes.get(), length, grown, MREMAP_MAYMOVE);
+            if (moved == MAP_FAILED) {
+                return std::nullopt;
+            }
+            bytes.release();
+            bytes.reset(static_cast<unsigned char*>(moved));
+            bytes.get_deleter().length = length = grown;
+        }
+        const ssize_t count =
+            read(file.get(), bytes.get() + filled,
+                 std::min<std::size_t>(std::min<std::size_t>(room, length) - filled,
+                                       std::size_t{1} << 20));
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -81,7 +99,14 @@ std::optional<EncodedFile> readEncodedFile(const char* path, std::uint64_t limit
         if (count == 0) {
             break;
         }
+        const bool leadingBytesIn = filled < kLeadingBytes;
         filled += static_cast<std::size_t>(count);
+        if (leadingBytesIn && filled >= kLeadingBytes && !accept(bytes.get(), kLeadingBytes)) {
+            return std::nullopt;
+        }
+    }
+    if (filled < kLeadingBytes && !accept(bytes.get(), filled)) {
+        return std::nullopt;
     }
     if (filled == room) {
         return std::nullopt;  // past the limit, or a regular file that grew

@@ -28,12 +28,18 @@ class EncodedFile {
     std::size_t count;
 };
 
+// Tells from a file's first `count` bytes (at most kLeadingBytes, fewer only
+// for a shorter file) whether the rest is worth reading.
+using LeadingBytesCheck = bool (*)(const unsigned char* bytes, std::size_t count);
+inline constexpr std::size_t kLeadingBytes = 8;
+
 // Reads the file at `path` with one open, to its end, whatever it is: a
 // regular file, a FIFO, a pipe such as /dev/stdin, a character device. Nothing
-// for a file that cannot be opened or read, or that holds more than `limit`
-// bytes: a regular file that large is refused by its size, anything else once
-// `limit` bytes have been read, so that an endless stream is never read to
-// its end.
-std::optional<EncodedFile> readEncodedFile(const char* path, std::uint64_t limit);
+// for a file that cannot be opened or read, that `accept` turns down by its
+// leading bytes, or that holds more than `limit` bytes: a regular file that
+// large is refused by its size, anything else once `limit` bytes have been
+// read, so that an endless stream is never read to its end.
+std::optional<EncodedFile> readEncodedFile(const char* path, std::uint64_t limit,
+                                           LeadingBytesCheck accept);
 
 }  // namespace ostrel2::tessoran::platform

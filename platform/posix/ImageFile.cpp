@@ -78,8 +78,12 @@ bool loadImageFromMemory(const unsigned char* bytes, std::size_t size, Gdiplus::
 
 bool loadImageFile(const char* path, Gdiplus::GpImage& image) {
     // The encoded bytes count against the budget, so a file larger than the
-    // whole budget could never be decoded: reading stops there.
-    const std::optional<EncodedFile> file = readEncodedFile(path, kDecodeBudgetBytes);
+    // whole budget could never be decoded: reading stops there, or as soon as
+    // the leading bytes show no image format.
+    const auto isImage = [](const unsigned char* bytes, std::size_t count) {
+        return imageFormatOf(bytes, count) != ImageFormat::Unknown;
+    };
+    const std::optional<EncodedFile> file = readEncodedFile(path, kDecodeBudgetBytes, isImage);
     if (!file.has_value() || file->size() == 0) {
         return false;
     }

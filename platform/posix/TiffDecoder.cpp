@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <span>
 #include <vector>
 
@@ -154,16 +155,22 @@ std::uint64_t readerWorkingBytes(TIFF* tiff) {
 // The RGBA reader multiplies colours by an unassociated alpha, which would
 // turn a transparent pixel black. Declared associated, alpha is handed through
 // and the stored colours stay as they are; alpha plays no part afterwards.
-void keepStoredColours(TIFF* tiff) {
+// False when the memory for it cannot be had.
+bool keepStoredColours(TIFF* tiff) {
     std::uint16_t count = 0;
     std::uint16_t* kinds = nullptr;
     if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) == 0 || count == 0 ||
         kinds == nullptr || kinds[0] != EXTRASAMPLE_UNASSALPHA) {
-        return;
+        return true;
     }
-    std::vector<std::uint16_t> associated(kinds, kinds + count);
-    associated[0] = EXTRASAMPLE_ASSOCALPHA;
-    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, count, associated.data());
+    try {
+        std::vector<std::uint16_t> associated(kinds, kinds + count);
+        associated[0] = EXTRASAMPLE_ASSOCALPHA;
+        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, count, associated.data());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -187,8 +194,7 @@ bool decodeTiff(std::span<const unsigned char> file, DecodeBudget& budget,
     if (TIFFRGBAImageOK(tiff.get(), reason) == 0) {
         return false;
     }
-    keepStoredColours(tiff.get());
-    if (!budget.take(readerWorkingBytes(tiff.get())) ||
+    if (!keepStoredColours(tiff.get()) || !budget.take(readerWorkingBytes(tiff.get())) ||
         !allocatePixels(image, width, height, budget)) {
         return false;
     }

@@ -298,8 +298,9 @@ TEST(BadInput, PngWithCompressedDataAfterItsRows) {
 }
 
 // An image given as a FIFO, or as the program's own standard input, is read
-// once, to its end, as it arrives.
-TEST(BadInput, ImageFromAFifoOrStandardInput) {
+// once, to its end, as it arrives; an endless stream that shows no image
+// format in its first bytes is refused at once.
+TEST(BadInput, ImagesFromStreams) {
     if (runsThroughLauncher()) {
         GTEST_SKIP() << "/dev/stdin and FIFOs are paths of POSIX systems";
     }
@@ -334,6 +335,8 @@ TEST(BadInput, ImageFromAFifoOrStandardInput) {
         close(release);
     }
     expectEnding(run, decoded);
+
+    expectEnding(runBounded({"/dev/zero"}), {2, "", kLoadFailure});
 }
 
 // Named .txt, an image is read as a bar string: its first byte is the first

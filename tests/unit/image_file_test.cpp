@@ -1,16 +1,22 @@
 #include "platform/posix/ImageFile.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <functional>
+#include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pattern/GdiPlusMonoImage.h"
 #include "platform/DecodeBudget.h"
+#include "platform/posix/EncodedFile.h"
 #include "platform/posix/FormatDecoders.h"
 #include "support/ImageWriters.h"
 #include "support/ProgramRunner.h"
@@ -115,6 +121,71 @@ std::vector<FormatCase> formatCases() {
         {"tiff_palette8", tiff(TiffLayout::Palette8), colourPattern(false), true},
         {"tiff_rgb16", tiff(TiffLayout::Rgb16), colourPattern(false), true},
     };
+}
+
+// Bytes of a file that reads as a BMP by its leading bytes.
+std::string bmpLikeBytes(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>(i * 7 + i / 251);
+    }
+    bytes.replace(0, 2, "BM");
+    return bytes;
+}
+
+// Reads `path` as the image loader does, with `limit` and a check that
+// takes BMP signatures only.
+std::optional<std::string> readAsImage(const std::string& path, std::uint64_t limit) {
+    const auto bmpOnly = [](const unsigned char* bytes, std::size_t count) {
+        return count >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+    };
+    const auto file = ostrel2::tessoran::platform::readEncodedFile(path.c_str(), limit, bmpOnly);
+    if (!file.has_value()) {
+        return std::nullopt;
+    }
+    return std::string(reinterpret_cast<const char*>(file->data()), file->size());
+}
+
+// The same bytes from a pipe, fed by a thread, read through /proc/self/fd.
+std::optional<std::string> readFromPipe(const std::string& bytes, std::uint64_t limit) {
+    signal(SIGPIPE, SIG_IGN);
+    int fds[2];
+    if (pipe(fds) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    std::thread writer([&bytes, in = fds[1]] {
+        std::size_t written = 0;
+        while (written < bytes.size()) {
+            const ssize_t count = write(in, bytes.data() + written, bytes.size() - written);
+            if (count <= 0) {
+                break;
+            }
+            written += static_cast<std::size_t>(count);
+        }
+        close(in);
+    });
+    const std::optional<std::string> read =
+        readAsImage("/proc/self/fd/" + std::to_string(fds[0]), limit);
+    // A reader that stopped at its limit leaves the writer to fail.
+    close(fds[0]);
+    writer.join();
+    return read;
+}
+
+// Files are read whole, from a regular file or a stream alike (3 MiB are
+// more than a stream's first mapping holds), up to the limit and not past
+// it; leading bytes that no format has stop the reading at once.
+TEST(ImageFile, EncodedFileIsReadWholeUpToItsLimit) {
+    const std::string bytes = bmpLikeBytes((std::size_t{3} << 20) + 1);
+    TemporaryDirectory directory;
+    const std::string path = directory.write("large.bmp", bytes);
+    EXPECT_EQ(readAsImage(path, bytes.size()), bytes);
+    EXPECT_EQ(readAsImage(path, bytes.size() - 1), std::nullopt);
+    EXPECT_EQ(readFromPipe(bytes, bytes.size()), bytes);
+    EXPECT_EQ(readFromPipe(bytes, bytes.size() - 1), std::nullopt);
+    EXPECT_EQ(readAsImage("/dev/zero", std::uint64_t{1} << 30), std::nullopt);
+    EXPECT_EQ(readFromPipe("BM", 100), "BM");
+    EXPECT_EQ(readFromPipe("B", 100), std::nullopt);
 }
 
 TEST(ImageFile, EachFormatLoadsWithItsSizeColoursAndPixelClasses) {
