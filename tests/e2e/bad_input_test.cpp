@@ -243,10 +243,12 @@ TEST(BadInput, ImageFilesThatHoldASymbol) {
 }
 
 // A grey PNG of `image` whose compressed stream goes on after the last row
-// with `blocks` blocks that each inflate to 1 MiB of zeros. Each block
-// follows a full flush, so that it refers to nothing before it and can be
-// repeated as it is.
-std::string pngWithDataAfterItsRows(const ArgbImage& image, int blocks) {
+// with `blocks` blocks that each inflate to 1 MiB of zeros (the stream's end
+// and checksum, past them, are not those of the rows), and that holds
+// `texts` compressed text chunks of 7 MiB of zeros each before its pixels.
+// Each block follows a full flush, so that it refers to nothing before it
+// and can be repeated as it is.
+std::string pngOutOfProportion(const ArgbImage& image, int blocks, int texts) {
     std::string rows;
     for (int row = 0; row < image.height; ++row) {
         rows.push_back('\0');  // no filter
@@ -256,45 +258,61 @@ std::string pngWithDataAfterItsRows(const ArgbImage& image, int blocks) {
     }
     z_stream stream{};
     deflateInit(&stream, 9);
-    const auto deflated = [&](std::string input) {
+    const auto deflated = [&](std::string input, int flush) {
         std::string out(deflateBound(&stream, static_cast<uLong>(input.size())) + 64, '\0');
         stream.next_in = reinterpret_cast<Bytef*>(input.data());
         stream.avail_in = static_cast<uInt>(input.size());
         stream.next_out = reinterpret_cast<Bytef*>(out.data());
         stream.avail_out = static_cast<uInt>(out.size());
-        deflate(&stream, Z_FULL_FLUSH);
+        deflate(&stream, flush);
         out.resize(out.size() - stream.avail_out);
         return out;
     };
-    std::string data = deflated(rows);
-    const std::string zeros = deflated(std::string(std::size_t{1} << 20, '\0'));
-    deflateEnd(&stream);
+    std::string text = std::string("Comment\0\0", 9);
+    text += deflated(std::string(std::size_t{7} << 20, '\0'), Z_FINISH);
+    deflateReset(&stream);
+    std::string data = deflated(rows, Z_FULL_FLUSH);
+    const std::string zeros =
+        blocks > 0 ? deflated(std::string(std::size_t{1} << 20, '\0'), Z_FULL_FLUSH) : "";
     for (int i = 0; i < blocks; ++i) {
         data += zeros;
     }
+    data += deflated("", Z_FINISH);
+    deflateEnd(&stream);
     std::string header;
     appendBigEndian32(header, static_cast<std::uint32_t>(image.width));
     appendBigEndian32(header, static_cast<std::uint32_t>(image.height));
     header += std::string("\x08\x00\x00\x00\x00", 5);  // 8-bit grey
     std::string file = "\x89PNG\r\n\x1A\n";
     appendPngChunk(file, "IHDR", header);
+    for (int i = 0; i < texts; ++i) {
+        appendPngChunk(file, "zTXt", text);
+    }
     appendPngChunk(file, "IDAT", data);
     appendPngChunk(file, "IEND", "");
     return file;
 }
 
-// Inflating what follows the rows once took 19 s for 16.7 MB of it; this is
-// about twice that. Nothing after the last row is read but the end of the
-// stream, so the symbol decodes at once.
-TEST(BadInput, PngWithCompressedDataAfterItsRows) {
+// Work on a PNG is proportional to its image. Inflating what followed the
+// rows once took 19 s for 16.7 MB of it (here about twice that), and 900
+// compressed text chunks took 160 s to inflate, though no text is ever
+// shown. Neither is read now, so the symbol decodes at once.
+TEST(BadInput, PngWorkIsProportionalToTheImage) {
     if (runsThroughLauncher()) {
         GTEST_SKIP() << "the Windows program reads PNG files with GDI+";
     }
     const Pdf417Symbol symbol = encodeSymbol(kHelloWorld, 2, 3, 8);
     TemporaryDirectory directory;
-    const std::string path =
-        directory.write("trailing.png", pngWithDataAfterItsRows(symbolImage(symbol), 32 * 1024));
-    expectEnding(runBounded({path}), {0, sizeLine(symbol) + "HELLO WORLD", ""});
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"32 GiB of zeros compressed after the rows",
+         pngOutOfProportion(symbolImage(symbol), 32 * 1024, 0)},
+        {"900 compressed text chunks of 7 MiB", pngOutOfProportion(symbolImage(symbol), 0, 900)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        const std::string path = directory.write("outsized.png", bytes);
+        expectEnding(runBounded({path}), {0, sizeLine(symbol) + "HELLO WORLD", ""});
+    }
 }
 
 // An image given as a FIFO, or as the program's own standard input, is read
