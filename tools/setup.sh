@@ -9,7 +9,9 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libpng-dev libturbojpeg0-dev libtiff-dev libgif-dev libstb-dev
+    libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
+    # The tests, built by default, write JPEG files through TurboJPEG.
+    libturbojpeg0-dev
 )
 if [ "${1:-}" = "--test" ]; then
     shift
