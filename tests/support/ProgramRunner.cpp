@@ -54,7 +54,12 @@ void makePipe(int fds[2]) {
 RunOutcome runTessoran(const std::vector<std::string>& arguments,
                        const std::optional<std::string>& standardInput,
                        std::optional<std::chrono::milliseconds> timeLimit) {
-    const std::vector<std::string> command = commandLine(arguments);
+    return runProgram(commandLine(arguments), standardInput, timeLimit);
+}
+
+RunOutcome runProgram(const std::vector<std::string>& command,
+                      const std::optional<std::string>& standardInput,
+                      std::optional<std::chrono::milliseconds> timeLimit) {
     std::vector<char*> argv;
     for (const std::string& word : command) {
         argv.push_back(const_cast<char*>(word.c_str()));
@@ -183,6 +188,10 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.peakMemoryKiB = usage.ru_maxrss;  // kibibytes on Linux
     return outcome;
+}
+
+std::string tessoranPath() {
+    return programPath();
 }
 
 bool runsThroughLauncher() {
