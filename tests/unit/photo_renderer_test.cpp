@@ -139,7 +139,10 @@ TEST(PhotoRenderer, CornersAreWhereTheSymbolIs) {
         const Homography toImage = Homography::rectangleToQuad(width, height, photo.corners);
         const auto pixelAt = [&](Point symbolPoint) {
             const Point image = toImage.map(symbolPoint);
-            return photo.image.at(static_cast<int>(image.y), static_cast<int>(image.x));
+            const bool inside = image.x >= 0 && image.x < photo.image.width && image.y >= 0 &&
+                                image.y < photo.image.height;
+            return inside ? photo.image.at(static_cast<int>(image.y), static_cast<int>(image.x))
+                          : 0u;  // neither ink nor paper
         };
         for (const Point corner :
              {Point{0, 0}, Point{width, 0}, Point{width, height}, Point{0, height}}) {
