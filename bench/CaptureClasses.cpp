@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <sstream>
 #include <stdexcept>
 
@@ -17,7 +18,6 @@ using tessoran_test::PhotoSettings;
 using tessoran_test::Point;
 using tessoran_test::SeededRandom;
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kMostPixels = 24e6;
 // zlib's usual level, as most programs write PNG files.
 constexpr int kPngCompression = 6;
@@ -97,7 +97,7 @@ void frame(PhotoSettings& settings, const std::vector<std::string>& rows, Seeded
     const double height = (static_cast<double>(rows.size() * settings.rowHeight) +
                            2 * settings.quietZone + std::abs(settings.bend)) *
                           settings.moduleSize;
-    const double angle = settings.angleDegrees * kPi / 180.0;
+    const double angle = settings.angleDegrees * std::numbers::pi / 180.0;
     const double spread =
         1.0 +
         1.5 * std::max({std::abs(settings.keystone[0].x), std::abs(settings.keystone[0].y),
@@ -214,8 +214,8 @@ CaptureImage makeCaptureImage(CaptureClass kind, std::uint64_t seed) {
             mildEffects(settings, random, image);
             break;
         case CaptureClass::Perspective:
-            settings.keystone =
-                keystone(random, random.uniform(0.05, 0.15), random.uniform(0.0, 2 * kPi));
+            settings.keystone = keystone(random, random.uniform(0.05, 0.15),
+                                         random.uniform(0.0, 2 * std::numbers::pi));
             settings.angleDegrees = random.uniform(-10.0, 10.0);
             mildEffects(settings, random, image);
             break;
@@ -229,8 +229,8 @@ CaptureImage makeCaptureImage(CaptureClass kind, std::uint64_t seed) {
             settings.quietZone = 2;
             settings.angleDegrees = random.uniform(0.0, 360.0);
             settings.mirrored = random.chance(0.2);
-            settings.keystone =
-                keystone(random, random.uniform(0.0, 0.15), random.uniform(0.0, 2 * kPi));
+            settings.keystone = keystone(random, random.uniform(0.0, 0.15),
+                                         random.uniform(0.0, 2 * std::numbers::pi));
             settings.bend = random.uniform(-0.5, 0.5) * settings.rowHeight;
             settings.blurModules = random.uniform(0.2, 0.5);
             settings.clutterMarks = random.uniformInt(5, 40);

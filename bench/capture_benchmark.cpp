@@ -164,22 +164,15 @@ Timed timedRun(const std::vector<std::string>& command) {
     return timed;
 }
 
-// Ours: the size line and the data, with status 0. A run that ends with
-// status 0 and nothing on standard output ("Decoding failed.") has failed.
-Verdict judgeOurs(const RunOutcome& run, const std::string& expected) {
+// A run read the picture exactly when it printed what was expected (ours:
+// the size line and the data; ZXingReader -bytes: the data alone) with
+// status 0. Printing nothing, as both do when they find no symbol (ours says
+// "Decoding failed." on standard error with status 0), is a failure.
+Verdict judge(const RunOutcome& run, const std::string& expected) {
     if (run.exitStatus != 0 || run.timedOut || run.out.empty()) {
         return Verdict::Failed;
     }
     return run.out == expected ? Verdict::Exact : Verdict::Misread;
-}
-
-// ZXingReader -bytes writes the data alone, and nothing when it finds no
-// symbol.
-Verdict judgePeer(const RunOutcome& run, const std::string& data) {
-    if (run.exitStatus != 0 || run.timedOut || run.out.empty()) {
-        return Verdict::Failed;
-    }
-    return run.out == data ? Verdict::Exact : Verdict::Misread;
 }
 
 std::vector<std::string> peerCommand(const Options& options, const std::string& file) {
@@ -220,8 +213,8 @@ Result measure(const Options& options, const std::string& directory, CaptureClas
     if (ours.outcome.exitStatus == 127 && ours.outcome.out.empty()) {
         throw std::runtime_error("cannot run " + options.program);
     }
-    result.ours = judgeOurs(ours.outcome, result.expected);
-    result.peer = judgePeer(peer.outcome, image.photo.data);
+    result.ours = judge(ours.outcome, result.expected);
+    result.peer = judge(peer.outcome, image.photo.data);
     result.oursMilliseconds = ours.milliseconds;
     result.peerMilliseconds = peer.milliseconds;
     if (options.keep.empty()) {

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace tessoran_test {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // A point `along` the line and `across` it (downwards on the page).
 Point onLine(Point start, double angle, double along, double across) {
@@ -60,7 +59,7 @@ std::vector<Stroke> scatteredMarks(int marks, int width, int height, double angl
             strokes.insert(strokes.end(), line.begin(), line.end());
         } else if (kind < 0.8) {
             const double angle = random.chance(0.5) ? angleRadians + random.uniform(-0.05, 0.05)
-                                                    : random.uniform(0.0, 2.0 * kPi);
+                                                    : random.uniform(0.0, 2.0 * std::numbers::pi);
             strokes.push_back({start, onLine(start, angle, random.uniform(0.1, 0.8) * size, 0.0),
                                random.uniform(0.5, 1.5)});
         } else {

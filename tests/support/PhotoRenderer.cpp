@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <stdexcept>
 
 #include "support/Clutter.h"
@@ -14,7 +15,6 @@ namespace tessoran_test {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // Rounding slack when a size computed in floating point should be whole.
 constexpr double kSlack = 1e-6;
 
@@ -137,7 +137,7 @@ void requireSensible(const PhotoSettings& settings) {
 // bottom-left) around the origin: keystone, mirror and turn.
 std::array<Point, 4> turnedCorners(double width, double height, const PhotoSettings& settings) {
     const Point unit[4] = {{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}};
-    const double angle = settings.angleDegrees * kPi / 180.0;
+    const double angle = settings.angleDegrees * std::numbers::pi / 180.0;
     const double cosine = std::cos(angle);
     const double sine = std::sin(angle);
     std::array<Point, 4> corners;
@@ -319,7 +319,7 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
     if (settings.lightFalloff > 0.0) {
         // From the symbol's brightest corner to its darkest, along the light's
         // direction.
-        const double angle = settings.lightDirectionDegrees * kPi / 180.0;
+        const double angle = settings.lightDirectionDegrees * std::numbers::pi / 180.0;
         const Point direction{std::cos(angle), std::sin(angle)};
         double low = std::numeric_limits<double>::infinity();
         double high = -low;

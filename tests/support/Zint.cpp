@@ -11,6 +11,9 @@ namespace tessoran_test {
 
 namespace {
 
+constexpr std::size_t kCodewordModules = 17;
+constexpr std::size_t kStopModules = 18;
+
 std::string shellQuote(const std::string& word) {
     std::string quoted = "'";
     for (char c : word) {
@@ -127,8 +130,6 @@ std::string moduleRowsToBarString(const std::vector<std::string>& rows) {
 }
 
 std::vector<int> moduleRowsToCodewords(const std::vector<std::string>& rows) {
-    constexpr std::size_t kCodewordModules = 17;
-    constexpr std::size_t kStopModules = 18;
     std::vector<int> codewords;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const std::string& row = rows[r];
@@ -148,8 +149,6 @@ std::vector<int> moduleRowsToCodewords(const std::vector<std::string>& rows) {
 }
 
 SymbolFormat moduleRowsFormat(const std::vector<std::string>& rows) {
-    constexpr std::size_t kCodewordModules = 17;
-    constexpr std::size_t kStopModules = 18;
     const auto leftIndicator = [&](std::size_t r) {
         if (r >= rows.size() || rows[r].size() < 2 * kCodewordModules) {
             throw std::runtime_error("too few module rows for a symbol");
