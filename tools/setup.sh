@@ -16,8 +16,9 @@ packages=(
 if [ "${1:-}" = "--test" ]; then
     shift
     packages+=(
-        # An independent encoder of test symbols.
-        zint
+        # An independent encoder of test symbols, and the ZXingReader decoder
+        # that the benchmarks compare the program with.
+        zint zxing-cpp-tools
         # The Windows build: the MinGW-w64 cross compiler (with the GDI+
         # headers and import library) and Wine to run its tests.
         g++-mingw-w64-x86-64 wine wine64

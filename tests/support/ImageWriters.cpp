@@ -80,7 +80,8 @@ ArgbImage argbFromGrid(const PixelGrid& grid) {
     return image;
 }
 
-void writePng(const std::string& path, const ArgbImage& image, PngLayout layout) {
+void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
+              int compressionLevel) {
     struct Form {
         std::uint8_t colourType;
         bool sixteenBit;
@@ -164,7 +165,7 @@ void writePng(const std::string& path, const ArgbImage& image, PngLayout layout)
     std::string packed(packedSize, '\0');
     if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
                   reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
-                  9) != Z_OK) {
+                  compressionLevel) != Z_OK) {
         throw std::runtime_error("zlib compression failed");
     }
     packed.resize(packedSize);

@@ -40,7 +40,10 @@ ArgbImage argbFromGrid(const PixelGrid& grid);
 // Layouts that store one grey level take it from the red channel; palette
 // layouts take up to 256 distinct colours (alpha included).
 enum class PngLayout { Rgb8, Rgba8, Grey8, GreyAlpha8, Palette8, Rgb16, Rgba16, Grey16 };
-void writePng(const std::string& path, const ArgbImage& image, PngLayout layout);
+// zlib's `compressionLevel` (1 fastest to 9 smallest): noisy pictures take
+// long at 9.
+void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
+              int compressionLevel = 9);
 
 enum class JpegLayout { Colour, Grey, Cmyk };
 // Progressive files are written in libjpeg's usual scans: the DC
