@@ -6,18 +6,9 @@
 
 #include "pattern/GridLimit.h"
 
-#ifndef _WIN32
-#include "platform/posix/PixelLimit.h"
-#endif
-
 namespace ostrel2::tessoran {
 
 namespace {
-
-#ifndef _WIN32
-static_assert(kMaxGridPixels == platform::kMaxPixelBytes / 4,
-              "a bar-string grid may have as many pixels as a decoded image");
-#endif
 
 // Within the limit, the grid's sizes fit the signed 32-bit numbers that
 // report them: every line has at least one character.

@@ -9,13 +9,16 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libpng-dev libturbojpeg0-dev libtiff-dev libgif-dev libstb-dev
+    libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
+    # The tests, built by default, write JPEG files through TurboJPEG.
+    libturbojpeg0-dev
 )
 if [ "${1:-}" = "--test" ]; then
     shift
     packages+=(
-        # An independent encoder of test symbols.
-        zint
+        # An independent encoder of test symbols, and the ZXingReader decoder
+        # that the benchmarks compare the program with.
+        zint zxing-cpp-tools
         # The Windows build: the MinGW-w64 cross compiler (with the GDI+
         # headers and import library) and Wine to run its tests.
         g++-mingw-w64-x86-64 wine wine64

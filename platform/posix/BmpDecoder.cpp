@@ -1,127 +1,140 @@
-#include <stb/stb_image.h>
-
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <optional>
+#include <span>
 
+#include "platform/posix/BmpHeader.h"
 #include "platform/posix/FormatDecoders.h"
-#include "platform/posix/PixelLimit.h"
+#include "platform/posix/PixelAllocation.h"
 
 namespace ostrel2::tessoran::platform {
 
 namespace {
 
-class ReadFile {
-  public:
-    explicit ReadFile(const char* path) : file(std::fopen(path, "rb")) {}
-    ~ReadFile() {
-        if (file != nullptr) {
-            std::fclose(file);
-        }
-    }
-    ReadFile(const ReadFile&) = delete;
-    ReadFile& operator=(const ReadFile&) = delete;
+constexpr std::uint32_t kOpaque = 0xFF000000u;
 
-    std::FILE* get() const { return file; }
-
-  private:
-    std::FILE* file;
-};
-
-class StbPixels {
-  public:
-    explicit StbPixels(stbi_uc* data) : pixels(data) {}
-    ~StbPixels() { stbi_image_free(pixels); }
-    StbPixels(const StbPixels&) = delete;
-    StbPixels& operator=(const StbPixels&) = delete;
-
-    const stbi_uc* get() const { return pixels; }
-
-  private:
-    stbi_uc* pixels;
-};
-
-std::uint32_t littleEndian(const unsigned char* bytes, int count) {
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) {
-        value = (value << 8) | bytes[i];
-    }
-    return value;
+std::uint32_t argb(std::uint32_t alpha, std::uint32_t red, std::uint32_t green,
+                   std::uint32_t blue) {
+    return alpha << 24 | red << 16 | green << 8 | blue;
 }
 
-// stb_image reads past the end of a file as zero bytes, so that a truncated
-// BMP would come out with its missing rows black. An uncompressed BMP's pixel
-// data has a size known from its header; the file must hold all of it.
-// (Compressed BMPs stb_image refuses by itself.)
-bool holdsAllPixelData(std::FILE* file, std::uint64_t width, std::uint64_t height) {
-    unsigned char header[34] = {};
-    const long start = std::ftell(file);
-    if (start < 0 || std::fread(header, 1, sizeof header, file) != sizeof header ||
-        std::fseek(file, 0, SEEK_END) != 0) {
-        return false;
+// A channel of any width brought to 8 bits: wider ones keep their top bits,
+// narrower ones repeat their bits downwards, so that all ones stays all ones
+// (5-bit 31 is 255, 5-bit 16 is 132).
+std::uint32_t channelValue(std::uint32_t pixel, const BmpChannel& channel) {
+    if (channel.bits == 0) {
+        return 0;
     }
-    const long fileSize = std::ftell(file);
-    if (fileSize < 0 || std::fseek(file, start, SEEK_SET) != 0) {
-        return false;
+    const std::uint32_t field =
+        (pixel >> channel.shift) & (channel.bits >= 32 ? ~0u : (1u << channel.bits) - 1);
+    if (channel.bits >= 8) {
+        return field >> (channel.bits - 8);
     }
-    const std::uint64_t pixelOffset = littleEndian(header + 10, 4);
-    const std::uint32_t headerSize = littleEndian(header + 14, 4);
-    // The oldest header keeps 16-bit sizes and no compression field.
-    const bool coreHeader = headerSize == 12;
-    const std::uint64_t bitsPerPixel = littleEndian(header + (coreHeader ? 24 : 28), 2);
-    const std::uint32_t compression = coreHeader ? 0 : littleEndian(header + 30, 4);
-    constexpr std::uint32_t kUncompressed = 0;
-    constexpr std::uint32_t kBitFields = 3;
-    constexpr std::uint32_t kAlphaBitFields = 6;
-    if (compression != kUncompressed && compression != kBitFields &&
-        compression != kAlphaBitFields) {
-        return true;
+    std::uint32_t value = field << (8 - channel.bits);
+    for (unsigned filled = channel.bits; filled < 8; filled *= 2) {
+        value |= value >> filled;
     }
-    // Rows are padded to whole 32-bit words. Both sizes are under 2^28 here.
-    const std::uint64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-    return pixelOffset + rowBytes * height <= static_cast<std::uint64_t>(fileSize);
+    return value & 0xFF;
+}
+
+using PaletteWords = std::array<std::uint32_t, 256>;
+
+PaletteWords paletteWords(std::span<const unsigned char> file, const BmpLayout& layout) {
+    PaletteWords words{};
+    for (unsigned i = 0; i < layout.paletteCount; ++i) {
+        const unsigned char* entry =
+            file.data() + layout.paletteOffset + std::size_t{i} * layout.paletteEntryBytes;
+        words[i] = argb(0xFF, entry[2], entry[1], entry[0]);  // blue, green, red
+    }
+    return words;
+}
+
+// One row of palette indices, packed from the high bits down; false at an
+// index the palette does not reach.
+bool indexedRow(const unsigned char* row, const BmpLayout& layout, const PaletteWords& palette,
+                std::uint32_t* out) {
+    const unsigned depth = layout.bitsPerPixel;
+    const unsigned mask = (1u << depth) - 1;
+    for (std::uint32_t x = 0; x < layout.width; ++x) {
+        const std::uint64_t bit = std::uint64_t{x} * depth;
+        const unsigned index = (row[bit / 8] >> (8 - depth - bit % 8)) & mask;
+        if (index >= layout.paletteCount) {
+            return false;
+        }
+        out[x] = palette[index];
+    }
+    return true;
+}
+
+void bgrRow(const unsigned char* row, const BmpLayout& layout, std::uint32_t* out) {
+    for (std::uint32_t x = 0; x < layout.width; ++x, row += 3) {
+        out[x] = argb(0xFF, row[2], row[1], row[0]);
+    }
+}
+
+// One row of 16- or 32-bit pixels through the channel masks; ORs each
+// pixel's alpha into `alphaSeen`.
+void maskedRow(const unsigned char* row, const BmpLayout& layout, std::uint32_t* out,
+               std::uint32_t& alphaSeen) {
+    const std::size_t bytes = layout.bitsPerPixel / 8;
+    const auto& [red, green, blue, alpha] = layout.channels;
+    for (std::uint32_t x = 0; x < layout.width; ++x, row += bytes) {
+        std::uint32_t pixel = 0;
+        for (std::size_t i = bytes; i-- > 0;) {
+            pixel = (pixel << 8) | row[i];
+        }
+        const std::uint32_t a = alpha.bits == 0 ? 0xFF : channelValue(pixel, alpha);
+        alphaSeen |= a;
+        out[x] = argb(a, channelValue(pixel, red), channelValue(pixel, green),
+                      channelValue(pixel, blue));
+    }
 }
 
 }  // namespace
 
-// Only files that begin with "BM" come here. stb_image picks its loader from
-// the content: such a file fails the signature checks of its other formats
-// (the second byte, 'M', is no valid colour-map type for the one format
-// without a signature), so its BMP loader is the only one that reads it.
-bool decodeBmp(const char* path, Gdiplus::GpImage& image) {
-    ReadFile file(path);
-    if (file.get() == nullptr) {
+bool decodeBmp(std::span<const unsigned char> file, DecodeBudget& budget, Gdiplus::GpImage& image) {
+    const std::optional<BmpLayout> found = readBmpLayout(file);
+    if (!found.has_value()) {
         return false;
     }
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    // Reads the header alone and puts the file position back.
-    if (stbi_info_from_file(file.get(), &width, &height, &channels) == 0 || width <= 0 ||
-        height <= 0 ||
-        !fitsPixelLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height))) {
+    const BmpLayout& layout = *found;
+    // The size is checked against the budget before the pixel data is
+    // measured, which keeps that product small.
+    if (!fitsDecodeBudget(layout.width, layout.height) || layout.pixelOffset > file.size() ||
+        layout.rowBytes * layout.height > file.size() - layout.pixelOffset) {
+        return false;  // truncated pixel data
+    }
+    if (!allocatePixels(image, layout.width, layout.height, budget)) {
         return false;
     }
-    if (!holdsAllPixelData(file.get(), static_cast<std::uint64_t>(width),
-                           static_cast<std::uint64_t>(height))) {
-        return false;
+    const PaletteWords palette = paletteWords(file, layout);
+    const std::size_t width = layout.width;
+    std::uint32_t alphaSeen = 0;
+    for (std::uint32_t stored = 0; stored < layout.height; ++stored) {
+        const unsigned char* row = file.data() + layout.pixelOffset + stored * layout.rowBytes;
+        const std::uint32_t y = layout.topDown ? stored : layout.height - 1 - stored;
+        std::uint32_t* out = image.pixels.data() + y * width;
+        switch (layout.bitsPerPixel) {
+            case 1:
+            case 4:
+            case 8:
+                if (!indexedRow(row, layout, palette, out)) {
+                    return false;
+                }
+                break;
+            case 24:
+                bgrRow(row, layout, out);
+                break;
+            default:
+                maskedRow(row, layout, out, alphaSeen);
+                break;
+        }
     }
-    int loadedWidth = 0;
-    int loadedHeight = 0;
-    // Palettes and every bit depth come out as 8-bit R, G, B, A.
-    const StbPixels rgba(
-        stbi_load_from_file(file.get(), &loadedWidth, &loadedHeight, &channels, 4));
-    if (rgba.get() == nullptr || loadedWidth != width || loadedHeight != height ||
-        !allocatePixels(image, static_cast<std::uint64_t>(width),
-                        static_cast<std::uint64_t>(height))) {
-        return false;
-    }
-    const stbi_uc* source = rgba.get();
-    for (std::uint32_t& pixel : image.pixels) {
-        pixel = (static_cast<std::uint32_t>(source[3]) << 24) |
-                (static_cast<std::uint32_t>(source[0]) << 16) |
-                (static_cast<std::uint32_t>(source[1]) << 8) |
-                static_cast<std::uint32_t>(source[2]);
-        source += 4;
+    if (layout.alphaUnlessAllZero && alphaSeen == 0) {
+        for (std::uint32_t& pixel : image.pixels) {
+            pixel |= kOpaque;
+        }
     }
     return true;
 }

@@ -87,9 +87,11 @@ namespace DllExports {
 
 void* GdipAlloc(std::size_t size);
 void GdipFree(void* pointer);
-// Loads and decodes the image file at `filename`. The format is told by the
-// file's leading bytes, not its name. A missing, unreadable, truncated or
-// oversized file, or one that is no image, is a failure and yields no handle.
+// Loads and decodes the image file at `filename`, read once to its end (a
+// FIFO or a pipe will do). The format is told by the file's leading bytes,
+// not its name. A missing, unreadable, truncated or damaged file, one that is
+// no image, or one whose decode would pass the decode budget is a failure and
+// yields no handle.
 Status GdipCreateBitmapFromFile(const char* filename, GpBitmap** bitmap);
 Status GdipGetImageHeight(GpImage* image, UINT* height);
 Status GdipGetImageWidth(GpImage* image, UINT* width);

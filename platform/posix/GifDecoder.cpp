@@ -1,21 +1,41 @@
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
+#include <span>
 #include <vector>
 
 #include "platform/posix/FormatDecoders.h"
-#include "platform/posix/PixelLimit.h"
+#include "platform/posix/PixelAllocation.h"
 
 namespace ostrel2::tessoran::platform {
 
 namespace {
 
+// What giflib reads from: the file in memory, and where it stands in it.
+struct GifSource {
+    std::span<const unsigned char> file;
+    std::size_t position = 0;
+};
+
+// Hands giflib up to `size` bytes; fewer at the end of the file, which giflib
+// takes as a read error.
+int readFromMemory(GifFileType* gif, GifByteType* out, int size) {
+    auto& source = *static_cast<GifSource*>(gif->UserData);
+    const std::size_t count =
+        std::min(static_cast<std::size_t>(std::max(size, 0)), source.file.size() - source.position);
+    std::memcpy(out, source.file.data() + source.position, count);
+    source.position += count;
+    return static_cast<int>(count);
+}
+
 class GifHandle {
   public:
-    explicit GifHandle(const char* path) {
+    explicit GifHandle(GifSource& source) {
         int error = 0;
-        gif = DGifOpenFileName(path, &error);
+        gif = DGifOpen(&source, readFromMemory, &error);
     }
     ~GifHandle() {
         if (gif != nullptr) {
@@ -100,8 +120,9 @@ std::vector<int> storedRowOrder(int height, bool interlaced) {
 
 }  // namespace
 
-bool decodeGif(const char* path, Gdiplus::GpImage& image) {
-    GifHandle gif(path);
+bool decodeGif(std::span<const unsigned char> file, DecodeBudget& budget, Gdiplus::GpImage& image) {
+    GifSource source{file};
+    GifHandle gif(source);
     if (gif.get() == nullptr) {
         return false;
     }
@@ -116,9 +137,11 @@ bool decodeGif(const char* path, Gdiplus::GpImage& image) {
     if (colours == nullptr || colours->Colors == nullptr || colours->ColorCount <= 0) {
         return false;
     }
+    // Every row of the frame is decoded, however little of it shows, so the
+    // frame may be no larger than an image the budget admits.
     if (frame.Left < 0 || frame.Top < 0 || frame.Width <= 0 || frame.Height <= 0 ||
-        !fitsPixelLimit(static_cast<std::uint64_t>(frame.Width),
-                        static_cast<std::uint64_t>(frame.Height))) {
+        !fitsDecodeBudget(static_cast<std::uint64_t>(frame.Width),
+                          static_cast<std::uint64_t>(frame.Height))) {
         return false;
     }
     // The picture is the logical screen; a frame reaching past it is cut at
@@ -139,8 +162,13 @@ bool decodeGif(const char* path, Gdiplus::GpImage& image) {
         gif.get()->SBackGroundColor < screenColours->ColorCount) {
         background = argbOf(screenColours->Colors[gif.get()->SBackGroundColor], 0);
     }
-    if (!allocatePixels(image, static_cast<std::uint64_t>(width),
-                        static_cast<std::uint64_t>(height), background)) {
+    // Besides the image: a row of the frame's indices and the order of its
+    // rows.
+    const std::uint64_t frameRowBytes = static_cast<std::uint64_t>(frame.Width) +
+                                        sizeof(int) * static_cast<std::uint64_t>(frame.Height);
+    if (!budget.take(frameRowBytes) ||
+        !allocatePixels(image, static_cast<std::uint64_t>(width),
+                        static_cast<std::uint64_t>(height), budget, background)) {
         return false;
     }
 

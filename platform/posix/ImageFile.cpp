@@ -1,9 +1,12 @@
 #include "platform/posix/ImageFile.h"
 
-#include <cstdio>
 #include <cstring>
+#include <optional>
+#include <span>
 #include <utility>
 
+#include "platform/DecodeBudget.h"
+#include "platform/posix/EncodedFile.h"
 #include "platform/posix/FormatDecoders.h"
 
 namespace ostrel2::tessoran::platform {
@@ -39,36 +42,29 @@ ImageFormat imageFormatOf(const unsigned char* leadingBytes, std::size_t count) 
     return ImageFormat::Unknown;
 }
 
-bool loadImageFile(const char* path, Gdiplus::GpImage& image) {
-    unsigned char leadingBytes[8] = {};
-    std::size_t count = 0;
-    {
-        std::FILE* file = std::fopen(path, "rb");
-        if (file == nullptr) {
-            return false;
-        }
-        // A directory opens but cannot be read: it reads as no bytes.
-        count = std::fread(leadingBytes, 1, sizeof leadingBytes, file);
-        std::fclose(file);
+bool loadImageFromMemory(const unsigned char* bytes, std::size_t size, Gdiplus::GpImage& image) {
+    DecodeBudget budget;
+    if (bytes == nullptr || !budget.take(size)) {
+        return false;
     }
-
+    const std::span<const unsigned char> file(bytes, size);
     Gdiplus::GpImage decoded;
     bool loaded = false;
-    switch (imageFormatOf(leadingBytes, count)) {
+    switch (imageFormatOf(bytes, size)) {
         case ImageFormat::Png:
-            loaded = decodePng(path, decoded);
+            loaded = decodePng(file, budget, decoded);
             break;
         case ImageFormat::Jpeg:
-            loaded = decodeJpeg(path, decoded);
+            loaded = decodeJpeg(file, budget, decoded);
             break;
         case ImageFormat::Tiff:
-            loaded = decodeTiff(path, decoded);
+            loaded = decodeTiff(file, budget, decoded);
             break;
         case ImageFormat::Gif:
-            loaded = decodeGif(path, decoded);
+            loaded = decodeGif(file, budget, decoded);
             break;
         case ImageFormat::Bmp:
-            loaded = decodeBmp(path, decoded);
+            loaded = decodeBmp(file, budget, decoded);
             break;
         case ImageFormat::Unknown:
             break;
@@ -78,6 +74,20 @@ bool loadImageFile(const char* path, Gdiplus::GpImage& image) {
     }
     image = std::move(decoded);
     return true;
+}
+
+bool loadImageFile(const char* path, Gdiplus::GpImage& image) {
+    // The encoded bytes count against the budget, so a file larger than the
+    // whole budget could never be decoded: reading stops there, or as soon as
+    // the leading bytes show no image format.
+    const auto isImage = [](const unsigned char* bytes, std::size_t count) {
+        return imageFormatOf(bytes, count) != ImageFormat::Unknown;
+    };
+    const std::optional<EncodedFile> file = readEncodedFile(path, kDecodeBudgetBytes, isImage);
+    if (!file.has_value() || file->size() == 0) {
+        return false;
+    }
+    return loadImageFromMemory(file->data(), file->size(), image);
 }
 
 }  // namespace ostrel2::tessoran::platform

@@ -11,10 +11,16 @@ enum class ImageFormat { Unknown, Png, Jpeg, Tiff, Gif, Bmp };
 // The format told by a file's leading bytes (`count` of them are valid).
 ImageFormat imageFormatOf(const unsigned char* leadingBytes, std::size_t count);
 
-// Decodes the image file at `path` into `image`. The format is chosen by the
-// file's leading bytes. Returns false for a file that is missing, unreadable,
-// truncated, not an image, or larger than the decoder accepts; `image` is then
-// left as it was.
+// Decodes the encoded image file of `size` bytes at `bytes` into `image`. The
+// format is chosen by the leading bytes. The encoded bytes count against the
+// decode budget along with everything the decode takes. Returns false for
+// bytes that are truncated, damaged, no image, or whose decode would not fit
+// the budget; `image` is then left as it was.
+bool loadImageFromMemory(const unsigned char* bytes, std::size_t size, Gdiplus::GpImage& image);
+
+// Reads the file at `path` into memory once, to its end, and decodes it as
+// loadImageFromMemory does. Returns false as that does, and for a file that is
+// missing, unreadable or larger than the decode budget.
 bool loadImageFile(const char* path, Gdiplus::GpImage& image);
 
 }  // namespace ostrel2::tessoran::platform

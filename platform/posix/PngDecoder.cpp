@@ -5,13 +5,13 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <new>
+#include <span>
 #include <vector>
 
 #include "platform/posix/FormatDecoders.h"
-#include "platform/posix/PixelLimit.h"
+#include "platform/posix/PixelAllocation.h"
 
 namespace ostrel2::tessoran::platform {
 
@@ -25,15 +25,38 @@ namespace {
 }
 void ignoreWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 
-// The open file and libpng's state, released on every way out of decodePng.
-// They live outside the function that holds the setjmp, so that a jump back
-// from libpng passes no object that needs destroying.
+// What libpng reads from: the file in memory, and where it stands in it.
+//
+// Once every row is in, libpng still reads to the end of the compressed
+// stream and checks the last data chunk, which a well-made file ends within a
+// few bytes. Data beyond that, however much, is no part of the image: a
+// little is allowed for the stream's end and the checksum, then reading stops
+// and the rows read stand.
+struct PngSource {
+    static constexpr std::size_t kBytesAfterRows = std::size_t{64} << 10;
+
+    std::span<const unsigned char> file;
+    std::size_t position = 0;
+    std::size_t bytesAfterRowsLeft = kBytesAfterRows;
+    bool readingRows = false;
+    bool stoppedAfterRows = false;
+};
+
+// Whether libpng has handed out the last row of the last pass.
+bool allRowsRead(png_structp png, png_infop info) {
+    if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) {
+        return png_get_current_pass_number(png) >= 7;
+    }
+    return png_get_current_row_number(png) >= png_get_image_height(png, info);
+}
+
+// The libpng state, released on every way out of decodePng. It lives
+// outside the function that holds the setjmp, so that a jump back from libpng
+// passes no object that needs destroying.
 class PngReading {
   public:
-    explicit PngReading(const char* path) : file(std::fopen(path, "rb")) {
-        if (file == nullptr) {
-            return;
-        }
+    explicit PngReading(std::span<const unsigned char> file) {
+        source.file = file;
         png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, stopReading, ignoreWarning);
         if (png != nullptr) {
             info = png_create_info_struct(png);
@@ -43,19 +66,42 @@ class PngReading {
         if (png != nullptr) {
             png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
         }
-        if (file != nullptr) {
-            std::fclose(file);
-        }
     }
     PngReading(const PngReading&) = delete;
     PngReading& operator=(const PngReading&) = delete;
 
     bool ready() const { return info != nullptr; }
 
-    std::FILE* file = nullptr;
+    PngSource source;
     png_structp png = nullptr;
     png_infop info = nullptr;
 };
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
+    auto& reading = *static_cast<PngReading*>(png_get_io_ptr(png));
+    PngSource& source = reading.source;
+    const std::size_t available = source.file.size() - source.position;
+    if (source.readingRows && allRowsRead(png, reading.info)) {
+        if (length > source.bytesAfterRowsLeft || length > available) {
+            source.stoppedAfterRows = true;
+            png_error(png, "enough read after the last row");
+        }
+        source.bytesAfterRowsLeft -= length;
+    }
+    if (length > available) {
+        png_error(png, "file cut short");
+    }
+    std::memcpy(out, source.file.data() + source.position, length);
+    source.position += length;
+}
+
+// Compressed text and colour profiles play no part in the pixels read here,
+// yet each could make libpng inflate megabytes before the first row.
+void skipCompressedAncillaryChunks(png_structp png) {
+    static constexpr png_byte kChunks[] = {'z', 'T',  'X', 't', '\0', 'i', 'T', 'X',
+                                           't', '\0', 'i', 'C', 'C',  'P', '\0'};
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kChunks, 3);
+}
 
 constexpr bool kLittleEndian = std::endian::native == std::endian::little;
 constexpr std::uint32_t kOpaque = 0xFF000000u;
@@ -214,19 +260,27 @@ void readTransformedRows(png_structp png, png_infop info, Gdiplus::GpImage& imag
 
 // Every libpng call of a read happens below this function's setjmp; it and
 // the functions it calls hold nothing that needs destroying.
-bool readPng(PngReading& reading, Gdiplus::GpImage& image, std::vector<png_byte>& indexRow) {
+bool readPng(PngReading& reading, DecodeBudget& budget, Gdiplus::GpImage& image,
+             std::vector<png_byte>& indexRow) {
     png_structp png = reading.png;
     png_infop info = reading.info;
     if (setjmp(png_jmpbuf(png)) != 0) {
-        return false;
+        // Stopped by the reader once every row was in: the image is whole.
+        return reading.source.stoppedAfterRows;
     }
-    png_init_io(png, reading.file);
+    png_set_read_fn(png, &reading, readFromMemory);
+    skipCompressedAncillaryChunks(png);
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
-    if (!allocatePixels(image, width, height)) {
+    // libpng keeps the row being read and the one before, each of up to 8
+    // bytes a pixel (16-bit RGBA), and a palette image a row of indices here.
+    constexpr std::uint64_t kRowBytesPerColumn = 2 * 8 + 1;
+    if (!budget.take(kRowBytesPerColumn * std::uint64_t{width}) ||
+        !allocatePixels(image, width, height, budget)) {
         return false;
     }
+    reading.source.readingRows = true;
     const bool paletteLookup = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE &&
                                png_get_interlace_type(png, info) == PNG_INTERLACE_NONE &&
                                png_get_valid(png, info, PNG_INFO_gAMA) == 0;
@@ -238,22 +292,22 @@ bool readPng(PngReading& reading, Gdiplus::GpImage& image, std::vector<png_byte>
     } else {
         readTransformedRows(png, info, image);
     }
-    // The chunks after the pixels, up to the end marker: a file cut short
-    // after its last row is refused too.
-    png_read_end(png, nullptr);
+    // Nothing after the pixels is read: the chunks there would not change
+    // them, and reading them could take time out of all proportion to the
+    // image.
     return true;
 }
 
 }  // namespace
 
-bool decodePng(const char* path, Gdiplus::GpImage& image) {
-    PngReading reading(path);
+bool decodePng(std::span<const unsigned char> file, DecodeBudget& budget, Gdiplus::GpImage& image) {
+    PngReading reading(file);
     if (!reading.ready()) {
         return false;
     }
     std::vector<png_byte> indexRow;
     try {
-        return readPng(reading, image, indexRow);
+        return readPng(reading, budget, image, indexRow);
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -3,7 +3,11 @@
 // itself, quickly and in little memory, with its message and status, and put
 // nothing on standard output that the input does not warrant.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <chrono>
@@ -12,6 +16,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -249,6 +254,20 @@ TEST(BadInput, ImageFilesThatDoNotLoad) {
     }
 }
 
+// Indices beyond a BMP's palette were once read from whatever memory lay past
+// it. The Windows program reads BMP files with GDI+, which shows them in
+// colours of its own choosing.
+TEST(BadInput, BmpWithIndicesBeyondItsPalette) {
+    if (runsThroughLauncher()) {
+        GTEST_SKIP() << "the Windows program reads BMP files with GDI+";
+    }
+    TemporaryDirectory directory;
+    const ArgbImage symbol = symbolImage(encodeSymbol(kHelloWorld, 2, 3, 8));
+    const std::string path =
+        directory.write("beyond.bmp", bmpBytes(symbol, {.bitsPerPixel = 8, .paletteEntries = 1}));
+    expectEnding(runBounded({path}), {2, "", kLoadFailure});
+}
+
 TEST(BadInput, ImageFilesThatHoldASymbol) {
     const Pdf417Symbol symbol = encodeSymbol(kHelloWorld, 2, 3, 8);
     // Light pixels fully transparent: the colour counts, not the alpha.
@@ -264,14 +283,133 @@ TEST(BadInput, ImageFilesThatHoldASymbol) {
         // The format is told by the content, not the name.
         {"PNG named .bmp", directory.path() + "/symbol.bmp"},
         {"GIF named .png", directory.path() + "/symbol.png"},
+        {"BMP with rows from the top", directory.path() + "/top-down.bmp"},
+        {"1-bit BMP of OS/2", directory.path() + "/os2.bmp"},
     };
     writePng(cases[0].second, transparent, PngLayout::Palette8);
     writePng(cases[1].second, symbolImage(symbol), PngLayout::Grey8);
     writeGif(cases[2].second, symbolImage(symbol));
+    writeBmp(cases[3].second, symbolImage(symbol), {.bitsPerPixel = 8, .topDown = true});
+    writeBmp(cases[4].second, symbolImage(symbol), {.bitsPerPixel = 1, .header = BmpHeader::Core});
     for (const auto& [name, path] : cases) {
         SCOPED_TRACE(name);
         expectEnding(runBounded({path}), {0, sizeLine(symbol) + "HELLO WORLD", ""});
     }
+}
+
+// A grey PNG of `image` whose compressed stream goes on after the last row
+// with `blocks` blocks that each inflate to 1 MiB of zeros (the stream's end
+// and checksum, past them, are not those of the rows), and that holds
+// `texts` compressed text chunks of 7 MiB of zeros each before its pixels.
+// Each block follows a full flush, so that it refers to nothing before it
+// and can be repeated as it is.
+std::string pngOutOfProportion(const ArgbImage& image, int blocks, int texts) {
+    std::string rows;
+    for (int row = 0; row < image.height; ++row) {
+        rows.push_back('\0');  // no filter
+        for (int column = 0; column < image.width; ++column) {
+            rows.push_back(static_cast<char>(image.at(row, column) & 0xFF));
+        }
+    }
+    z_stream stream{};
+    deflateInit(&stream, 9);
+    const auto deflated = [&](std::string input, int flush) {
+        std::string out(deflateBound(&stream, static_cast<uLong>(input.size())) + 64, '\0');
+        stream.next_in = reinterpret_cast<Bytef*>(input.data());
+        stream.avail_in = static_cast<uInt>(input.size());
+        stream.next_out = reinterpret_cast<Bytef*>(out.data());
+        stream.avail_out = static_cast<uInt>(out.size());
+        deflate(&stream, flush);
+        out.resize(out.size() - stream.avail_out);
+        return out;
+    };
+    std::string text = std::string("Comment\0\0", 9);
+    text += deflated(std::string(std::size_t{7} << 20, '\0'), Z_FINISH);
+    deflateReset(&stream);
+    std::string data = deflated(rows, Z_FULL_FLUSH);
+    const std::string zeros =
+        blocks > 0 ? deflated(std::string(std::size_t{1} << 20, '\0'), Z_FULL_FLUSH) : "";
+    for (int i = 0; i < blocks; ++i) {
+        data += zeros;
+    }
+    data += deflated("", Z_FINISH);
+    deflateEnd(&stream);
+    std::string header;
+    appendBigEndian32(header, static_cast<std::uint32_t>(image.width));
+    appendBigEndian32(header, static_cast<std::uint32_t>(image.height));
+    header += std::string("\x08\x00\x00\x00\x00", 5);  // 8-bit grey
+    std::string file = "\x89PNG\r\n\x1A\n";
+    appendPngChunk(file, "IHDR", header);
+    for (int i = 0; i < texts; ++i) {
+        appendPngChunk(file, "zTXt", text);
+    }
+    appendPngChunk(file, "IDAT", data);
+    appendPngChunk(file, "IEND", "");
+    return file;
+}
+
+// Work on a PNG is proportional to its image. Inflating what followed the
+// rows once took 19 s for 16.7 MB of it (here about twice that), and 900
+// compressed text chunks took 160 s to inflate, though no text is ever
+// shown. Neither is read now, so the symbol decodes at once.
+TEST(BadInput, PngWorkIsProportionalToTheImage) {
+    if (runsThroughLauncher()) {
+        GTEST_SKIP() << "the Windows program reads PNG files with GDI+";
+    }
+    const Pdf417Symbol symbol = encodeSymbol(kHelloWorld, 2, 3, 8);
+    TemporaryDirectory directory;
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"32 GiB of zeros compressed after the rows",
+         pngOutOfProportion(symbolImage(symbol), 32 * 1024, 0)},
+        {"900 compressed text chunks of 7 MiB", pngOutOfProportion(symbolImage(symbol), 0, 900)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        const std::string path = directory.write("outsized.png", bytes);
+        expectEnding(runBounded({path}), {0, sizeLine(symbol) + "HELLO WORLD", ""});
+    }
+}
+
+// An image given as a FIFO, or as the program's own standard input, is read
+// once, to its end, as it arrives; an endless stream that shows no image
+// format in its first bytes is refused at once.
+TEST(BadInput, ImagesFromStreams) {
+    if (runsThroughLauncher()) {
+        GTEST_SKIP() << "/dev/stdin and FIFOs are paths of POSIX systems";
+    }
+    signal(SIGPIPE, SIG_IGN);
+    const Pdf417Symbol symbol = encodeSymbol(kHelloWorld, 2, 3, 8);
+    TemporaryDirectory directory;
+    const std::string png = directory.path() + "/symbol.png";
+    writePng(png, symbolImage(symbol), PngLayout::Grey8);
+    const std::string bytes = readFileBytes(png);
+    // Small enough for a pipe's buffer: the writer below never blocks on it.
+    ASSERT_LT(bytes.size(), 65536u);
+    const Ending decoded = {0, sizeLine(symbol) + "HELLO WORLD", ""};
+
+    expectEnding(runBounded({"/dev/stdin"}, bytes), decoded);
+
+    const std::string fifo = directory.path() + "/symbol.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // The writer waits for the program to open the FIFO. Should the program
+    // never do so, the reading end opened here afterwards lets it go.
+    std::thread writer([&] {
+        const int fd = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            const ssize_t ignored = write(fd, bytes.data(), bytes.size());
+            static_cast<void>(ignored);
+            close(fd);
+        }
+    });
+    const RunOutcome run = runBounded({fifo});
+    const int release = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    writer.join();
+    if (release >= 0) {
+        close(release);
+    }
+    expectEnding(run, decoded);
+
+    expectEnding(runBounded({"/dev/zero"}), {2, "", kLoadFailure});
 }
 
 // Named .txt, an image is read as a bar string: its first byte is the first

@@ -1,8 +1,11 @@
-// A 10,000 x 10,000 pixel image, made here at run time, decoded by the real
-// program: it must finish, and its memory must stay near the decoded pixels
-// (four bytes each) rather than grow with copies or per-pixel bookkeeping.
+// Large images, made here at run time, given to the real program. A
+// 10,000 x 10,000 pixel image must decode in memory near its decoded pixels
+// (four bytes each) rather than grow with copies or per-pixel bookkeeping;
+// images whose decode would need more than the 1 GiB budget are refused
+// without taking that memory.
 
 #include <gtest/gtest.h>
+#include <tiffio.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -15,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ImageWriters.h"
 #include "support/Pdf417Encoder.h"
 #include "support/ProgramRunner.h"
 
@@ -141,6 +145,89 @@ TEST(LargeImage, TenThousandPixelsSquareDecodesInMemoryNearItsPixels) {
     if (!kUnderAddressSanitizer) {
         const long allowanceKiB = (runsThroughLauncher() ? 192 : 64) * 1024;
         EXPECT_LT(run.peakMemoryKiB, kPixelKiB + allowanceKiB);
+    }
+}
+
+// A bilevel TIFF of width x height white pixels, deflated, written a row at a
+// time: a few kilobytes for hundreds of millions of pixels.
+void writeBilevelTiff(const std::string& path, std::uint32_t width, std::uint32_t height) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    if (tiff == nullptr) {
+        throw std::runtime_error("cannot create " + path);
+    }
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<std::uint16_t>(1));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<std::uint16_t>(1));
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, static_cast<std::uint16_t>(PHOTOMETRIC_MINISWHITE));
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(COMPRESSION_ADOBE_DEFLATE));
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, std::min<std::uint32_t>(height, 64));
+    std::vector<unsigned char> row((width + 7) / 8, 0);
+    bool written = true;
+    for (std::uint32_t y = 0; y < height && written; ++y) {
+        written = TIFFWriteScanline(tiff, row.data(), y, 0) == 1;
+    }
+    TIFFClose(tiff);
+    if (!written) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+// A complete 1-bit BMP of side x side pixels, all of its first colour.
+std::string bilevelBmp(std::uint32_t side) {
+    const std::uint32_t rowBytes = (side + 31) / 32 * 4;
+    const std::uint32_t pixelOffset = 14 + 40 + 8;
+    std::string file = "BM";
+    for (const std::uint32_t field : {pixelOffset + rowBytes * side, 0u, pixelOffset, 40u}) {
+        appendLittleEndian(file, field, 4);
+    }
+    appendLittleEndian(file, side, 4);
+    appendLittleEndian(file, side, 4);
+    appendLittleEndian(file, 1, 2);  // planes
+    appendLittleEndian(file, 1, 2);  // bits a pixel
+    for (const std::uint32_t field : {0u, rowBytes * side, 2835u, 2835u, 2u, 0u}) {
+        appendLittleEndian(file, field, 4);
+    }
+    appendLittleEndian(file, 0x00FFFFFFu, 4);  // white
+    appendLittleEndian(file, 0x00000000u, 4);  // black
+    return file + std::string(static_cast<std::size_t>(rowBytes) * side, '\0');
+}
+
+// Each of these once drove the program to gigabytes (a quarter of a billion
+// columns 3.7 GB, the progressive JPEG 2.6 GB, the square BMP and TIFF
+// 2.1 GB): per-column arrays and coefficient buffers came on top of the
+// pixels, and a second decoded copy sat beside them. Now each is weighed
+// against the budget from its header and refused; memory stays near the
+// budget at most. The Windows program decodes images with GDI+, whose limits
+// are its own.
+TEST(LargeImage, ImagesBeyondTheDecodeBudgetAreRefusedWithoutItsMemory) {
+    if (runsThroughLauncher()) {
+        GTEST_SKIP() << "the decode budget belongs to the image layer of the POSIX program";
+    }
+    TemporaryDirectory directory;
+    const std::string wideTiff = directory.path() + "/wide.tif";
+    writeBilevelTiff(wideTiff, std::uint32_t{1} << 28, 1);
+    const std::string squareTiff = directory.path() + "/square.tif";
+    writeBilevelTiff(squareTiff, 16384, 16384);
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"268,435,456 x 1 TIFF", wideTiff},
+        {"16,384 x 16,384 progressive JPEG",
+         directory.write("square.jpg", progressiveJpegDeclaring(16384, 16384))},
+        {"16,384 x 16,384 BMP", directory.write("square.bmp", bilevelBmp(16384))},
+        {"16,384 x 16,384 TIFF", squareTiff},
+    };
+    constexpr long kBudgetKiB = 1024 * 1024;
+    for (const auto& [name, path] : cases) {
+        SCOPED_TRACE(name);
+        const RunOutcome run = runTessoran({path}, std::nullopt, 60s);
+        ASSERT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, expectedBanner() + "file does not exist or is invalid.");
+        std::printf("%s: peak resident %ld KiB\n", name, run.peakMemoryKiB);
+        if (!kUnderAddressSanitizer) {
+            EXPECT_LT(run.peakMemoryKiB, kBudgetKiB + 64 * 1024);
+        }
     }
 }
 

@@ -66,6 +66,14 @@ std::vector<ZintCase> cases() {
          2,
          "abcdefghij\xe9"
          "abcdefghij"},
+        // zint raises the rows to 14 and says so in a warning, on the
+        // stream that carries the module rows.
+        {"rows_raised_by_zint",
+         "Warnings of the encoder are not module rows: this text needs more rows than asked for.",
+         {"--rows=3"},
+         4,
+         2,
+         "Warnings of the encoder are not module rows: this text needs more rows than asked for."},
         {"byte_ten_is_not_changed",
          std::string("line\nnext\r\nend\n"),
          {},

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <bit>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -79,7 +80,8 @@ ArgbImage argbFromGrid(const PixelGrid& grid) {
     return image;
 }
 
-void writePng(const std::string& path, const ArgbImage& image, PngLayout layout) {
+void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
+              int compressionLevel) {
     struct Form {
         std::uint8_t colourType;
         bool sixteenBit;
@@ -163,7 +165,7 @@ void writePng(const std::string& path, const ArgbImage& image, PngLayout layout)
     std::string packed(packedSize, '\0');
     if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
                   reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
-                  9) != Z_OK) {
+                  compressionLevel) != Z_OK) {
         throw std::runtime_error("zlib compression failed");
     }
     packed.resize(packedSize);
@@ -172,7 +174,12 @@ void writePng(const std::string& path, const ArgbImage& image, PngLayout layout)
     writeFileBytes(path, file);
 }
 
-void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout, int quality) {
+void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout, int quality,
+               JpegCoding coding) {
+    writeFileBytes(path, jpegBytes(image, layout, quality, coding));
+}
+
+std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality, JpegCoding coding) {
     std::vector<unsigned char> samples;
     int pixelFormat = TJPF_RGB;
     int subsampling = TJSAMP_444;
@@ -204,8 +211,9 @@ void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layou
     }
     unsigned char* jpeg = nullptr;
     unsigned long jpegSize = 0;
+    const int flags = coding == JpegCoding::Progressive ? TJFLAG_PROGRESSIVE : 0;
     const int status = tjCompress2(compressor, samples.data(), image.width, 0, image.height,
-                                   pixelFormat, &jpeg, &jpegSize, subsampling, quality, 0);
+                                   pixelFormat, &jpeg, &jpegSize, subsampling, quality, flags);
     tjDestroy(compressor);
     if (status != 0) {
         tjFree(jpeg);
@@ -213,7 +221,7 @@ void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layou
     }
     const std::string bytes(reinterpret_cast<const char*>(jpeg), jpegSize);
     tjFree(jpeg);
-    writeFileBytes(path, bytes);
+    return bytes;
 }
 
 void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layout) {
@@ -361,48 +369,147 @@ void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& 
     }
 }
 
-void writeBmp(const std::string& path, const ArgbImage& image, BmpLayout layout) {
-    const bool paletted = layout == BmpLayout::Palette8;
+namespace {
+
+// A channel written to a mask's width: its top bits, or the whole of it
+// followed by zero bits when the mask is wider.
+std::uint32_t maskedChannel(std::uint8_t value, std::uint32_t mask) {
+    if (mask == 0) {
+        return 0;
+    }
+    const int shift = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
+    const std::uint32_t field =
+        bits >= 8 ? std::uint32_t{value} << (bits - 8) : std::uint32_t{value} >> (8 - bits);
+    return field << shift;
+}
+
+std::uint32_t headerBytes(BmpHeader header) {
+    switch (header) {
+        case BmpHeader::Core:
+            return 12;
+        case BmpHeader::Info:
+            return 40;
+        case BmpHeader::V4:
+            return 108;
+        case BmpHeader::V5:
+            return 124;
+        case BmpHeader::Os2:
+            return 64;
+    }
+    throw std::invalid_argument("unknown BMP header");
+}
+
+}  // namespace
+
+std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
+    const int depth = layout.bitsPerPixel;
+    const bool paletted = depth <= 8;
+    const bool core = layout.header == BmpHeader::Core;
     const Palette palette = paletted ? paletteOf(image, 0x00FFFFFFu) : Palette{};
-    const std::uint32_t paletteBytes = static_cast<std::uint32_t>(palette.colours.size()) * 4;
-    const std::uint32_t bytesPerPixel = paletted ? 1 : 3;
+    if (paletted && palette.colours.size() > (std::size_t{1} << depth)) {
+        throw std::runtime_error("more colours than the depth can index");
+    }
+    const std::size_t entries = layout.paletteEntries != 0
+                                    ? static_cast<std::size_t>(layout.paletteEntries)
+                                    : palette.colours.size();
+    const std::uint32_t entryBytes = core ? 3 : 4;
+    const std::uint32_t header = headerBytes(layout.header);
+    const bool compressed = layout.compression != BmpCompression::None;
+    const bool masksAfterHeader = compressed && layout.header == BmpHeader::Info;
+    const std::uint32_t maskBytes =
+        masksAfterHeader ? (layout.compression == BmpCompression::AlphaBitFields ? 16 : 12) : 0;
     const std::uint32_t rowBytes =
-        (static_cast<std::uint32_t>(image.width) * bytesPerPixel + 3) & ~3u;
+        ((static_cast<std::uint32_t>(image.width) * static_cast<std::uint32_t>(depth) + 31) / 32) *
+        4;
     const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(image.height);
-    const std::uint32_t pixelOffset = 14 + 40 + paletteBytes;
+    const std::uint32_t pixelOffset =
+        14 + header + maskBytes + static_cast<std::uint32_t>(entries) * entryBytes;
 
     std::string file = "BM";
     appendLittleEndian(file, pixelOffset + pixelBytes, 4);
     appendLittleEndian(file, 0, 4);
     appendLittleEndian(file, pixelOffset, 4);
-    appendLittleEndian(file, 40, 4);
-    appendLittleEndian(file, static_cast<std::uint32_t>(image.width), 4);
-    appendLittleEndian(file, static_cast<std::uint32_t>(image.height), 4);  // rows from the bottom
-    appendLittleEndian(file, 1, 2);
-    appendLittleEndian(file, bytesPerPixel * 8, 2);
-    appendLittleEndian(file, 0, 4);  // uncompressed
-    appendLittleEndian(file, pixelBytes, 4);
-    appendLittleEndian(file, 2835, 4);
-    appendLittleEndian(file, 2835, 4);
-    appendLittleEndian(file, static_cast<std::uint32_t>(palette.colours.size()), 4);
-    appendLittleEndian(file, 0, 4);
-    for (const std::uint32_t colour : palette.colours) {
-        appendLittleEndian(file, colour & 0x00FFFFFFu, 4);  // blue, green, red, 0
-    }
-    for (int row = image.height - 1; row >= 0; --row) {
-        std::string line;
-        for (int column = 0; column < image.width; ++column) {
-            if (paletted) {
-                line.push_back(static_cast<char>(
-                    palette.indices[static_cast<std::size_t>(row) * image.width + column]));
-            } else {
-                appendLittleEndian(line, image.at(row, column) & 0x00FFFFFFu, 3);
+    std::string info;
+    appendLittleEndian(info, header, 4);
+    const auto height = static_cast<std::uint32_t>(layout.topDown ? -image.height : image.height);
+    appendLittleEndian(info, static_cast<std::uint32_t>(image.width), core ? 2 : 4);
+    appendLittleEndian(info, height, core ? 2 : 4);
+    appendLittleEndian(info, 1, 2);
+    appendLittleEndian(info, static_cast<std::uint32_t>(depth), 2);
+    if (!core) {
+        const std::uint32_t compression = layout.compression == BmpCompression::None        ? 0
+                                          : layout.compression == BmpCompression::BitFields ? 3
+                                                                                            : 6;
+        appendLittleEndian(info, compression, 4);
+        appendLittleEndian(info, pixelBytes, 4);
+        appendLittleEndian(info, 2835, 4);
+        appendLittleEndian(info, 2835, 4);
+        appendLittleEndian(info, paletted ? static_cast<std::uint32_t>(entries) : 0, 4);
+        appendLittleEndian(info, 0, 4);
+        if (layout.header == BmpHeader::V4 || layout.header == BmpHeader::V5) {
+            for (const std::uint32_t mask : layout.masks) {
+                appendLittleEndian(info, mask, 4);
             }
+            appendLittleEndian(info, 0x73524742, 4);  // sRGB
+        }
+    }
+    info.resize(header, '\0');  // colour space end points, OS/2 fields: all 0
+    file += info;
+    if (masksAfterHeader) {
+        for (std::size_t i = 0; i < maskBytes / 4; ++i) {
+            appendLittleEndian(file, layout.masks[i], 4);
+        }
+    }
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::uint32_t colour = i < palette.colours.size() ? palette.colours[i] : 0;
+        appendLittleEndian(file, colour & 0x00FFFFFFu, static_cast<int>(entryBytes));
+    }
+    for (int step = 0; step < image.height; ++step) {
+        const int row = layout.topDown ? step : image.height - 1 - step;
+        std::string line;
+        std::uint32_t bits = 0;
+        int bitCount = 0;
+        for (int column = 0; column < image.width; ++column) {
+            const std::uint32_t pixel = image.at(row, column);
+            if (paletted) {
+                bits = bits << depth |
+                       palette.indices[static_cast<std::size_t>(row) * image.width + column];
+                bitCount += depth;
+                if (bitCount == 8) {
+                    line.push_back(static_cast<char>(bits));
+                    bits = 0;
+                    bitCount = 0;
+                }
+            } else if (depth == 24 || (depth == 32 && !compressed)) {
+                appendLittleEndian(line, pixel, depth / 8);
+            } else if (!compressed) {  // 16 bits, 5-5-5
+                appendLittleEndian(line,
+                                   maskedChannel(redOf(pixel), 0x7C00u) |
+                                       maskedChannel(greenOf(pixel), 0x03E0u) |
+                                       maskedChannel(blueOf(pixel), 0x001Fu),
+                                   2);
+            } else {
+                const std::uint8_t channels[] = {redOf(pixel), greenOf(pixel), blueOf(pixel),
+                                                 alphaOf(pixel)};
+                std::uint32_t value = 0;
+                for (std::size_t i = 0; i < 4; ++i) {
+                    value |= maskedChannel(channels[i], layout.masks[i]);
+                }
+                appendLittleEndian(line, value, depth / 8);
+            }
+        }
+        if (bitCount > 0) {
+            line.push_back(static_cast<char>(bits << (8 - bitCount)));
         }
         line.resize(rowBytes, '\0');
         file += line;
     }
-    writeFileBytes(path, file);
+    return file;
+}
+
+void writeBmp(const std::string& path, const ArgbImage& image, const BmpLayout& layout) {
+    writeFileBytes(path, bmpBytes(image, layout));
 }
 
 std::string readFileBytes(const std::string& path) {
@@ -464,6 +571,20 @@ std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height) {
         appendLittleEndian(file, 0, 4);
     }
     return file + std::string(64, '\0');
+}
+
+std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height) {
+    std::string jpeg =
+        jpegBytes(solidImage(8, 8, 0xFF808080u), JpegLayout::Colour, 100, JpegCoding::Progressive);
+    // The progressive frame header: marker, length, precision, height, width.
+    const std::size_t frame = jpeg.find("\xFF\xC2");
+    if (frame == std::string::npos) {
+        throw std::runtime_error("no progressive frame header");
+    }
+    std::string size;
+    appendBigEndian32(size, height << 16 | width);
+    jpeg.replace(frame + 5, 4, size);
+    return jpeg;
 }
 
 }  // namespace tessoran_test

@@ -4,6 +4,7 @@
 // layouts that matter to a reader: palettes with transparency, grey, 16-bit.
 // Each writes the file at `path` and throws std::runtime_error on failure.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,11 +40,19 @@ ArgbImage argbFromGrid(const PixelGrid& grid);
 // Layouts that store one grey level take it from the red channel; palette
 // layouts take up to 256 distinct colours (alpha included).
 enum class PngLayout { Rgb8, Rgba8, Grey8, GreyAlpha8, Palette8, Rgb16, Rgba16, Grey16 };
-void writePng(const std::string& path, const ArgbImage& image, PngLayout layout);
+// zlib's `compressionLevel` (1 fastest to 9 smallest): noisy pictures take
+// long at 9.
+void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
+              int compressionLevel = 9);
 
 enum class JpegLayout { Colour, Grey, Cmyk };
+// Progressive files are written in libjpeg's usual scans: the DC
+// coefficients first, then bands of AC coefficients and refinements.
+enum class JpegCoding { Baseline, Progressive };
 void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout,
-               int quality = 100);
+               int quality = 100, JpegCoding coding = JpegCoding::Baseline);
+std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality = 100,
+                      JpegCoding coding = JpegCoding::Baseline);
 
 enum class TiffLayout { Rgb8, RgbaUnassociated8, Grey8, Palette8, Rgb16 };
 void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layout);
@@ -61,8 +70,34 @@ struct GifLayout {
 };
 void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& layout = {});
 
-enum class BmpLayout { Rgb24, Palette8 };
-void writeBmp(const std::string& path, const ArgbImage& image, BmpLayout layout);
+// The information header a BMP starts with: OS/2 1.x (12 bytes, 16-bit sizes,
+// 3-byte palette entries), Windows (40), its V4 and V5 extensions (108, 124,
+// with the masks inside) and OS/2 2.x (64).
+enum class BmpHeader { Core, Info, V4, V5, Os2 };
+enum class BmpCompression { None, BitFields, AlphaBitFields };
+
+// Depths of 1, 4 and 8 bits write a palette of the image's colours (alpha
+// dropped); `paletteEntries`, when not 0, writes only that many entries, so
+// that indices beyond them remain. 16 and 32 bits without compression are
+// 5-5-5 and B, G, R, A bytes; with it, each channel is written to its mask's
+// width from its top bits, or filled with zero bits below them when the mask
+// is wider.
+struct BmpLayout {
+    int bitsPerPixel = 24;
+    BmpHeader header = BmpHeader::Info;
+    BmpCompression compression = BmpCompression::None;
+    std::array<std::uint32_t, 4> masks{};  // red, green, blue, alpha
+    bool topDown = false;
+    int paletteEntries = 0;
+
+    static const BmpLayout Rgb24;
+    static const BmpLayout Palette8;
+};
+inline constexpr BmpLayout BmpLayout::Rgb24{};
+inline constexpr BmpLayout BmpLayout::Palette8{.bitsPerPixel = 8};
+void writeBmp(const std::string& path, const ArgbImage& image, const BmpLayout& layout);
+// The file's bytes, as writeBmp writes them.
+std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout);
 
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
@@ -78,5 +113,9 @@ void appendPngChunk(std::string& out, const char* type, const std::string& data)
 // BMP (file and information headers, then 64 bytes of nothing).
 std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height);
 std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height);
+// A progressive colour JPEG (three components, none subsampled) of 8 x 8
+// pixels whose frame header states width x height (each below 65536): its
+// scans hold far too little for that size.
+std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height);
 
 }  // namespace tessoran_test

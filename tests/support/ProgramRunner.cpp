@@ -94,7 +94,13 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
                        const std::optional<StandardInput>& standardInput,
                        std::optional<std::chrono::milliseconds> timeLimit,
                        const RunSetting& setting) {
-    const std::vector<std::string> command = commandLine(arguments);
+    return runProgram(commandLine(arguments), standardInput, timeLimit, setting);
+}
+
+RunOutcome runProgram(const std::vector<std::string>& command,
+                      const std::optional<StandardInput>& standardInput,
+                      std::optional<std::chrono::milliseconds> timeLimit,
+                      const RunSetting& setting) {
     std::vector<char*> argv;
     for (const std::string& word : command) {
         argv.push_back(const_cast<char*>(word.c_str()));
@@ -246,6 +252,10 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.peakMemoryKiB = usage.ru_maxrss;  // kibibytes on Linux
     return outcome;
+}
+
+std::string tessoranPath() {
+    return programPath();
 }
 
 bool runsThroughLauncher() {

@@ -51,6 +51,17 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
                        std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
                        const RunSetting& setting = {});
 
+// Runs any program: `command` is its path (searched in PATH when it has no
+// slash) and its arguments; the rest as for runTessoran.
+RunOutcome runProgram(const std::vector<std::string>& command,
+                      const std::optional<StandardInput>& standardInput = std::nullopt,
+                      std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
+                      const RunSetting& setting = {});
+
+// The path runTessoran starts: TESSORAN_PROGRAM from the environment, or the
+// program of this build.
+std::string tessoranPath();
+
 // Whether this build runs under AddressSanitizer, whose shadow memory and
 // quarantine make a program's peak memory several times what it uses.
 #if defined(__SANITIZE_ADDRESS__)

@@ -11,6 +11,9 @@ namespace tessoran_test {
 
 namespace {
 
+constexpr std::size_t kCodewordModules = 17;
+constexpr std::size_t kStopModules = 18;
+
 std::string shellQuote(const std::string& word) {
     std::string quoted = "'";
     for (char c : word) {
@@ -76,19 +79,25 @@ std::vector<std::string> zintModuleRows(const std::vector<std::string>& options,
                                         const std::string& data) {
     const std::string dump = runZint(options, data, "--dump");
     std::vector<std::string> rows;
-    std::string row;
-    for (char c : dump) {
-        if (c == '\n') {
-            if (!row.empty()) {
-                rows.push_back(row.substr(0, row.find_last_of('1') + 1));
-            }
-            row.clear();
-        } else if (c != ' ') {
-            const int value = hexValue(c);
-            for (int bit = 3; bit >= 0; --bit) {
-                row.push_back(((value >> bit) & 1) ? '1' : '0');
+    std::size_t lineStart = 0;
+    for (std::size_t lineEnd; (lineEnd = dump.find('\n', lineStart)) != std::string::npos;
+         lineStart = lineEnd + 1) {
+        const std::string line = dump.substr(lineStart, lineEnd - lineStart);
+        // zint's warnings ("Warning 748: Columns increased from 2 to 4") share
+        // the stream with the dump; only lines of hexadecimal digits are rows.
+        if (line.empty() || line.find_first_not_of("0123456789ABCDEF ") != std::string::npos) {
+            continue;
+        }
+        std::string row;
+        for (const char c : line) {
+            if (c != ' ') {
+                const int value = hexValue(c);
+                for (int bit = 3; bit >= 0; --bit) {
+                    row.push_back(((value >> bit) & 1) ? '1' : '0');
+                }
             }
         }
+        rows.push_back(row.substr(0, row.find_last_of('1') + 1));
     }
     return rows;
 }
@@ -121,8 +130,6 @@ std::string moduleRowsToBarString(const std::vector<std::string>& rows) {
 }
 
 std::vector<int> moduleRowsToCodewords(const std::vector<std::string>& rows) {
-    constexpr std::size_t kCodewordModules = 17;
-    constexpr std::size_t kStopModules = 18;
     std::vector<int> codewords;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const std::string& row = rows[r];
@@ -139,6 +146,30 @@ std::vector<int> moduleRowsToCodewords(const std::vector<std::string>& rows) {
         }
     }
     return codewords;
+}
+
+SymbolFormat moduleRowsFormat(const std::vector<std::string>& rows) {
+    const auto leftIndicator = [&](std::size_t r) {
+        if (r >= rows.size() || rows[r].size() < 2 * kCodewordModules) {
+            throw std::runtime_error("too few module rows for a symbol");
+        }
+        const auto& patterns = patternsOfCluster(static_cast<int>(r % 3));
+        const auto found = patterns.find(rows[r].substr(kCodewordModules, kCodewordModules));
+        if (found == patterns.end()) {
+            throw std::runtime_error("no row indicator in row " + std::to_string(r));
+        }
+        return found->second % 30;
+    };
+    SymbolFormat format;
+    format.rows = static_cast<int>(rows.size());
+    format.columns = static_cast<int>((rows[0].size() - kStopModules) / kCodewordModules) - 3;
+    // Row 0 states (rows - 1) div 3; row 1 states 3 x level + (rows - 1) mod 3.
+    const int levelPart = leftIndicator(1) - (format.rows - 1) % 3;
+    if (leftIndicator(0) != (format.rows - 1) / 3 || levelPart < 0 || levelPart % 3 != 0) {
+        throw std::runtime_error("the row indicators do not match the number of rows");
+    }
+    format.ecLevel = levelPart / 3;
+    return format;
 }
 
 }  // namespace tessoran_test

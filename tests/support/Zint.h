@@ -27,4 +27,12 @@ std::string moduleRowsToBarString(const std::vector<std::string>& rows);
 // row indicators and start/stop patterns left out.
 std::vector<int> moduleRowsToCodewords(const std::vector<std::string>& rows);
 
+// What the row indicators of module rows state, read back the same way.
+struct SymbolFormat {
+    int rows = 0;
+    int columns = 0;  // data columns
+    int ecLevel = 0;
+};
+SymbolFormat moduleRowsFormat(const std::vector<std::string>& rows);
+
 }  // namespace tessoran_test

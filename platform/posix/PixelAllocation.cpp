@@ -1,4 +1,4 @@
-#include "platform/posix/PixelLimit.h"
+#include "platform/posix/PixelAllocation.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -8,8 +8,8 @@
 namespace ostrel2::tessoran::platform {
 
 bool allocatePixels(Gdiplus::GpImage& image, std::uint64_t width, std::uint64_t height,
-                    std::optional<std::uint32_t> fill) {
-    if (!fitsPixelLimit(width, height)) {
+                    DecodeBudget& budget, std::optional<std::uint32_t> fill) {
+    if (!budget.takeImage(width, height)) {
         return false;
     }
     try {
@@ -21,7 +21,7 @@ bool allocatePixels(Gdiplus::GpImage& image, std::uint64_t width, std::uint64_t 
     } catch (const std::bad_alloc&) {
         return false;
     }
-    // Both fit in 32 signed bits: neither can exceed 2^28 under the limit.
+    // Both fit in 32 signed bits: within the budget neither can reach 2^28.
     image.width = static_cast<std::int32_t>(width);
     image.height = static_cast<std::int32_t>(height);
     return true;

@@ -1,0 +1,160 @@
+#include "support/InkCanvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "support/SeededRandom.h"
+
+namespace tessoran_test {
+
+namespace {
+
+double distanceToSegment(Point point, const Stroke& stroke) {
+    const double dx = stroke.to.x - stroke.from.x;
+    const double dy = stroke.to.y - stroke.from.y;
+    const double lengthSquared = dx * dx + dy * dy;
+    double along = 0.0;
+    if (lengthSquared > 0.0) {
+        along = std::clamp(
+            ((point.x - stroke.from.x) * dx + (point.y - stroke.from.y) * dy) / lengthSquared, 0.0,
+            1.0);
+    }
+    return std::hypot(point.x - (stroke.from.x + along * dx),
+                      point.y - (stroke.from.y + along * dy));
+}
+
+std::vector<float> gaussianKernel(double sigma) {
+    const int radius = std::max(1, static_cast<int>(std::ceil(3.0 * sigma)));
+    std::vector<float> kernel(static_cast<std::size_t>(2 * radius + 1));
+    double sum = 0.0;
+    for (int i = -radius; i <= radius; ++i) {
+        const double weight = std::exp(-0.5 * i * i / (sigma * sigma));
+        kernel[static_cast<std::size_t>(i + radius)] = static_cast<float>(weight);
+        sum += weight;
+    }
+    for (float& weight : kernel) {
+        weight = static_cast<float>(weight / sum);
+    }
+    return kernel;
+}
+
+// One pass of the separable blur over `count` lines of `length` samples,
+// consecutive samples `step` apart and lines `lineStep` apart.
+void blurLines(std::vector<float>& values, const std::vector<float>& kernel, int count, int length,
+               std::size_t lineStep, std::size_t step) {
+    const int radius = static_cast<int>(kernel.size() / 2);
+    std::vector<float> line(static_cast<std::size_t>(length));
+    for (int l = 0; l < count; ++l) {
+        const std::size_t first = static_cast<std::size_t>(l) * lineStep;
+        for (int i = 0; i < length; ++i) {
+            line[static_cast<std::size_t>(i)] = values[first + static_cast<std::size_t>(i) * step];
+        }
+        for (int i = 0; i < length; ++i) {
+            float sum = 0.0f;
+            for (int k = -radius; k <= radius; ++k) {
+                const int source = std::clamp(i + k, 0, length - 1);
+                sum += kernel[static_cast<std::size_t>(k + radius)] *
+                       line[static_cast<std::size_t>(source)];
+            }
+            values[first + static_cast<std::size_t>(i) * step] = sum;
+        }
+    }
+}
+
+double channel(std::uint32_t rgb, int shift) {
+    return static_cast<double>((rgb >> shift) & 0xFF);
+}
+
+}  // namespace
+
+InkCanvas::InkCanvas(int canvasWidth, int canvasHeight)
+    : width(canvasWidth),
+      height(canvasHeight),
+      coverage(static_cast<std::size_t>(canvasWidth) * static_cast<std::size_t>(canvasHeight),
+               0.0f) {}
+
+void drawStrokes(InkCanvas& canvas, const std::vector<Stroke>& strokes, int supersampling,
+                 const std::function<bool(Point)>& keepOut) {
+    const double step = 1.0 / supersampling;
+    for (const Stroke& stroke : strokes) {
+        const double reach = stroke.halfWidth + 1.0;
+        const int left =
+            std::max(0, static_cast<int>(std::floor(std::min(stroke.from.x, stroke.to.x) - reach)));
+        const int right =
+            std::min(canvas.width - 1,
+                     static_cast<int>(std::ceil(std::max(stroke.from.x, stroke.to.x) + reach)));
+        const int top =
+            std::max(0, static_cast<int>(std::floor(std::min(stroke.from.y, stroke.to.y) - reach)));
+        const int bottom =
+            std::min(canvas.height - 1,
+                     static_cast<int>(std::ceil(std::max(stroke.from.y, stroke.to.y) + reach)));
+        for (int row = top; row <= bottom; ++row) {
+            for (int column = left; column <= right; ++column) {
+                const Point centre{column + 0.5, row + 0.5};
+                if (distanceToSegment(centre, stroke) > stroke.halfWidth + 0.75 ||
+                    keepOut(centre)) {
+                    continue;
+                }
+                int inside = 0;
+                for (int i = 0; i < supersampling; ++i) {
+                    for (int j = 0; j < supersampling; ++j) {
+                        const Point sample{column + (j + 0.5) * step, row + (i + 0.5) * step};
+                        inside += distanceToSegment(sample, stroke) <= stroke.halfWidth ? 1 : 0;
+                    }
+                }
+                float& pixel = canvas.at(row, column);
+                pixel = std::max(pixel, static_cast<float>(inside) /
+                                            static_cast<float>(supersampling * supersampling));
+            }
+        }
+    }
+}
+
+void blur(InkCanvas& canvas, double sigma) {
+    if (sigma <= 0.0 || canvas.coverage.empty()) {
+        return;
+    }
+    const std::vector<float> kernel = gaussianKernel(sigma);
+    const auto width = static_cast<std::size_t>(canvas.width);
+    blurLines(canvas.coverage, kernel, canvas.height, canvas.width, width, 1);
+    blurLines(canvas.coverage, kernel, canvas.width, canvas.height, 1, width);
+}
+
+ArgbImage shade(const InkCanvas& canvas, const Shading& shading) {
+    ArgbImage image = solidImage(canvas.width, canvas.height, 0);
+    SeededRandom random(shading.seed);
+    const double stepSquared =
+        shading.lightStep.x * shading.lightStep.x + shading.lightStep.y * shading.lightStep.y;
+    for (int row = 0; row < canvas.height; ++row) {
+        for (int column = 0; column < canvas.width; ++column) {
+            const double ink = canvas.coverage[static_cast<std::size_t>(row) * canvas.width +
+                                               static_cast<std::size_t>(column)];
+            if (shading.transparent) {
+                const auto alpha = static_cast<std::uint32_t>(std::lround(255.0 * ink));
+                image.set(row, column, alpha << 24);
+                continue;
+            }
+            double light = 1.0;
+            if (shading.lightFalloff > 0.0) {
+                const double along = ((column + 0.5 - shading.lightStart.x) * shading.lightStep.x +
+                                      (row + 0.5 - shading.lightStart.y) * shading.lightStep.y) /
+                                     stepSquared;
+                light = 1.0 - shading.lightFalloff * std::clamp(along, 0.0, 1.0);
+            }
+            std::uint32_t pixel = kOpaqueBlack;
+            for (const int shift : {16, 8, 0}) {
+                double level = light * (channel(shading.paperColour, shift) * (1.0 - ink) +
+                                        channel(shading.inkColour, shift) * ink);
+                if (shading.noiseLevels > 0.0) {
+                    level += random.normal(0.0, shading.noiseLevels);
+                }
+                pixel |= static_cast<std::uint32_t>(std::clamp(std::lround(level), 0L, 255L))
+                         << shift;
+            }
+            image.set(row, column, pixel);
+        }
+    }
+    return image;
+}
+
+}  // namespace tessoran_test

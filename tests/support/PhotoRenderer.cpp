@@ -1,0 +1,385 @@
+#include "support/PhotoRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <stdexcept>
+
+#include "support/Clutter.h"
+#include "support/InkCanvas.h"
+#include "support/SeededRandom.h"
+#include "support/Zint.h"
+
+namespace tessoran_test {
+
+namespace {
+
+// Rounding slack when a size computed in floating point should be whole.
+constexpr double kSlack = 1e-6;
+
+// Where the symbol's frame (modules across, modules down) lies in the image,
+// both ways.
+class Placement {
+  public:
+    Placement(double symbolWidth, double bend, const Homography& toImage)
+        : width(symbolWidth), bow(bend), forward(toImage), backward(toImage.inverse()) {}
+
+    Point toImage(Point symbolPoint) const {
+        return forward.map({symbolPoint.x, symbolPoint.y + bendAt(symbolPoint.x)});
+    }
+    Point toSymbol(Point imagePoint) const {
+        const Point flat = backward.map(imagePoint);
+        if (!forward.inFront(flat)) {
+            // Beyond the horizon of a strong keystone: no part of the page.
+            return {std::numeric_limits<double>::quiet_NaN(),
+                    std::numeric_limits<double>::quiet_NaN()};
+        }
+        return {flat.x, flat.y - bendAt(flat.x)};
+    }
+
+  private:
+    // A parabola over the symbol's width, 0 at both ends and `bow` between.
+    double bendAt(double u) const {
+        const double across = 2.0 * std::clamp(u, 0.0, width) / width - 1.0;
+        return bow * (1.0 - across * across);
+    }
+
+    double width;
+    double bow;
+    Homography forward;
+    Homography backward;
+};
+
+// The symbol's modules, with each maximal run of one colour in a row
+// numbered: a pixel whose four corners fall into one run (or one region
+// beside the symbol) lies wholly inside it, since each is convex.
+class ModuleMap {
+  public:
+    ModuleMap(const std::vector<std::string>& moduleRows, int rowHeight)
+        : rows(moduleRows), height(rowHeight) {
+        width = static_cast<int>(rows.front().size());
+        for (const std::string& row : rows) {
+            std::vector<int> runs;
+            int run = 0;
+            for (std::size_t m = 0; m < row.size(); ++m) {
+                run += m > 0 && row[m] != row[m - 1] ? 1 : 0;
+                runs.push_back(run);
+            }
+            runIndices.push_back(std::move(runs));
+        }
+    }
+
+    // A number for the convex region that holds `point`: one of four
+    // half-planes and strips beside the symbol (negative) or a run.
+    long region(Point point) const {
+        if (!(point.x >= 0.0)) {  // NaN counts as outside
+            return -1;
+        }
+        if (point.x >= width) {
+            return -2;
+        }
+        if (!(point.y >= 0.0)) {
+            return -3;
+        }
+        if (!(point.y < totalHeight())) {
+            return -4;
+        }
+        const auto row = static_cast<std::size_t>(point.y / height);
+        const auto column = static_cast<std::size_t>(point.x);
+        return static_cast<long>(row) * (width + 1) + runIndices[row][column];
+    }
+
+    bool dark(Point point) const {
+        if (!(point.x >= 0.0 && point.x < width && point.y >= 0.0 && point.y < totalHeight())) {
+            return false;
+        }
+        const auto row = static_cast<std::size_t>(point.y / height);
+        return rows[row][static_cast<std::size_t>(point.x)] == '1';
+    }
+
+  private:
+    double totalHeight() const { return static_cast<double>(rows.size()) * height; }
+
+    const std::vector<std::string>& rows;
+    int height;
+    int width = 0;
+    std::vector<std::vector<int>> runIndices;
+};
+
+void requireSymbolRows(const std::vector<std::string>& moduleRows) {
+    if (moduleRows.size() < 3) {
+        throw std::invalid_argument("a symbol has at least 3 rows");
+    }
+    const std::size_t width = moduleRows.front().size();
+    if (width < 69 + 17 || (width - 69) % 17 != 0) {
+        throw std::invalid_argument("module rows are not 17 x columns + 69 modules wide");
+    }
+    for (const std::string& row : moduleRows) {
+        if (row.size() != width || row.find_first_not_of("01") != std::string::npos) {
+            throw std::invalid_argument("module rows differ in width or hold other than 0 and 1");
+        }
+    }
+}
+
+void requireSensible(const PhotoSettings& settings) {
+    const bool sensible =
+        settings.moduleSize > 0.0 && settings.rowHeight >= 1 && settings.quietZone >= 0 &&
+        settings.imageWidth >= 0 && settings.imageHeight >= 0 && settings.supersampling >= 1 &&
+        settings.blurModules >= 0.0 && settings.noiseLevels >= 0.0 &&
+        settings.lightFalloff >= 0.0 && settings.lightFalloff <= 1.0 && settings.clutterMarks >= 0;
+    if (!sensible) {
+        throw std::invalid_argument("photo settings out of range");
+    }
+}
+
+// The images of the symbol's corners (top-left, top-right, bottom-right,
+// bottom-left) around the origin: keystone, mirror and turn.
+std::array<Point, 4> turnedCorners(double width, double height, const PhotoSettings& settings) {
+    const Point unit[4] = {{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}};
+    const double angle = settings.angleDegrees * std::numbers::pi / 180.0;
+    const double cosine = std::cos(angle);
+    const double sine = std::sin(angle);
+    std::array<Point, 4> corners;
+    for (std::size_t c = 0; c < 4; ++c) {
+        double x = (unit[c].x + settings.keystone[c].x) * width;
+        const double y = (unit[c].y + settings.keystone[c].y) * height;
+        if (settings.mirrored) {
+            x = -x;
+        }
+        corners[c] = {x * cosine - y * sine, x * sine + y * cosine};
+    }
+    return corners;
+}
+
+std::array<Point, 4> shifted(std::array<Point, 4> corners, Point by) {
+    for (Point& corner : corners) {
+        corner = {corner.x + by.x, corner.y + by.y};
+    }
+    return corners;
+}
+
+// Points along the border of the rectangle (left, top) - (right, bottom) of
+// the symbol's frame.
+std::vector<Point> borderPoints(double left, double top, double right, double bottom) {
+    constexpr int kSteps = 32;
+    std::vector<Point> points;
+    for (int i = 0; i <= kSteps; ++i) {
+        const double t = static_cast<double>(i) / kSteps;
+        points.push_back({left + t * (right - left), top});
+        points.push_back({left + t * (right - left), bottom});
+        points.push_back({left, top + t * (bottom - top)});
+        points.push_back({right, top + t * (bottom - top)});
+    }
+    return points;
+}
+
+// How far to move the symbol so that the image border facing the symbol's
+// top (rowsCut > 0) or bottom crosses it `rowsCut` rows deep at most.
+Point cutShift(const Placement& placement, double width, double height, double rowHeight,
+               int rowsCut, int imageWidth, int imageHeight) {
+    const bool top = rowsCut > 0;
+    const double depth =
+        top ? std::abs(rowsCut) * rowHeight : height - std::abs(rowsCut) * rowHeight;
+    const double farEdge = top ? height : 0.0;
+    // What must stay in the image: the symbol from the cut line on.
+    const std::vector<Point> kept =
+        borderPoints(0.0, std::min(depth, farEdge), width, std::max(depth, farEdge));
+    const Point outer = placement.toImage({width / 2, top ? 0.0 : height});
+    const Point inner = placement.toImage({width / 2, top ? height : 0.0});
+    const Point facing{outer.x - inner.x, outer.y - inner.y};
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    const bool vertical = std::abs(facing.y) >= std::abs(facing.x);
+    for (const Point& point : kept) {
+        const Point image = placement.toImage(point);
+        low = std::min(low, vertical ? image.y : image.x);
+        high = std::max(high, vertical ? image.y : image.x);
+    }
+    if (vertical) {
+        return {0.0, facing.y < 0 ? -low : imageHeight - high};
+    }
+    return {facing.x < 0 ? -low : imageWidth - high, 0.0};
+}
+
+// Fills `canvas` with the symbol's ink: pixels wholly inside one region at
+// once, the others sampled.
+void drawSymbol(InkCanvas& canvas, const Placement& placement, const ModuleMap& modules,
+                int supersampling) {
+    const auto columns = static_cast<std::size_t>(canvas.width) + 1;
+    std::vector<Point> upper(columns);
+    std::vector<Point> lower(columns);
+    for (std::size_t x = 0; x < columns; ++x) {
+        upper[x] = placement.toSymbol({static_cast<double>(x), 0.0});
+    }
+    const double step = 1.0 / supersampling;
+    for (int row = 0; row < canvas.height; ++row) {
+        for (std::size_t x = 0; x < columns; ++x) {
+            lower[x] = placement.toSymbol({static_cast<double>(x), row + 1.0});
+        }
+        for (int column = 0; column < canvas.width; ++column) {
+            const auto c = static_cast<std::size_t>(column);
+            const long region = modules.region(upper[c]);
+            if (region == modules.region(upper[c + 1]) && region == modules.region(lower[c]) &&
+                region == modules.region(lower[c + 1])) {
+                canvas.at(row, column) = modules.dark(upper[c]) ? 1.0f : 0.0f;
+                continue;
+            }
+            int dark = 0;
+            for (int i = 0; i < supersampling; ++i) {
+                for (int j = 0; j < supersampling; ++j) {
+                    const Point sample{column + (j + 0.5) * step, row + (i + 0.5) * step};
+                    dark += modules.dark(placement.toSymbol(sample)) ? 1 : 0;
+                }
+            }
+            canvas.at(row, column) =
+                static_cast<float>(dark) / static_cast<float>(supersampling * supersampling);
+        }
+        std::swap(upper, lower);
+    }
+}
+
+}  // namespace
+
+RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std::string& data,
+                          const PhotoSettings& settings) {
+    requireSymbolRows(moduleRows);
+    requireSensible(settings);
+    const SymbolFormat format = moduleRowsFormat(moduleRows);
+    const double width = static_cast<double>(moduleRows.front().size());
+    const double height = static_cast<double>(moduleRows.size()) * settings.rowHeight;
+    const double quiet = settings.quietZone;
+
+    // Placed around the origin first; then moved into the image.
+    const std::array<Point, 4> around =
+        turnedCorners(width * settings.moduleSize, height * settings.moduleSize, settings);
+    const auto placeAt = [&](Point offset) {
+        return Placement(width, settings.bend,
+                         Homography::rectangleToQuad(width, height, shifted(around, offset)));
+    };
+    const std::vector<Point> outline = borderPoints(-quiet, -quiet, width + quiet, height + quiet);
+    int imageWidth = settings.imageWidth;
+    int imageHeight = settings.imageHeight;
+    Point offset{settings.centre.x * imageWidth, settings.centre.y * imageHeight};
+    if (imageWidth == 0 || imageHeight == 0) {
+        // Just the symbol and its quiet zone.
+        const Placement centred = placeAt({0.0, 0.0});
+        Point low{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+        Point high{-low.x, -low.y};
+        for (const Point& point : outline) {
+            const Point image = centred.toImage(point);
+            low = {std::min(low.x, image.x), std::min(low.y, image.y)};
+            high = {std::max(high.x, image.x), std::max(high.y, image.y)};
+        }
+        imageWidth = static_cast<int>(std::ceil(high.x - low.x - kSlack));
+        imageHeight = static_cast<int>(std::ceil(high.y - low.y - kSlack));
+        offset = {(imageWidth - (high.x + low.x)) / 2, (imageHeight - (high.y + low.y)) / 2};
+    }
+    if (settings.rowsCut != 0) {
+        if (std::abs(settings.rowsCut) >= static_cast<int>(moduleRows.size())) {
+            throw std::invalid_argument("cannot cut every row");
+        }
+        const Point by = cutShift(placeAt(offset), width, height, settings.rowHeight,
+                                  settings.rowsCut, imageWidth, imageHeight);
+        offset = {offset.x + by.x, offset.y + by.y};
+    }
+    const Placement placement = placeAt(offset);
+
+    InkCanvas canvas(imageWidth, imageHeight);
+    drawSymbol(canvas, placement, ModuleMap(moduleRows, settings.rowHeight),
+               settings.supersampling);
+    SeededRandom random(settings.seed);
+    if (settings.clutterMarks > 0) {
+        const Point right = placement.toImage({width, 0.0});
+        const Point left = placement.toImage({0.0, 0.0});
+        const double rowAngle = std::atan2(right.y - left.y, right.x - left.x);
+        const auto insideQuietZone = [&](Point point) {
+            const Point symbolPoint = placement.toSymbol(point);
+            return symbolPoint.x > -quiet && symbolPoint.x < width + quiet &&
+                   symbolPoint.y > -quiet && symbolPoint.y < height + quiet;
+        };
+        drawStrokes(canvas,
+                    scatteredMarks(settings.clutterMarks, imageWidth, imageHeight, rowAngle,
+                                   settings.moduleSize * settings.rowHeight * 2.0, random),
+                    settings.supersampling, insideQuietZone);
+    }
+    blur(canvas, settings.blurModules * settings.moduleSize);
+
+    RenderedPhoto photo;
+    for (std::size_t c = 0; c < 4; ++c) {
+        const Point corner{c == 1 || c == 2 ? width : 0.0, c >= 2 ? height : 0.0};
+        photo.corners[c] = placement.toImage(corner);
+    }
+    Shading shading;
+    shading.paperColour = settings.paperColour;
+    shading.inkColour = settings.inkColour;
+    shading.noiseLevels = settings.noiseLevels;
+    shading.transparent = settings.transparentBackground;
+    shading.seed = random.next();
+    if (settings.lightFalloff > 0.0) {
+        // From the symbol's brightest corner to its darkest, along the light's
+        // direction.
+        const double angle = settings.lightDirectionDegrees * std::numbers::pi / 180.0;
+        const Point direction{std::cos(angle), std::sin(angle)};
+        double low = std::numeric_limits<double>::infinity();
+        double high = -low;
+        for (const Point& corner : photo.corners) {
+            const double along = corner.x * direction.x + corner.y * direction.y;
+            low = std::min(low, along);
+            high = std::max(high, along);
+        }
+        const double span = std::max(high - low, 1.0);
+        shading.lightFalloff = settings.lightFalloff;
+        shading.lightStart = {direction.x * low, direction.y * low};
+        shading.lightStep = {direction.x * span, direction.y * span};
+    }
+    photo.image = shade(canvas, shading);
+    photo.rows = format.rows;
+    photo.columns = format.columns;
+    photo.ecLevel = format.ecLevel;
+    photo.data = data;
+    return photo;
+}
+
+std::vector<std::string> moduleRowsOf(const Pdf417Symbol& symbol) {
+    std::vector<std::string> rows;
+    for (int row = 0; row < symbol.rows; ++row) {
+        std::string text;
+        for (const bool dark : rowModules(symbol, row)) {
+            text.push_back(dark ? '1' : '0');
+        }
+        rows.push_back(std::move(text));
+    }
+    return rows;
+}
+
+ArgbImage renderTextPage(int width, int height, std::uint64_t seed) {
+    SeededRandom random(seed);
+    InkCanvas canvas(width, height);
+    const double letterHeight = std::max(6.0, height / random.uniform(60.0, 120.0));
+    const double angle = random.uniform(-0.05, 0.05);
+    std::vector<Stroke> strokes;
+    // Text in lines down the page, with margins, and a few rules and boxes.
+    for (double y = 0.08 * height; y < 0.92 * height;
+         y += letterHeight * random.uniform(1.6, 2.4)) {
+        const std::vector<Stroke> line = textLine({0.08 * width, y}, angle, letterHeight,
+                                                  random.uniform(0.4, 0.84) * width, random);
+        strokes.insert(strokes.end(), line.begin(), line.end());
+    }
+    const std::vector<Stroke> marks =
+        scatteredMarks(10, width, height, angle, letterHeight, random);
+    strokes.insert(strokes.end(), marks.begin(), marks.end());
+    drawStrokes(canvas, strokes, 2, [](Point) { return false; });
+    blur(canvas, 0.6);
+    Shading shading;
+    shading.paperColour = 0xE8E4DC;
+    shading.inkColour = 0x202020;
+    shading.lightFalloff = 0.35;
+    shading.lightStart = {0.0, 0.0};
+    shading.lightStep = {0.5 * width, 0.5 * height};
+    shading.noiseLevels = 3.0;
+    shading.seed = random.next();
+    return shade(canvas, shading);
+}
+
+}  // namespace tessoran_test
