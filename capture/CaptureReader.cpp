@@ -21,8 +21,9 @@ namespace {
 constexpr std::size_t kLinesPerKind = 8;
 constexpr std::size_t kMaxCandidates = 12;
 // Start and stop lines of one symbol run within this angle of each other
-// (cosine), perspective included.
-constexpr double kMinParallel = 0.8;
+// (cosine, about 72 degrees): a symbol of few rows is short, and a little
+// perspective turns its short sides a long way.
+constexpr double kMinParallel = 0.3;
 
 // A result that has not been handed out belongs to its creator, which
 // destroys it through its ComObjectRoot part.

@@ -18,6 +18,14 @@ constexpr double kTallRowLines[] = {0.2, 0.35, 0.5, 0.65, 0.8};
 constexpr double kShortRowLines[] = {0.3, 0.5, 0.7};
 // Rows lower than this many pixels get the fewer lines.
 constexpr double kTallRowPixels = 5;
+// Where a codeword that the row's lines left undecided is looked at again,
+// on short lines of its own: above and below the row's lines too, as far as
+// into the neighbouring rows, whose codewords belong to other clusters and
+// so cannot be taken for this row's. Paper that bends, or a frame a little
+// off, moves a row's codewords up or down from where the frame puts them.
+constexpr double kSecondLookLines[] = {-0.3, -0.15, 0.05, 0.25, 0.5, 0.75, 0.95, 1.15, 1.3};
+// How far before and after a codeword its short lines reach, in modules.
+constexpr double kSecondLookMargin = 4;
 
 // Votes of the lines of one row for the codeword at one column.
 class Ballot {
@@ -93,6 +101,24 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
             }
         }
         const int needed = lines >= 3 ? 2 : 1;
+        for (std::int32_t column = -1; column <= columns; ++column) {
+            Ballot& ballot = ballots[static_cast<std::size_t>(column + 1)];
+            if (ballot.winner(needed)) {
+                continue;
+            }
+            const double start = kFirstDataModule + kCodewordModules * column;
+            for (const double share : kSecondLookLines) {
+                const double y = row + share;
+                if (!inside(image, frame.toImage.map({start + kCodewordModules / 2, y}))) {
+                    continue;
+                }
+                edgesAlong(image, frame.toImage, y, start - kSecondLookMargin,
+                           start + kCodewordModules + kSecondLookMargin, perModule, scratch, edges);
+                if (const auto match = readCodewordAt(edges, start, row % 3, shapes)) {
+                    ballot.vote(match->value);
+                }
+            }
+        }
         for (std::int32_t column = 0; column < columns; ++column) {
             const std::size_t index = static_cast<std::size_t>(row) * columns + column;
             if (const auto value = ballots[static_cast<std::size_t>(column) + 1].winner(needed)) {
