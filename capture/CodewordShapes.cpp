@@ -53,6 +53,14 @@ CodewordShapes::CodewordShapes() {
         for (const Shape& shape : list) {
             keys[cluster].push_back(keyOf(shape.distances));
         }
+        for (std::size_t t = 0; t < firstOfDistance[cluster].size(); ++t) {
+            firstOfDistance[cluster][t] = static_cast<std::size_t>(
+                std::find_if(list.begin(), list.end(),
+                             [&](const Shape& shape) {
+                                 return static_cast<std::size_t>(shape.distances[0]) >= t;
+                             }) -
+                list.begin());
+        }
         shapes[cluster] = std::move(list);
     }
 }
@@ -61,6 +69,11 @@ std::optional<CodewordMatch> CodewordShapes::identify(const EdgeDistances& read,
                                                       std::optional<std::int32_t> cluster) const {
     if (cluster && (*cluster < 0 || *cluster > 2)) {
         return std::nullopt;
+    }
+    for (const float distance : read) {
+        if (!std::isfinite(distance)) {
+            return std::nullopt;
+        }
     }
     const auto wanted = [&](const CodewordMatch& match) -> std::optional<CodewordMatch> {
         if (cluster && match.cluster != *cluster) {
@@ -99,10 +112,23 @@ std::optional<CodewordMatch> CodewordShapes::identify(const EdgeDistances& read,
         }
     }
 
-    // Otherwise the nearest of all, if it is clearly the nearest.
+    // Otherwise the nearest of all, if it is clearly the nearest. A codeword
+    // whose first distance lies further off than this cannot be the nearest,
+    // nor near enough to the nearest to matter.
+    const float reach = std::sqrt(kMaxDistance + kMinMargin);
+    const auto firstDistance = [&](float t) {
+        return static_cast<std::size_t>(std::clamp(t, 0.0f, 12.0f));
+    };
+    const std::size_t lowest = firstDistance(std::ceil(read[0] - reach));
+    const std::size_t highest = firstDistance(std::floor(read[0] + reach) + 1);
     CodewordMatch best{0, 0, std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
     for (std::int32_t c = 0; c < 3; ++c) {
-        for (const Shape& shape : shapes[static_cast<std::size_t>(c)]) {
+        const auto& list = shapes[static_cast<std::size_t>(c)];
+        const auto& first = firstOfDistance[static_cast<std::size_t>(c)];
+        const auto begin = list.begin() + static_cast<std::ptrdiff_t>(first[lowest]);
+        const auto end = list.begin() + static_cast<std::ptrdiff_t>(first[highest]);
+        for (auto shapeIt = begin; shapeIt != end; ++shapeIt) {
+            const Shape& shape = *shapeIt;
             float sum = 0;
             for (std::size_t i = 0; i < 6; ++i) {
                 const float d = read[i] - static_cast<float>(shape.distances[i]);

@@ -44,6 +44,9 @@ class CodewordShapes {
     // Per cluster, sorted by the packed rounded distances for a direct look-up.
     std::array<std::vector<std::uint32_t>, 3> keys;
     std::array<std::vector<Shape>, 3> shapes;
+    // Per cluster, where the shapes whose first distance is t begin: the
+    // search for the nearest looks only where the first distance is near.
+    std::array<std::array<std::size_t, 13>, 3> firstOfDistance{};
 };
 
 }  // namespace ostrel2::tessoran::capture

@@ -36,6 +36,17 @@ Point Homography::map(Point p) const {
     return {(m[0] * p.x + m[1] * p.y + m[2]) / w, (m[3] * p.x + m[4] * p.y + m[5]) / w};
 }
 
+Homography::MappedLine Homography::mapLine(Point start, Point step) const {
+    MappedLine line;
+    line.x0 = m[0] * start.x + m[1] * start.y + m[2];
+    line.dx = m[0] * step.x + m[1] * step.y;
+    line.y0 = m[3] * start.x + m[4] * start.y + m[5];
+    line.dy = m[3] * step.x + m[4] * step.y;
+    line.w0 = m[6] * start.x + m[7] * start.y + m[8];
+    line.dw = m[6] * step.x + m[7] * step.y;
+    return line;
+}
+
 bool Homography::valid() const {
     for (const double value : m) {
         if (!std::isfinite(value)) {

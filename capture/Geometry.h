@@ -59,6 +59,21 @@ std::optional<Line> fitLine(std::span<const Point> points);
 class Homography {
   public:
     Point map(Point p) const;
+
+    // The images of the points start + i * step, i = 0, 1, ..., worked out
+    // step by step: each is two additions and a division.
+    class MappedLine {
+      public:
+        Point at(double i) const {
+            const double w = w0 + i * dw;
+            return {(x0 + i * dx) / w, (y0 + i * dy) / w};
+        }
+
+      private:
+        friend class Homography;
+        double x0, dx, y0, dy, w0, dw;
+    };
+    MappedLine mapLine(Point start, Point step) const;
     // Whether the map is usable: finite, and not folding the plane.
     bool valid() const;
 

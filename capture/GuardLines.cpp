@@ -9,7 +9,7 @@ namespace ostrel2::tessoran::capture {
 
 namespace {
 
-constexpr std::size_t kMaxTrials = 600;
+constexpr std::size_t kMaxTrials = 300;
 // A hit lies on a line within this many modules (and at least this many
 // pixels), ...
 constexpr double kDistanceModules = 0.8;

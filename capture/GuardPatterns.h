@@ -28,10 +28,8 @@ struct GuardHit {
     Point along;
     std::int32_t line = 0;
 
-    Point inward() const {
-        const Point d = inner - outer;
-        return (1.0 / length(d)) * d;
-    }
+    // Both ends lie on the line: inward is along it, one way or the other.
+    Point inward() const { return dot(inner - outer, along) >= 0 ? along : -1.0 * along; }
     // Where the pattern's widest bar begins, read from the start pattern's
     // side: the start pattern's outside edge, the stop pattern's inside edge.
     // Both are a wide bar's edge against light, the most sharply seen edges of

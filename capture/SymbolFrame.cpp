@@ -26,8 +26,10 @@ constexpr double kCodewordModules = 17;
 constexpr double kFixedModules = 69;
 constexpr std::int32_t kMaxRows = 90;
 constexpr std::int32_t kMaxColumns = 30;
-// Steps along the symbol's sides while reading the row indicators, pixels.
-constexpr double kColumnStep = 0.7;
+// Steps along the symbol's sides while reading the row indicators: at least
+// this many pixels, and five steps a row of the lowest rows (two modules).
+constexpr double kMinColumnStep = 0.7;
+constexpr double kColumnStepsPerModule = 2.5;
 
 struct BarEnds {
     Point first;  // towards the line's start
@@ -244,7 +246,8 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
     // The row indicators down both sides, read every little step.
     const double sideLength =
         std::max(length(startBar->last - startBar->first), length(stopBar->last - stopBar->first));
-    const int steps = std::clamp(static_cast<int>(sideLength / kColumnStep), 4, 20000);
+    const double step = std::max(kMinColumnStep, module / kColumnStepsPerModule);
+    const int steps = std::clamp(static_cast<int>(sideLength / step), 4, 20000);
     const int perModule = samplesPerModule(module);
     LineScratch scratch;
     std::vector<ModuleEdge> edges;

@@ -14,8 +14,9 @@ void edgesAlong(const GreyImage& image, const Homography& toImage, double y, dou
     const double step = 1.0 / perModule;
     const auto count = static_cast<std::size_t>((to - from) * perModule) + 1;
     scratch.profile.resize(count);
+    const Homography::MappedLine line = toImage.mapLine({from, y}, {step, 0});
     for (std::size_t i = 0; i < count; ++i) {
-        const Point p = toImage.map({from + static_cast<double>(i) * step, y});
+        const Point p = line.at(static_cast<double>(i));
         scratch.profile[i] = isFinite(p) ? image.sample(p) : 255.0f;
     }
     scratch.finder.find(scratch.profile, scratch.edges);
@@ -29,7 +30,7 @@ int samplesPerModule(double modulePixels) {
     if (!std::isfinite(modulePixels)) {
         return 3;
     }
-    return std::clamp(static_cast<int>(std::ceil(2.5 * modulePixels)), 3, 10);
+    return std::clamp(static_cast<int>(std::ceil(1.25 * modulePixels)), 3, 8);
 }
 
 }  // namespace ostrel2::tessoran::capture

@@ -22,9 +22,9 @@ struct LineScratch {
 void edgesAlong(const GreyImage& image, const Homography& toImage, double y, double from, double to,
                 int perModule, LineScratch& scratch, std::vector<ModuleEdge>& out);
 
-// How many samples a module: enough that a module of `modulePixels` pixels
-// gets two or more samples a pixel when small, and no more than needed when
-// large.
+// How many samples a module: a little more than one a pixel, and at least
+// three however small the module (edges are placed between samples, so a
+// sample a pixel is all the picture holds), at most eight however large.
 int samplesPerModule(double modulePixels);
 
 }  // namespace ostrel2::tessoran::capture
