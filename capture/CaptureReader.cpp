@@ -19,11 +19,10 @@ namespace ostrel2::tessoran::capture {
 namespace {
 
 constexpr std::size_t kLinesPerKind = 8;
+// Frames refitted to the codewords read, at most, for a symbol that does not
+// decode at once.
+constexpr int kRefinements = 2;
 constexpr std::size_t kMaxCandidates = 12;
-// Start and stop lines of one symbol run within this angle of each other
-// (cosine, about 72 degrees): a symbol of few rows is short, and a little
-// perspective turns its short sides a long way.
-constexpr double kMinParallel = 0.3;
 
 // A result that has not been handed out belongs to its creator, which
 // destroys it through its ComObjectRoot part.
@@ -63,8 +62,9 @@ struct Candidate {
     std::size_t support;
 };
 
-// Start and stop lines that face each other across a plausible width, with
-// the better supported pairs first.
+// Start and stop lines that face each other, with alike modules, the better
+// supported pairs first. Their directions may differ by any angle: a symbol
+// of few rows is short, and perspective turns its short sides a long way.
 std::vector<Candidate> pairUp(const std::vector<GuardLine>& starts,
                               const std::vector<GuardLine>& stops) {
     std::vector<Candidate> candidates;
@@ -72,9 +72,6 @@ std::vector<Candidate> pairUp(const std::vector<GuardLine>& starts,
         const Point startMiddle = start.line.at(0.5 * (start.first + start.last));
         for (const GuardLine& stop : stops) {
             const Point stopMiddle = stop.line.at(0.5 * (stop.first + stop.last));
-            if (std::abs(dot(start.line.direction, stop.line.direction)) < kMinParallel) {
-                continue;
-            }
             // Each lies on the other's inside.
             if (dot(stopMiddle - startMiddle, start.inward) <= 0 ||
                 dot(startMiddle - stopMiddle, stop.inward) <= 0) {
@@ -129,26 +126,53 @@ void traceFinding(const std::vector<GuardHit>& hits, const std::vector<GuardLine
 }
 
 // Reads the symbol of one candidate; kNoSymbol when it is none.
+// The codewords of one reading through the codeword step.
+Status decodeReading(const SymbolReading& reading, std::int32_t rows, OwnedResult& result) {
+    result.reset(new DecodeResult);
+    if (!fillResult(reading, rows, *result)) {
+        return kNoSymbol;
+    }
+    return decodeCodewords(*result, reading.indicators);
+}
+
+void traceReading(const SymbolFrame& frame, const SymbolReading& reading,
+                  const DecodeResult& result, CaptureTrace& trace) {
+    const double width = 69 + 17.0 * frame.columns;
+    for (std::int32_t row = 0; row <= frame.rows; ++row) {
+        trace.rowLines.push_back(
+            {frame.toImage.map({0, row * 1.0}), frame.toImage.map({width, row * 1.0})});
+    }
+    traceCells(frame, reading, result, trace);
+}
+
+// Reads the symbol of one candidate; kNoSymbol when it is none. A reading
+// that does not decode is tried again in a frame refitted to where its
+// codewords were read, for as long as that reads more of them.
 Status readCandidate(const GreyImage& image, const Candidate& candidate,
                      const CodewordShapes& shapes, CaptureTrace* trace, OwnedResult& decoded) {
-    const std::optional<SymbolFrame> frame =
+    std::optional<SymbolFrame> frame =
         locateSymbol(image, *candidate.start, *candidate.stop, shapes, trace);
     if (!frame) {
         return kNoSymbol;
     }
-    const SymbolReading reading = readSymbol(image, *frame, shapes);
-    OwnedResult result(new DecodeResult);
-    if (!fillResult(reading, frame->rows, *result)) {
-        return kNoSymbol;
-    }
-    const Status status = decodeCodewords(*result, reading.indicators);
-    if (trace != nullptr) {
-        for (std::int32_t row = 0; row <= frame->rows; ++row) {
-            const double width = 69 + 17.0 * frame->columns;
-            trace->rowLines.push_back(
-                {frame->toImage.map({0, row * 1.0}), frame->toImage.map({width, row * 1.0})});
+    SymbolReading reading = readSymbol(image, *frame, shapes);
+    OwnedResult result;
+    Status status = decodeReading(reading, frame->rows, result);
+    for (int round = 0; round < kRefinements && failed(status); ++round) {
+        std::optional<SymbolFrame> refined = refineFrame(*frame, reading);
+        if (!refined) {
+            break;
         }
-        traceCells(*frame, reading, *result, *trace);
+        SymbolReading again = readSymbol(image, *refined, shapes);
+        if (again.erasures.size() >= reading.erasures.size()) {
+            break;
+        }
+        frame = std::move(refined);
+        reading = std::move(again);
+        status = decodeReading(reading, frame->rows, result);
+    }
+    if (trace != nullptr && result != nullptr) {
+        traceReading(*frame, reading, *result, *trace);
     }
     if (status >= 0) {
         decoded = std::move(result);

@@ -39,10 +39,10 @@ std::vector<std::size_t> barStartsNear(std::span<const ModuleEdge> edges, double
 
 }  // namespace
 
-std::optional<CodewordMatch> readCodewordAt(std::span<const ModuleEdge> edges, double nominalStart,
-                                            std::optional<std::int32_t> cluster,
-                                            const CodewordShapes& shapes) {
-    std::optional<CodewordMatch> best;
+std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, double nominalStart,
+                                           std::optional<std::int32_t> cluster,
+                                           const CodewordShapes& shapes) {
+    std::optional<CodewordRead> best;
     for (const std::size_t start : barStartsNear(edges, nominalStart, kStartTolerance)) {
         const double expectedEnd = edges[start].x + kModulesPerCodeword;
         for (const std::size_t end : barStartsNear(edges, expectedEnd, kEndTolerance)) {
@@ -61,8 +61,8 @@ std::optional<CodewordMatch> readCodewordAt(std::span<const ModuleEdge> edges, d
                     static_cast<float>((edges[start + i + 1].x - edges[start + i - 1].x) * scale);
             }
             const std::optional<CodewordMatch> match = shapes.identify(distances, cluster);
-            if (match && (!best || match->distance < best->distance)) {
-                best = match;
+            if (match && (!best || match->distance < best->match.distance)) {
+                best = CodewordRead{*match, edges[start].x, edges[end].x};
             }
         }
     }

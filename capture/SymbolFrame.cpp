@@ -102,6 +102,9 @@ struct IndicatorSample {
     double y;
     std::int32_t cluster;
     std::int32_t value;
+    // Where on the line the indicator's first bar and the next bar began.
+    double start;
+    double end;
 };
 
 // A group of readings of one side, one value and one cluster.
@@ -111,6 +114,9 @@ struct IndicatorGroup {
     std::int32_t value;
     std::vector<double> ys;
     double y = 0;  // median
+    // Averages of the samples' edges.
+    double start = 0;
+    double end = 0;
 };
 
 // The row a row indicator belongs to: its value tells the row's triple, its
@@ -128,12 +134,16 @@ std::vector<IndicatorGroup> groupSamples(const std::vector<IndicatorSample>& sam
         }
         auto key = std::make_tuple(static_cast<int>(sample.side), sample.cluster, sample.value);
         auto [it, added] =
-            groups.try_emplace(key, IndicatorGroup{sample.side, row, sample.value, {}, 0});
+            groups.try_emplace(key, IndicatorGroup{sample.side, row, sample.value, {}, 0, 0, 0});
         it->second.ys.push_back(sample.y);
+        it->second.start += sample.start;
+        it->second.end += sample.end;
     }
     std::vector<IndicatorGroup> list;
     for (auto& [key, group] : groups) {
         group.y = medianOf(group.ys);
+        group.start /= static_cast<double>(group.ys.size());
+        group.end /= static_cast<double>(group.ys.size());
         list.push_back(std::move(group));
     }
     return list;
@@ -212,15 +222,32 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
     if (!startBar || !stopBar) {
         return std::nullopt;
     }
-    // The same end of both bars first.
-    if (dot(start.line.direction, stop.line.direction) < 0) {
+    // Across the symbol from one bar's middle to the other's: about the
+    // direction of its rows.
+    const Point startMiddle = 0.5 * (startBar->first + startBar->last);
+    const Point stopMiddle = 0.5 * (stopBar->first + stopBar->last);
+    const Point across = stopMiddle - startMiddle;
+    const double span = length(across);
+    if (!(span > 0)) {
+        return std::nullopt;
+    }
+    const Point rows = (1.0 / span) * across;
+    // The same end of both bars first: the ends on the same side of the rows.
+    if ((cross(rows, startBar->first - startMiddle) > 0) !=
+        (cross(rows, stopBar->first - stopMiddle) > 0)) {
         std::swap(stopBar->first, stopBar->last);
     }
-    const double module = 0.5 * (start.module + stop.module);
-    // From the start bar's middle to the stop line.
-    const Point middle = 0.5 * (startBar->first + startBar->last);
-    const double distance = std::abs(stop.line.offsetOf(middle));
-    const double roughWidth = distance / module + kStartBarCentre + kStopLine;
+    // A module along the rows: the guard lines measure it across their bars,
+    // which perspective may have turned well away from the rows.
+    const double startFacing = std::abs(dot(rows, start.inward));
+    const double stopFacing = std::abs(dot(rows, stop.inward));
+    if (startFacing < 0.2 || stopFacing < 0.2) {
+        return std::nullopt;
+    }
+    const double module = 0.5 * (start.module / startFacing + stop.module / stopFacing);
+    // The bars' middles lie 4 modules in from the left boundary and 14.5 in
+    // from the right one.
+    const double roughWidth = span / module + kStartBarCentre + kStopBarCentre;
     if (!(roughWidth >= kFixedModules + kCodewordModules - 8) ||
         roughWidth > kFixedModules + kCodewordModules * kMaxColumns + 20) {
         return std::nullopt;
@@ -258,12 +285,14 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
         const double y = static_cast<double>(i) / steps;
         edgesAlong(image, *rough, y, -3, leftIndicator + kCodewordModules + 4, perModule, scratch,
                    edges);
-        if (const auto match = readCodewordAt(edges, leftIndicator, std::nullopt, shapes)) {
-            samples.push_back({IndicatorSide::Left, y, match->cluster, match->value});
+        if (const auto read = readCodewordAt(edges, leftIndicator, std::nullopt, shapes)) {
+            samples.push_back({IndicatorSide::Left, y, read->match.cluster, read->match.value,
+                               read->start, read->end});
         }
         edgesAlong(image, *rough, y, rightIndicator - 4, roughWidth + 3, perModule, scratch, edges);
-        if (const auto match = readCodewordAt(edges, rightIndicator, std::nullopt, shapes)) {
-            samples.push_back({IndicatorSide::Right, y, match->cluster, match->value});
+        if (const auto read = readCodewordAt(edges, rightIndicator, std::nullopt, shapes)) {
+            samples.push_back({IndicatorSide::Right, y, read->match.cluster, read->match.value,
+                               read->start, read->end});
         }
     }
 
@@ -290,21 +319,26 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
     frame.columns = *shape.columns;
     const double width = kFixedModules + kCodewordModules * frame.columns;
 
-    // The frame proper: each row's place on both sides, in symbol
-    // coordinates against where the first frame puts it in the picture.
+    // The frame proper: where each row's indicators begin and end on both
+    // sides, in symbol coordinates against where the lines of the first
+    // frame found their edges in the picture.
     std::vector<Homography::Correspondence> places;
-    const double leftX = leftIndicator + kCodewordModules / 2;
-    const double rightX = width - kStopModules - kCodewordModules / 2;
-    const double roughRightX = rightIndicator + kCodewordModules / 2;
+    const double rightStart = width - kStopLine - kCodewordModules;
     for (const IndicatorGroup& group : left) {
-        places.push_back({{leftX, group.row + 0.5},
-                          rough->map({leftX, group.y}),
-                          static_cast<double>(group.ys.size())});
+        const auto weight = static_cast<double>(group.ys.size());
+        places.push_back(
+            {{leftIndicator, group.row + 0.5}, rough->map({group.start, group.y}), weight});
+        places.push_back({{leftIndicator + kCodewordModules, group.row + 0.5},
+                          rough->map({group.end, group.y}),
+                          weight});
     }
     for (const IndicatorGroup& group : right) {
-        places.push_back({{rightX, group.row + 0.5},
-                          rough->map({roughRightX, group.y}),
-                          static_cast<double>(group.ys.size())});
+        const auto weight = static_cast<double>(group.ys.size());
+        places.push_back(
+            {{rightStart, group.row + 0.5}, rough->map({group.start, group.y}), weight});
+        places.push_back({{rightStart + kCodewordModules, group.row + 0.5},
+                          rough->map({group.end, group.y}),
+                          weight});
     }
     // Where the bars end, the symbol's first or last row ends too, unless the
     // symbol is cut there.
@@ -325,6 +359,7 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
         }
     }
     const std::optional<Homography> fitted = Homography::fit(places);
+    frame.places = std::move(places);
     if (!fitted) {
         return std::nullopt;
     }

@@ -23,6 +23,9 @@ struct SymbolFrame {
     // A module's width in pixels, about.
     double module = 0;
     std::vector<RowIndicatorReading> indicators;
+    // The places the frame was fitted to: symbol coordinates against where
+    // they were seen in the picture.
+    std::vector<Homography::Correspondence> places;
 };
 
 // Builds the frame of the symbol between a start line and a stop line that

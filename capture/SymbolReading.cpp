@@ -27,33 +27,54 @@ constexpr double kSecondLookLines[] = {-0.3, -0.15, 0.05, 0.25, 0.5, 0.75, 0.95,
 // How far before and after a codeword its short lines reach, in modules.
 constexpr double kSecondLookMargin = 4;
 
-// Votes of the lines of one row for the codeword at one column.
+// Votes of the lines of one row for the codeword at one column, and where
+// on them the codeword voted for was found.
 class Ballot {
   public:
-    void vote(std::int32_t value) { ++votes[value]; }
+    void vote(const CodewordRead& read, double y) {
+        Tally& tally = tallies[read.match.value];
+        ++tally.votes;
+        tally.y += y;
+        tally.start += read.start;
+        tally.end += read.end;
+    }
+
+    struct Winner {
+        std::int32_t value;
+        // Averages over the lines that voted for it.
+        double y;
+        double start;
+        double end;
+    };
     // The value with the most votes, if it has at least `needed` and more than
     // any other.
-    std::optional<std::int32_t> winner(int needed) const {
-        std::int32_t best = -1;
-        int bestVotes = 0;
+    std::optional<Winner> winner(int needed) const {
+        const std::pair<const std::int32_t, Tally>* best = nullptr;
         bool tied = false;
-        for (const auto& [value, count] : votes) {
-            if (count > bestVotes) {
-                best = value;
-                bestVotes = count;
+        for (const auto& entry : tallies) {
+            if (best == nullptr || entry.second.votes > best->second.votes) {
+                best = &entry;
                 tied = false;
-            } else if (count == bestVotes) {
+            } else if (entry.second.votes == best->second.votes) {
                 tied = true;
             }
         }
-        if (bestVotes < needed || tied) {
+        if (best == nullptr || best->second.votes < needed || tied) {
             return std::nullopt;
         }
-        return best;
+        const double votes = best->second.votes;
+        return Winner{best->first, best->second.y / votes, best->second.start / votes,
+                      best->second.end / votes};
     }
 
   private:
-    std::map<std::int32_t, int> votes;
+    struct Tally {
+        int votes = 0;
+        double y = 0;
+        double start = 0;
+        double end = 0;
+    };
+    std::map<std::int32_t, Tally> tallies;
 };
 
 bool inside(const GreyImage& image, Point p) {
@@ -95,8 +116,8 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
             edgesAlong(image, frame.toImage, y, -2, width + 2, perModule, scratch, edges);
             for (std::int32_t column = -1; column <= columns; ++column) {
                 const double start = kFirstDataModule + kCodewordModules * column;
-                if (const auto match = readCodewordAt(edges, start, row % 3, shapes)) {
-                    ballots[static_cast<std::size_t>(column + 1)].vote(match->value);
+                if (const auto read = readCodewordAt(edges, start, row % 3, shapes)) {
+                    ballots[static_cast<std::size_t>(column + 1)].vote(*read, y);
                 }
             }
         }
@@ -114,27 +135,47 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
                 }
                 edgesAlong(image, frame.toImage, y, start - kSecondLookMargin,
                            start + kCodewordModules + kSecondLookMargin, perModule, scratch, edges);
-                if (const auto match = readCodewordAt(edges, start, row % 3, shapes)) {
-                    ballot.vote(match->value);
+                if (const auto read = readCodewordAt(edges, start, row % 3, shapes)) {
+                    ballot.vote(*read, y);
                 }
             }
         }
-        for (std::int32_t column = 0; column < columns; ++column) {
+        for (std::int32_t column = -1; column <= columns; ++column) {
+            const auto winner = ballots[static_cast<std::size_t>(column + 1)].winner(needed);
             const std::size_t index = static_cast<std::size_t>(row) * columns + column;
-            if (const auto value = ballots[static_cast<std::size_t>(column) + 1].winner(needed)) {
-                reading.codewords[index] = *value;
-            } else {
-                reading.erasures.push_back(static_cast<std::int32_t>(index));
+            if (!winner) {
+                if (column >= 0 && column < columns) {
+                    reading.erasures.push_back(static_cast<std::int32_t>(index));
+                }
+                continue;
             }
-        }
-        if (const auto left = ballots.front().winner(needed)) {
-            reading.indicators.push_back({row, IndicatorSide::Left, *left});
-        }
-        if (const auto right = ballots.back().winner(needed)) {
-            reading.indicators.push_back({row, IndicatorSide::Right, *right});
+            if (column < 0 || column == columns) {
+                reading.indicators.push_back(
+                    {row, column < 0 ? IndicatorSide::Left : IndicatorSide::Right, winner->value});
+            } else {
+                reading.codewords[index] = winner->value;
+            }
+            // The middle of the row, as far as the lines that read it show.
+            const double start = kFirstDataModule + kCodewordModules * column;
+            reading.seen.push_back(
+                {{start, row + 0.5}, frame.toImage.map({winner->start, winner->y})});
+            reading.seen.push_back({{start + kCodewordModules, row + 0.5},
+                                    frame.toImage.map({winner->end, winner->y})});
         }
     }
     return reading;
+}
+
+std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolReading& reading) {
+    std::vector<Homography::Correspondence> places = frame.places;
+    places.insert(places.end(), reading.seen.begin(), reading.seen.end());
+    const std::optional<Homography> fitted = Homography::fit(places);
+    if (!fitted) {
+        return std::nullopt;
+    }
+    SymbolFrame refined = frame;
+    refined.toImage = *fitted;
+    return refined;
 }
 
 bool fillResult(const SymbolReading& reading, std::int32_t rows, DecodeResult& result) {

@@ -19,6 +19,10 @@ struct SymbolReading {
     std::vector<std::int32_t> codewords;
     std::vector<std::int32_t> erasures;
     std::vector<RowIndicatorReading> indicators;
+    // Where codewords were read: the symbol coordinates of each read
+    // codeword's first and last edge in the middle of its row, against where
+    // in the picture the lines that read it found them.
+    std::vector<Homography::Correspondence> seen;
 };
 
 // Reads every row along several lines inside it; the lines vote on each
@@ -26,6 +30,12 @@ struct SymbolReading {
 // picture (a symbol cut at its top or bottom) is erased whole.
 SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
                          const CodewordShapes& shapes);
+
+// The frame fitted anew to the places it was first fitted to and the places
+// where `reading` saw codewords, all across the symbol: what a frame from the
+// symbol's sides alone puts a little off, perspective or a bend of the paper,
+// the codewords themselves set right. None when no better frame can be had.
+std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolReading& reading);
 
 // Puts a reading of `rows` rows into `result` as the codeword step takes it.
 // False, and `result` unchanged, when it holds more codewords than a result

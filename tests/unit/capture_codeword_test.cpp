@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 
 #include "capture/CodewordReading.h"
@@ -102,10 +103,14 @@ TEST(CaptureCodewords, ReadAtTheirPlaceThoughScaleAndPlaceAreOff) {
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.nominal);
-        const auto match = readCodewordAt(edges, test.nominal, test.cluster, shapes);
-        ASSERT_EQ(match.has_value(), test.expected.has_value());
-        if (match) {
-            EXPECT_EQ(match->value, *test.expected);
+        const auto read = readCodewordAt(edges, test.nominal, test.cluster, shapes);
+        ASSERT_EQ(read.has_value(), test.expected.has_value());
+        if (read) {
+            EXPECT_EQ(read->match.value, *test.expected);
+            // Where it was drawn: 33.1 + 17 * 1.04 per codeword before it.
+            const double drawnAt = 33.1 + 17 * 1.04 * std::round((test.nominal - 34) / 17);
+            EXPECT_NEAR(read->start, drawnAt, 1e-9);
+            EXPECT_NEAR(read->end, drawnAt + 17 * 1.04, 1e-9);
         }
     }
 }
