@@ -296,19 +296,16 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
         }
     }
 
-    std::vector<IndicatorGroup> left;
-    std::vector<IndicatorGroup> right;
-    for (IndicatorGroup& group : groupSamples(samples)) {
-        (group.side == IndicatorSide::Left ? left : right).push_back(std::move(group));
-    }
-    left = consistentGroups(std::move(left));
-    right = consistentGroups(std::move(right));
+    // Both sides' rows run alike from one end of the bars to the other, so
+    // their places are checked together.
+    std::vector<IndicatorGroup> consistent = consistentGroups(groupSamples(samples));
 
+    // Every sample of a consistent group votes: a misread indicator seen a
+    // few times is outvoted by the right one seen many times.
     SymbolFrame frame;
-    for (const auto* side : {&left, &right}) {
-        for (const IndicatorGroup& group : *side) {
-            frame.indicators.push_back({group.row, group.side, group.value});
-        }
+    for (const IndicatorGroup& group : consistent) {
+        frame.indicators.insert(frame.indicators.end(), group.ys.size(),
+                                {group.row, group.side, group.value});
     }
     const StatedShape shape = summariseRowIndicators(frame.indicators);
     if (shape.contradictory || !shape.rows || !shape.columns || *shape.rows < 3 ||
@@ -317,6 +314,24 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
     }
     frame.rows = *shape.rows;
     frame.columns = *shape.columns;
+
+    // The places of the rows the symbol has, each side's row where most of
+    // its samples put it.
+    std::map<std::pair<int, std::int32_t>, const IndicatorGroup*> placed;
+    for (const IndicatorGroup& group : consistent) {
+        const auto key = std::make_pair(static_cast<int>(group.side), group.row);
+        const IndicatorGroup*& best = placed[key];
+        if (group.row < frame.rows && (best == nullptr || group.ys.size() > best->ys.size())) {
+            best = &group;
+        }
+    }
+    std::vector<IndicatorGroup> left;
+    std::vector<IndicatorGroup> right;
+    for (const auto& [key, group] : placed) {
+        if (group != nullptr) {
+            (group->side == IndicatorSide::Left ? left : right).push_back(*group);
+        }
+    }
     const double width = kFixedModules + kCodewordModules * frame.columns;
 
     // The frame proper: where each row's indicators begin and end on both
