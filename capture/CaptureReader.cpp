@@ -190,8 +190,10 @@ Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResul
     Status outcome = kNoSymbol;
     for (const ScanPass& pass : scanPasses(image)) {
         const std::vector<GuardHit> hits = scanForGuards(image, pass.spacing, pass.directions);
-        const std::vector<GuardLine> starts = fitGuardLines(hits, GuardKind::Start, kLinesPerKind);
-        const std::vector<GuardLine> stops = fitGuardLines(hits, GuardKind::Stop, kLinesPerKind);
+        const std::vector<GuardLine> starts =
+            fitGuardLines(hits, GuardKind::Start, kLinesPerKind, pass.spacing);
+        const std::vector<GuardLine> stops =
+            fitGuardLines(hits, GuardKind::Stop, kLinesPerKind, pass.spacing);
         if (trace != nullptr) {
             traceFinding(hits, starts, *trace);
             traceFinding({}, stops, *trace);

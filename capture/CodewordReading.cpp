@@ -15,6 +15,14 @@ constexpr double kStartTolerance = 2.5;
 constexpr double kEndTolerance = 2.5;
 // Candidates tried for each of the two edges.
 constexpr std::size_t kCandidates = 2;
+// Where a guard pattern's widest bar is looked for, in modules of a line
+// whose scale may be well off, and how wide it must be: the start pattern's
+// is 8 of its 17 modules, the stop pattern's 7 of the 14 from its start to
+// the start of its fourth bar.
+constexpr double kGuardTolerance = 4;
+constexpr double kWidestShare = 0.3;
+constexpr double kStartModules = 17;
+constexpr double kStopHeadModules = 14;
 
 // The indices of bar-start edges within `tolerance` of `x`, nearest first.
 std::vector<std::size_t> barStartsNear(std::span<const ModuleEdge> edges, double x,
@@ -41,24 +49,25 @@ std::vector<std::size_t> barStartsNear(std::span<const ModuleEdge> edges, double
 
 std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, double nominalStart,
                                            std::optional<std::int32_t> cluster,
-                                           const CodewordShapes& shapes) {
+                                           const CodewordShapes& shapes, double width) {
     std::optional<CodewordRead> best;
-    for (const std::size_t start : barStartsNear(edges, nominalStart, kStartTolerance)) {
-        const double expectedEnd = edges[start].x + kModulesPerCodeword;
-        for (const std::size_t end : barStartsNear(edges, expectedEnd, kEndTolerance)) {
+    const double scale = width / kModulesPerCodeword;
+    for (const std::size_t start : barStartsNear(edges, nominalStart, kStartTolerance * scale)) {
+        const double expectedEnd = edges[start].x + width;
+        for (const std::size_t end : barStartsNear(edges, expectedEnd, kEndTolerance * scale)) {
             // Eight elements: bar, space, ..., space.
             if (end != start + 8) {
                 continue;
             }
-            const double width = edges[end].x - edges[start].x;
-            if (width <= 0) {
+            const double found = edges[end].x - edges[start].x;
+            if (found <= 0) {
                 continue;
             }
-            const double scale = kModulesPerCodeword / width;
+            const double toModules = kModulesPerCodeword / found;
             EdgeDistances distances{};
             for (std::size_t i = 1; i <= 6; ++i) {
-                distances[i - 1] =
-                    static_cast<float>((edges[start + i + 1].x - edges[start + i - 1].x) * scale);
+                distances[i - 1] = static_cast<float>(
+                    (edges[start + i + 1].x - edges[start + i - 1].x) * toModules);
             }
             const std::optional<CodewordMatch> match = shapes.identify(distances, cluster);
             if (match && (!best || match->distance < best->match.distance)) {
@@ -67,6 +76,49 @@ std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, do
         }
     }
     return best;
+}
+
+std::optional<CodewordRead> readLeftIndicator(std::span<const ModuleEdge> edges,
+                                              const CodewordShapes& shapes) {
+    // The start pattern: its 8-module bar begins near 0 and the indicator
+    // begins eight edges on, 17 modules after it.
+    for (const std::size_t first : barStartsNear(edges, 0, kGuardTolerance)) {
+        if (first + 8 >= edges.size() || !edges[first + 8].toDark) {
+            continue;
+        }
+        const double patternWidth = edges[first + 8].x - edges[first].x;
+        const double barWidth = edges[first + 1].x - edges[first].x;
+        if (!(patternWidth > 0) || barWidth < patternWidth * kWidestShare) {
+            continue;
+        }
+        const double width = kModulesPerCodeword * patternWidth / kStartModules;
+        if (auto read = readCodewordAt(edges, edges[first + 8].x, std::nullopt, shapes, width)) {
+            return read;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<CodewordRead> readRightIndicator(std::span<const ModuleEdge> edges, double stopStart,
+                                               const CodewordShapes& shapes) {
+    // The stop pattern: its 7-module bar, then bars beginning 8, 12 and 14
+    // modules after it; the indicator ends where the pattern begins.
+    for (const std::size_t first : barStartsNear(edges, stopStart, kGuardTolerance)) {
+        if (first + 6 >= edges.size() || !edges[first + 6].toDark) {
+            continue;
+        }
+        const double headWidth = edges[first + 6].x - edges[first].x;
+        const double barWidth = edges[first + 1].x - edges[first].x;
+        if (!(headWidth > 0) || barWidth < headWidth * kWidestShare) {
+            continue;
+        }
+        const double width = kModulesPerCodeword * headWidth / kStopHeadModules;
+        if (auto read =
+                readCodewordAt(edges, edges[first].x - width, std::nullopt, shapes, width)) {
+            return read;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace ostrel2::tessoran::capture

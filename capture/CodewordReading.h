@@ -23,12 +23,24 @@ struct CodewordRead {
 
 // Reads the codeword whose first bar begins near `nominalStart` (in modules)
 // on a line whose edges are `edges`, in order. Its first bar's edge and the
-// next codeword's, 17 modules on, are looked for near where they should be,
-// so that a line whose scale or position is a little off still reads; the
-// eight elements between them give the distances that identify the codeword,
-// in `cluster` or in any cluster.
+// next codeword's, `width` on (17 modules where the line's scale is right),
+// are looked for near where they should be, so that a line whose scale or
+// position is a little off still reads; the eight elements between them give
+// the distances that identify the codeword, in `cluster` or in any cluster.
 std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, double nominalStart,
                                            std::optional<std::int32_t> cluster,
-                                           const CodewordShapes& shapes);
+                                           const CodewordShapes& shapes, double width = 17);
+
+// The left row indicator of a line that crosses the start pattern near x = 0,
+// read from where the pattern ends and at its scale; the line's own scale may
+// be well off there, in a first frame of a symbol seen in strong perspective.
+std::optional<CodewordRead> readLeftIndicator(std::span<const ModuleEdge> edges,
+                                              const CodewordShapes& shapes);
+
+// The right row indicator of a line that crosses the stop pattern, whose
+// first bar begins near `stopStart`: read from where that bar begins and at
+// the pattern's scale.
+std::optional<CodewordRead> readRightIndicator(std::span<const ModuleEdge> edges, double stopStart,
+                                               const CodewordShapes& shapes);
 
 }  // namespace ostrel2::tessoran::capture

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <set>
 
 namespace ostrel2::tessoran::capture {
@@ -16,8 +18,12 @@ constexpr double kDistanceModules = 0.8;
 constexpr double kMinDistancePixels = 1.5;
 // ... faces its inside at least this closely (cosine) ...
 constexpr double kMinFacing = 0.25;
-// ... and has a module width within this factor of the line's.
+// ... and has a module width within this factor of the line's. Hits of one
+// side follow each other with gaps of no more than a few scan lines and a
+// few modules.
 constexpr double kModuleRatio = 1.6;
+constexpr double kGapSpacings = 3;
+constexpr double kGapModules = 12;
 
 // A fixed sequence of pseudo-random numbers: the same picture always gives
 // the same lines.
@@ -43,8 +49,14 @@ double moduleAcross(const GuardHit& hit, Point normal) {
     return hit.module * std::abs(dot(hit.along, normal));
 }
 
+// The hits on `candidate`'s line that are part of one pattern: facing the
+// same side, alike in module, and following each other along the line without
+// a gap wider than the scan lines and a symbol's rows explain; of hits in
+// several such runs, the longest run. Noise far apart on one line is no
+// symbol's side.
 std::vector<std::size_t> inliersOf(std::span<const GuardHit> hits,
-                                   std::span<const std::size_t> pool, const Candidate& candidate) {
+                                   std::span<const std::size_t> pool, const Candidate& candidate,
+                                   double spacing) {
     std::vector<std::size_t> inliers;
     const Point normal = candidate.inward;
     const double tolerance = std::max(kMinDistancePixels, kDistanceModules * candidate.module);
@@ -62,7 +74,35 @@ std::vector<std::size_t> inliersOf(std::span<const GuardHit> hits,
         }
         inliers.push_back(index);
     }
-    return inliers;
+    if (inliers.size() < 2) {
+        return inliers;
+    }
+    const double maxGap = kGapSpacings * spacing + kGapModules * candidate.module;
+    std::sort(inliers.begin(), inliers.end(), [&](std::size_t a, std::size_t b) {
+        return candidate.line.parameterOf(hits[a].barStart()) <
+               candidate.line.parameterOf(hits[b].barStart());
+    });
+    std::size_t bestFirst = 0;
+    std::size_t bestCount = 1;
+    std::size_t first = 0;
+    for (std::size_t i = 1; i <= inliers.size(); ++i) {
+        const bool ends = i == inliers.size() ||
+                          candidate.line.parameterOf(hits[inliers[i]].barStart()) -
+                                  candidate.line.parameterOf(hits[inliers[i - 1]].barStart()) >
+                              maxGap;
+        if (ends) {
+            if (i - first > bestCount) {
+                bestFirst = first;
+                bestCount = i - first;
+            }
+            first = i;
+        }
+    }
+    std::vector<std::size_t> run(
+        inliers.begin() + static_cast<std::ptrdiff_t>(bestFirst),
+        inliers.begin() + static_cast<std::ptrdiff_t>(bestFirst + bestCount));
+    std::sort(run.begin(), run.end());
+    return run;
 }
 
 std::size_t distinctLines(std::span<const GuardHit> hits, std::span<const std::size_t> indices) {
@@ -121,10 +161,136 @@ Candidate refined(std::span<const GuardHit> hits, std::span<const std::size_t> i
     return better;
 }
 
+// Groups hits that lie close together, face the same general side and have
+// alike modules: the hits of one symbol's side follow each other a few scan
+// lines apart, while hits that noise or print makes lie scattered.
+std::vector<std::vector<std::size_t>> neighbourhoods(std::span<const GuardHit> hits,
+                                                     const std::vector<std::size_t>& pool,
+                                                     double spacing) {
+    std::vector<double> modules;
+    for (const std::size_t index : pool) {
+        modules.push_back(hits[index].module);
+    }
+    const double cell = kGapSpacings * spacing + kGapModules * medianOf(modules);
+    const auto cellOf = [&](Point p) {
+        return std::make_pair(static_cast<std::int64_t>(std::floor(p.x / cell)),
+                              static_cast<std::int64_t>(std::floor(p.y / cell)));
+    };
+    std::map<std::pair<std::int64_t, std::int64_t>, std::vector<std::size_t>> grid;
+    for (std::size_t i = 0; i < pool.size(); ++i) {
+        grid[cellOf(hits[pool[i]].barStart())].push_back(i);
+    }
+    std::vector<std::size_t> parent(pool.size());
+    for (std::size_t i = 0; i < parent.size(); ++i) {
+        parent[i] = i;
+    }
+    const auto root = [&](std::size_t i) {
+        while (parent[i] != i) {
+            parent[i] = parent[parent[i]];
+            i = parent[i];
+        }
+        return i;
+    };
+    for (std::size_t i = 0; i < pool.size(); ++i) {
+        const GuardHit& a = hits[pool[i]];
+        const auto [cx, cy] = cellOf(a.barStart());
+        for (std::int64_t dx = -1; dx <= 1; ++dx) {
+            for (std::int64_t dy = -1; dy <= 1; ++dy) {
+                const auto found = grid.find({cx + dx, cy + dy});
+                if (found == grid.end()) {
+                    continue;
+                }
+                for (const std::size_t j : found->second) {
+                    const GuardHit& b = hits[pool[j]];
+                    const double ratio = a.module / b.module;
+                    if (j <= i || length(a.barStart() - b.barStart()) > cell ||
+                        dot(a.inward(), b.inward()) <= 0 || ratio > 2 || ratio < 0.5) {
+                        continue;
+                    }
+                    parent[root(i)] = root(j);
+                }
+            }
+        }
+    }
+    std::map<std::size_t, std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < pool.size(); ++i) {
+        groups[root(i)].push_back(pool[i]);
+    }
+    std::vector<std::vector<std::size_t>> list;
+    for (auto& [key, members] : groups) {
+        if (members.size() >= 2) {
+            std::sort(members.begin(), members.end());
+            list.push_back(std::move(members));
+        }
+    }
+    return list;
+}
+
+// The best line through the hits of `pool`: tried through pairs of them,
+// all pairs when there are few, a fixed sample of pairs otherwise.
+std::optional<GuardLine> bestLine(std::span<const GuardHit> hits,
+                                  const std::vector<std::size_t>& pool, GuardKind kind,
+                                  double spacing) {
+    const std::size_t n = pool.size();
+    const std::size_t pairs = n * (n - 1) / 2;
+    std::vector<std::size_t> bestInliers;
+    Candidate best;
+    const auto tryPair = [&](std::size_t i, std::size_t j) {
+        const GuardHit& a = hits[pool[i]];
+        const GuardHit& b = hits[pool[j]];
+        Candidate candidate;
+        if (a.line == b.line || !candidateThrough(a, b, candidate)) {
+            return;
+        }
+        std::vector<std::size_t> inliers = inliersOf(hits, pool, candidate, spacing);
+        if (inliers.size() > bestInliers.size()) {
+            bestInliers = std::move(inliers);
+            best = candidate;
+        }
+    };
+    if (pairs <= kMaxTrials) {
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = i + 1; j < n; ++j) {
+                tryPair(i, j);
+            }
+        }
+    } else {
+        Sequence sequence;
+        for (std::size_t trial = 0; trial < kMaxTrials; ++trial) {
+            const std::size_t i = sequence.next() % n;
+            const std::size_t j = sequence.next() % n;
+            if (i != j) {
+                tryPair(i, j);
+            }
+        }
+    }
+    if (bestInliers.size() < 2 || distinctLines(hits, bestInliers) < 2) {
+        return std::nullopt;
+    }
+    // Twice: the refit line may gather hits the rough one missed.
+    Candidate line = refined(hits, bestInliers, best);
+    std::vector<std::size_t> inliers = inliersOf(hits, pool, line, spacing);
+    if (inliers.size() >= 2) {
+        line = refined(hits, inliers, line);
+        inliers = inliersOf(hits, pool, line, spacing);
+    }
+    if (inliers.size() < 2 || distinctLines(hits, inliers) < 2) {
+        inliers = bestInliers;
+        line = refined(hits, inliers, best);
+    }
+    GuardLine found{kind, line.line, line.inward, line.module, 1e18, -1e18, inliers};
+    for (const std::size_t index : inliers) {
+        const double t = found.line.parameterOf(hits[index].barStart());
+        found.first = std::min(found.first, t);
+        found.last = std::max(found.last, t);
+    }
+    return found;
+}
+
 }  // namespace
 
 std::vector<GuardLine> fitGuardLines(std::span<const GuardHit> hits, GuardKind kind,
-                                     std::size_t maxLines) {
+                                     std::size_t maxLines, double spacing) {
     std::vector<std::size_t> pool;
     for (std::size_t i = 0; i < hits.size(); ++i) {
         if (hits[i].kind == kind) {
@@ -132,70 +298,29 @@ std::vector<GuardLine> fitGuardLines(std::span<const GuardHit> hits, GuardKind k
         }
     }
     std::vector<GuardLine> lines;
-    Sequence sequence;
-    while (lines.size() < maxLines && pool.size() >= 2) {
-        const std::size_t n = pool.size();
-        const std::size_t pairs = n * (n - 1) / 2;
-        const bool exhaustive = pairs <= kMaxTrials;
-        std::vector<std::size_t> bestInliers;
-        Candidate best;
-        const auto tryPair = [&](std::size_t i, std::size_t j) {
-            const GuardHit& a = hits[pool[i]];
-            const GuardHit& b = hits[pool[j]];
-            if (a.line == b.line) {
-                return;
+    if (pool.size() < 2) {
+        return lines;
+    }
+    // Each neighbourhood may hold more than one side (symbols side by side):
+    // its lines are taken one after the other.
+    for (std::vector<std::size_t> members : neighbourhoods(hits, pool, spacing)) {
+        while (members.size() >= 2) {
+            const std::optional<GuardLine> line = bestLine(hits, members, kind, spacing);
+            if (!line) {
+                break;
             }
-            Candidate candidate;
-            if (!candidateThrough(a, b, candidate)) {
-                return;
-            }
-            std::vector<std::size_t> inliers = inliersOf(hits, pool, candidate);
-            if (inliers.size() > bestInliers.size()) {
-                bestInliers = std::move(inliers);
-                best = candidate;
-            }
-        };
-        if (exhaustive) {
-            for (std::size_t i = 0; i < n; ++i) {
-                for (std::size_t j = i + 1; j < n; ++j) {
-                    tryPair(i, j);
-                }
-            }
-        } else {
-            for (std::size_t trial = 0; trial < kMaxTrials; ++trial) {
-                const std::size_t i = sequence.next() % n;
-                const std::size_t j = sequence.next() % n;
-                if (i != j) {
-                    tryPair(i, j);
-                }
-            }
+            std::vector<std::size_t> rest;
+            std::set_difference(members.begin(), members.end(), line->hits.begin(),
+                                line->hits.end(), std::back_inserter(rest));
+            members = std::move(rest);
+            lines.push_back(*line);
         }
-        if (bestInliers.size() < 2 || distinctLines(hits, bestInliers) < 2) {
-            break;
-        }
-        // Twice: the refit line may gather hits the rough one missed.
-        Candidate line = refined(hits, bestInliers, best);
-        std::vector<std::size_t> inliers = inliersOf(hits, pool, line);
-        if (inliers.size() >= 2) {
-            line = refined(hits, inliers, line);
-            inliers = inliersOf(hits, pool, line);
-        }
-        if (inliers.size() < 2 || distinctLines(hits, inliers) < 2) {
-            inliers = bestInliers;
-            line = refined(hits, inliers, best);
-        }
-
-        GuardLine found{kind, line.line, line.inward, line.module, 1e18, -1e18, inliers};
-        for (const std::size_t index : inliers) {
-            const double t = found.line.parameterOf(hits[index].barStart());
-            found.first = std::min(found.first, t);
-            found.last = std::max(found.last, t);
-        }
-        lines.push_back(found);
-        std::vector<std::size_t> rest;
-        std::set_difference(pool.begin(), pool.end(), inliers.begin(), inliers.end(),
-                            std::back_inserter(rest));
-        pool = std::move(rest);
+    }
+    std::stable_sort(lines.begin(), lines.end(), [](const GuardLine& a, const GuardLine& b) {
+        return a.hits.size() > b.hits.size();
+    });
+    if (lines.size() > maxLines) {
+        lines.resize(maxLines);
     }
     return lines;
 }

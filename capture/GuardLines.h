@@ -28,9 +28,11 @@ struct GuardLine {
 
 // Groups the hits of `kind` into lines, best supported first (at most
 // `maxLines`, each of at least two hits from different scan lines). A hit
-// belongs to a line when its widest bar begins on it, it faces the same side
-// and its module width across the line is alike.
+// belongs to a line when its widest bar begins on it, it faces the same side,
+// its module width across the line is alike, and it follows the line's other
+// hits without a gap wider than scan lines `spacing` pixels apart and a
+// symbol's rows explain.
 std::vector<GuardLine> fitGuardLines(std::span<const GuardHit> hits, GuardKind kind,
-                                     std::size_t maxLines);
+                                     std::size_t maxLines, double spacing);
 
 }  // namespace ostrel2::tessoran::capture

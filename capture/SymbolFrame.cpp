@@ -285,12 +285,12 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
         const double y = static_cast<double>(i) / steps;
         edgesAlong(image, *rough, y, -3, leftIndicator + kCodewordModules + 4, perModule, scratch,
                    edges);
-        if (const auto read = readCodewordAt(edges, leftIndicator, std::nullopt, shapes)) {
+        if (const auto read = readLeftIndicator(edges, shapes)) {
             samples.push_back({IndicatorSide::Left, y, read->match.cluster, read->match.value,
                                read->start, read->end});
         }
         edgesAlong(image, *rough, y, rightIndicator - 4, roughWidth + 3, perModule, scratch, edges);
-        if (const auto read = readCodewordAt(edges, rightIndicator, std::nullopt, shapes)) {
+        if (const auto read = readRightIndicator(edges, roughWidth - kStopLine, shapes)) {
             samples.push_back({IndicatorSide::Right, y, read->match.cluster, read->match.value,
                                read->start, read->end});
         }
