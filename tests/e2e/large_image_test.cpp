@@ -148,6 +148,57 @@ TEST(LargeImage, TenThousandPixelsSquareDecodesInMemoryNearItsPixels) {
     }
 }
 
+// Pictures as large with no symbol in them, made to keep a reader busy: grey
+// noise, where every pixel is an edge, and bars of varied widths, where every
+// line has edges by the thousand. Both end as a picture without a symbol does,
+// with memory near the pixels and the grey copy the capture reader reads
+// (five bytes a pixel) and the file itself, which is read into memory. The
+// time bound only guards against a hang; the benchmark reports the time.
+TEST(LargeImage, TenThousandPixelsSquareOfNoiseOrStripesEndInMemoryNearItsPixels) {
+    struct Picture {
+        const char* name;
+        std::function<std::uint8_t(int, int, std::uint32_t&)> pixelAt;
+    };
+    const std::vector<Picture> pictures = {
+        {"noise",
+         [](int, int, std::uint32_t& state) {
+             state = state * 1664525u + 1013904223u;
+             return static_cast<std::uint8_t>(state >> 24);
+         }},
+        {"stripes",
+         [](int x, int y, std::uint32_t&) {
+             // Bars and spaces of 1 to 8 pixels, slanting slowly down the picture.
+             const int position = x + y / 7;
+             return static_cast<std::uint8_t>((position / (1 + position / 97 % 8)) % 2 == 0 ? 30
+                                                                                            : 225);
+         }},
+    };
+    for (const Picture& picture : pictures) {
+        SCOPED_TRACE(picture.name);
+        TemporaryDirectory directory;
+        const std::string path = directory.path() + "/" + picture.name + ".png";
+        std::uint32_t state = 12345;
+        writeGreyPngByRows(path, kSide, kSide, [&](int y, std::vector<std::uint8_t>& pixels) {
+            for (int x = 0; x < kSide; ++x) {
+                pixels[static_cast<std::size_t>(x)] = picture.pixelAt(x, y, state);
+            }
+        });
+        const long fileKiB = static_cast<long>(readFileBytes(path).size() / 1024);
+
+        const RunOutcome run = runTessoran({path}, std::nullopt, 300s);
+        ASSERT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, expectedBanner() + "Decoding failed.\n");
+        std::printf("10,000 x 10,000 %s: %lld ms, peak resident %ld KiB\n", picture.name,
+                    static_cast<long long>(run.wallTime.count()), run.peakMemoryKiB);
+        if (!kUnderAddressSanitizer && !runsThroughLauncher()) {
+            constexpr long kPixelsAndGreyKiB = 5L * kSide * kSide / 1024;
+            EXPECT_LT(run.peakMemoryKiB, kPixelsAndGreyKiB + fileKiB + 64 * 1024);
+        }
+    }
+}
+
 // A bilevel TIFF of width x height white pixels, deflated, written a row at a
 // time: a few kilobytes for hundreds of millions of pixels.
 void writeBilevelTiff(const std::string& path, std::uint32_t width, std::uint32_t height) {
