@@ -77,8 +77,14 @@ std::vector<Candidate> pairUp(const std::vector<GuardLine>& starts,
                 dot(startMiddle - stopMiddle, stop.inward) <= 0) {
                 continue;
             }
-            const double ratio = start.module / stop.module;
-            if (ratio > 2 || ratio < 0.5) {
+            // Alike modules along the rows, about the way from one to the
+            // other: across its bars, perspective may have narrowed one of
+            // them far more than the other.
+            const Point rows =
+                (1.0 / length(stopMiddle - startMiddle)) * (stopMiddle - startMiddle);
+            const double ratio = (start.module / std::abs(dot(rows, start.inward))) /
+                                 (stop.module / std::abs(dot(rows, stop.inward)));
+            if (!(ratio <= 2 && ratio >= 0.5)) {
                 continue;
             }
             candidates.push_back({&start, &stop, std::min(start.hits.size(), stop.hits.size())});
