@@ -46,7 +46,7 @@ struct ScanPass {
 std::vector<ScanPass> scanPasses(const GreyImage& image) {
     const double shortSide = std::min(image.width, image.height);
     const double area = static_cast<double>(image.width) * image.height;
-    constexpr double kMaxCloseSamples = 24e6;
+    constexpr double kMaxCloseSamples = 8e6;
     const double quick = std::clamp(shortSide / 60, 4.0, 16.0);
     const double close = std::max({2.0, quick / 3, 8 * area / kMaxCloseSamples});
     std::vector<ScanPass> passes{{quick, 4}};

@@ -42,6 +42,20 @@ Status CreateGdiPlusMonoImage(Gdiplus::Bitmap* bitmap, I2DBitPattern** out) {
     return image->QueryInterface(IID_I2DBitPattern, reinterpret_cast<void**>(out));
 }
 
+void GdiPlusMonoImage::ReadRow(std::int32_t row, std::uint8_t* pixels) {
+    if (!pixelsLocked || row < 0 || row >= height) {
+        I2DBitPattern::ReadRow(row, pixels);
+        return;
+    }
+    const std::uint8_t* source = static_cast<const std::uint8_t*>(locked.Scan0) +
+                                 static_cast<std::ptrdiff_t>(row) * locked.Stride;
+    for (std::int32_t column = 0; column < width; ++column, source += 4) {
+        std::uint32_t argb = 0;
+        std::memcpy(&argb, source, sizeof argb);
+        pixels[column] = isDarkColour(argb) ? 1 : 0;
+    }
+}
+
 bool GdiPlusMonoImage::GetPixel(std::int32_t row, std::int32_t column) {
     if (pixelsLocked && row >= 0 && column >= 0 && row < height && column < width) {
         std::uint32_t argb = 0;

@@ -19,14 +19,15 @@ namespace ostrel2::tessoran {
 // colours are the same. A pixel outside the bitmap, or a bitmap whose pixels
 // cannot be locked, is asked of the library as before.
 class GdiPlusMonoImage final : public ComObject<I2DBitPattern, IID_I2DBitPattern> {
-public:
+  public:
     ~GdiPlusMonoImage() override;
 
     std::int32_t GetHeight() override { return height; }
     std::int32_t GetWidth() override { return width; }
     bool GetPixel(std::int32_t row, std::int32_t column) override;
+    void ReadRow(std::int32_t row, std::uint8_t* pixels) override;
 
-private:
+  private:
     friend Status CreateGdiPlusMonoImage(Gdiplus::Bitmap* bitmap, I2DBitPattern** out);
     explicit GdiPlusMonoImage(Gdiplus::Bitmap* source);
     void lockPixels();

@@ -85,14 +85,12 @@ class RowScanner {
     std::vector<RowIndicatorReading> rowIndicators;
 
   private:
-    // Each pixel is read once, row by row, left to right: the row serves as
-    // the current row of one comparison, is summed from here when it joins a
-    // group, and is the previous row of the next comparison. A bar string
-    // that holds a character other than a digit thus stops the run at the
-    // same character as reading each pixel afresh for every use would.
+    // Each pixel is read once, a row at a time: the row serves as the current
+    // row of one comparison, is summed from here when it joins a group, and is
+    // the previous row of the next comparison.
     void readRow(std::int32_t row, std::vector<std::uint8_t>& pixels) {
-        for (std::int32_t column = 0; column < width; ++column) {
-            pixels[static_cast<std::size_t>(column)] = pattern.GetPixel(row, column) ? 1 : 0;
+        if (width > 0) {
+            pattern.ReadRow(row, pixels.data());
         }
     }
 
