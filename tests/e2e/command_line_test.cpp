@@ -1,196 +1,309 @@
+// Runs of the real program on what a user or an attacker can give it, each
+// held to its exact standard output, standard error and exit status: bar
+// strings and images that decode, fail to decode or cannot be read, paths of
+// every spelling, streams that cannot be read or written. Every run must end
+// by itself in little memory: nothing here warrants more than a few
+// mebibytes, and the bound catches memory taken on a header's word.
+
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "support/ImageWriters.h"
+#include "support/Pdf417Encoder.h"
 #include "support/ProgramRunner.h"
 
 namespace tessoran_test {
 namespace {
 
 const std::string kPrompt = "Enter barcode string below (V4 only):\n";
+const std::string kFailed = "Decoding failed.\n";
+const std::string kNotLoaded = "file does not exist or is invalid.";
+const std::string kUnwritable = "Unable to write the output.\n";
+const std::string kUnreadable = "Unable to read standard input.\n";
+// zint's symbol of "Hello, Tessoran!" with 3 data columns at level 2, in
+// examples/hello.* and tests/e2e/data/hello.*.
+const std::string kHello = "7 Rows, 3 Cols, Error correction 2.\nHello, Tessoran!";
 
-// Standard error after the banner, which every run writes first.
-std::string afterBanner(const RunOutcome& run) {
-    EXPECT_EQ(run.err.substr(0, expectedBanner().size()), expectedBanner());
-    return run.err.size() >= expectedBanner().size() ? run.err.substr(expectedBanner().size())
-                                                     : std::string();
+std::string invalid(const std::string& shown) {
+    return "Invalid character(" + shown + ") is encountered.\n";
 }
 
-TEST(CommandLine, NoArgumentPrintsUsageWithTheProgramNameAndExitsWithOne) {
+std::string unopened(const std::string& path) {
+    return "Unable to open file " + path + ".\n";
+}
+
+struct RunCase {
+    std::string what;
+    std::string argument;
+    int status;
+    std::string out;
+    std::string err;  // after the banner
+    std::optional<StandardInput> input = std::nullopt;
+    OutputTo output = OutputTo::Captured;
+    // Only for the POSIX program: the Windows one reads images with GDI+, and
+    // its launcher stands between it and the output streams.
+    bool posixOnly = false;
+};
+
+void expectRuns(const std::vector<RunCase>& runs) {
+    for (const RunCase& run : runs) {
+        if (run.posixOnly && runsThroughLauncher()) {
+            continue;
+        }
+        SCOPED_TRACE(run.what);
+        const RunOutcome outcome = runTessoran({run.argument}, run.input, std::chrono::seconds(20),
+                                               {.output = run.output});
+        EXPECT_FALSE(outcome.timedOut);
+        EXPECT_EQ(outcome.exitStatus, run.status);
+        EXPECT_EQ(outcome.out, run.out);
+        EXPECT_EQ(outcome.err, expectedBanner() + run.err);
+        if (!runsThroughLauncher()) {
+            EXPECT_LT(outcome.peakMemoryKiB, (kUnderAddressSanitizer ? 512 : 64) * 1024);
+        }
+    }
+}
+
+TEST(CommandLine, NoArgumentPrintsTheUsageWithTheProgramsNameAndOnlyTheFirstCounts) {
     const RunOutcome run = runTessoran({});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.out, "");
-    const std::string usage = afterBanner(run);
     const std::string rest = " imagefile|string.txt|-i\n";
-    ASSERT_TRUE(usage.ends_with(rest)) << usage;
-    const std::string name = usage.substr(0, usage.size() - rest.size());
-    EXPECT_TRUE(isProgramInvocationName(name)) << name;
+    ASSERT_TRUE(run.err.starts_with(expectedBanner()) && run.err.ends_with(rest)) << run.err;
+    EXPECT_TRUE(isProgramInvocationName(run.err.substr(
+        expectedBanner().size(), run.err.size() - expectedBanner().size() - rest.size())));
+    const RunOutcome first = runTessoran({sourcePath("examples/hello.txt"), "-i", "x"});
+    EXPECT_EQ(first.exitStatus, 0);
+    EXPECT_EQ(first.out, kHello);
 }
 
-TEST(CommandLine, MissingBarStringFileInAnyCaseOfTheSuffix) {
+TEST(CommandLine, InputsOfEveryKind) {
     TemporaryDirectory directory;
-    for (const char* name : {"missing.txt", "missing.TXT", "missing.Txt"}) {
-        const std::string path = directory.path() + "/" + name;
-        const RunOutcome run = runTessoran({path});
-        EXPECT_EQ(run.exitStatus, 2) << name;
-        EXPECT_EQ(run.out, "") << name;
-        EXPECT_EQ(afterBanner(run), "Unable to open file " + path + ".\n") << name;
+    const auto file = [&directory](const std::string& name, const std::string& contents) {
+        return directory.write(name, contents);
+    };
+    const std::string d = directory.path() + "/";
+    const std::string hello = readFileBytes(sourcePath("examples/hello.txt"));
+    std::string crlf;
+    for (const char c : hello) {
+        crlf += c == '\n' ? "\r\n" : std::string(1, c);
     }
-}
-
-TEST(CommandLine, AnythingElseIsAnImagePath) {
-    TemporaryDirectory directory;
-    // ".txt.png" is an image name; "-I" is not the standard-input switch.
-    for (const std::string& argument :
-         {directory.path() + "/missing.txt.png", std::string("-I"), directory.path() + "/x"}) {
-        const RunOutcome run = runTessoran({argument});
-        EXPECT_EQ(run.exitStatus, 2) << argument;
-        EXPECT_EQ(run.out, "") << argument;
-        EXPECT_EQ(afterBanner(run), "file does not exist or is invalid.") << argument;
-    }
-}
-
-TEST(CommandLine, EmptyBarStringFailsToDecodeWithStatusZero) {
-    TemporaryDirectory directory;
-    for (const char* contents : {"", "\n\r\n\n"}) {
-        const std::string path = directory.write("empty.txt", contents);
-        const RunOutcome run = runTessoran({path});
-        EXPECT_EQ(run.exitStatus, 0);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(afterBanner(run), "Decoding failed.\n");
-    }
-}
-
-TEST(CommandLine, StandardInputIsPromptedForAndRead) {
-    const RunOutcome run = runTessoran({"-i"}, std::string("\n"));
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out, kPrompt);
-    EXPECT_EQ(afterBanner(run), "Decoding failed.\n");
-}
-
-TEST(CommandLine, OnlyTheFirstArgumentCounts) {
-    TemporaryDirectory directory;
-    const std::string path = directory.write("empty.txt", "");
-    const RunOutcome run = runTessoran({path, "-i", "more"});
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(afterBanner(run), "Decoding failed.\n");
-}
-
-TEST(CommandLine, InvalidCharacterStopsTheRunWithStatusTen) {
-    TemporaryDirectory directory;
-    // Wide enough (40 columns) for the decoder to read every pixel.
     const std::string line(40, 'F');
-    std::string withBadCharacter = line;
-    withBadCharacter[17] = 'G';
-    const std::string path = directory.write("bad.txt", line + "\n" + withBadCharacter + "\n");
-    const RunOutcome run = runTessoran({path});
-    EXPECT_EQ(run.exitStatus, 10);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(afterBanner(run), "Invalid character(G) is encountered.\n");
-
-    std::string startsWithSpace = line;
-    startsWithSpace[0] = ' ';
-    const RunOutcome fromInput = runTessoran({"-i"}, startsWithSpace + "\n" + line + "\n");
-    EXPECT_EQ(fromInput.exitStatus, 10);
-    EXPECT_EQ(fromInput.out, kPrompt);
-    EXPECT_EQ(afterBanner(fromInput), "Invalid character( ) is encountered.\n");
-}
-
-struct StreamCase {
-    const char* what;
-    std::vector<std::string> arguments;
-    std::optional<StandardInput> input;
-    OutputTo output;
-    int exitStatus;
-    std::string out;  // when captured
-    std::string err;  // after the banner
-};
-
-void expectStreamCases(const std::vector<StreamCase>& cases) {
-    for (const StreamCase& test : cases) {
-        SCOPED_TRACE(test.what);
-        const RunOutcome run = runTessoran(test.arguments, test.input, std::chrono::seconds(60),
-                                           {.output = test.output});
-        EXPECT_FALSE(run.timedOut);
-        EXPECT_EQ(run.exitStatus, test.exitStatus);
-        EXPECT_EQ(run.out, test.out);
-        EXPECT_EQ(afterBanner(run), test.err);
-    }
-}
-
-// Output that does not arrive is a failure, not a success: status 3. What
-// was never to be written cannot fail.
-TEST(CommandLine, OutputThatCannotBeWrittenEndsWithStatusThree) {
-    if (runsThroughLauncher()) {
-        GTEST_SKIP() << "/dev/full and a pipe without a reader reach the launcher, not the program";
-    }
-    TemporaryDirectory directory;
-    const std::string hello = sourcePath("examples/hello.txt");
-    const std::string empty = directory.write("empty.txt", "");
-    const std::string missing = directory.path() + "/missing.txt";
-    const std::string failed = "Unable to write the output.\n";
-    expectStreamCases({
-        {"a decoded symbol to a full device",
-         {hello},
-         std::nullopt,
-         OutputTo::FullDevice,
-         3,
-         "",
-         failed},
-        {"an image's symbol to a pipe without a reader",
-         {sourcePath("examples/hello.png")},
-         std::nullopt,
-         OutputTo::ClosedPipe,
-         3,
-         "",
-         failed},
-        // The prompt cannot be written: nothing is read.
-        {"the prompt to a full device",
-         {"-i"},
-         InputFile{hello},
-         OutputTo::FullDevice,
-         3,
-         "",
-         failed},
-        {"the prompt to a pipe without a reader",
-         {"-i"},
-         InputFile{hello},
-         OutputTo::ClosedPipe,
-         3,
-         "",
-         failed},
-        {"a failed decoding writes nothing",
-         {empty},
-         std::nullopt,
-         OutputTo::FullDevice,
-         0,
-         "",
-         "Decoding failed.\n"},
-        {"a missing file writes nothing",
-         {missing},
-         std::nullopt,
-         OutputTo::FullDevice,
+    std::filesystem::create_directory(d + "folder.txt");
+    writePng(d + "white.png", solidImage(60, 40, kOpaqueWhite), PngLayout::Palette8);
+    writeTiff(d + "black.tif", solidImage(60, 40, kOpaqueBlack), TiffLayout::Rgb8);
+    writeBmp(d + "one.bmp", solidImage(1, 1, kOpaqueBlack), BmpLayout::Rgb24);
+    writeGif(d + "gif.jpg", solidImage(30, 20, kOpaqueWhite), {.interlaced = true});
+    writeJpeg(d + "grey.jpeg", solidImage(30, 20, 0xFF808080u), JpegLayout::Grey);
+    writePng(d + "png.txt", solidImage(4, 4, kOpaqueWhite), PngLayout::Rgb8);
+    // Paths with spaces and characters beyond ASCII reach the input and the
+    // messages; control characters and bytes that are no UTF-8 are shown
+    // escaped, so that no file name drives the terminal. Under a launcher
+    // the path is converted to the platform's form and back, which bytes that
+    // are no UTF-8 do not survive.
+    const std::string u = d + "dir with spaces \xC3\xBC \xE6\x97\xA5/symbol \xC3\xB1 ";
+    std::filesystem::create_directory(d + "dir with spaces \xC3\xBC \xE6\x97\xA5");
+    writeFileBytes(u + ".txt", hello);
+    writeFileBytes(u + ".png", readFileBytes(sourcePath("examples/hello.png")));
+    const std::string control = d + "\x1b[2J\x1b]0;title\x07 tab\there\x7f \\x41.txt";
+    const std::string latin1 = d + "latin-1 \xFC, cut \xE6\x97, overlong \xC0\xAF.txt";
+    const std::string data = sourcePath("tests/e2e/data/hello");
+    using enum OutputTo;
+    expectRuns({
+        {"missing .txt", d + "m.txt", 2, "", unopened(d + "m.txt")},
+        {"missing .TXT", d + "m.TXT", 2, "", unopened(d + "m.TXT")},
+        {"missing .Txt", d + "m.Txt", 2, "", unopened(d + "m.Txt")},
+        // A directory opens for reading on POSIX systems but cannot be read.
+        {"a directory named .txt", d + "folder.txt", 2, "", unopened(d + "folder.txt")},
+        // Anything else names an image: ".txt.png" is no bar string, "-I" no
+        // switch.
+        {"missing .txt.png", d + "m.txt.png", 2, "", kNotLoaded},
+        {"-I", "-I", 2, "", kNotLoaded, std::string("0000\n")},
+        {"a directory", d, 2, "", kNotLoaded},
+        {"no image", file("notes.png", "just some words\n"), 2, "", kNotLoaded},
+        {"a bar string named .text", file("bars.text", "0000\n"), 2, "", kNotLoaded},
+        {"40 bytes of a PNG", file("cut.png", readFileBytes(d + "white.png").substr(0, 40)), 2, "",
+         kNotLoaded},
+        {"an empty bar string", file("empty.txt", ""), 0, "", kFailed},
+        {"empty lines", file("lines.txt", "\n\r\n\n"), 0, "", kFailed},
+        {"light modules", file("light.txt", std::string(120, '0') + "\n"), 0, "", kFailed},
+        {"an empty line on standard input", "-i", 0, kPrompt, kFailed, std::string("\n")},
+        {"an invalid character",
+         file("G.txt", line + "\n" + line.substr(0, 17) + "G" + line.substr(18) + "\n"), 10, "",
+         invalid("G")},
+        {"a space first on standard input", "-i", 10, kPrompt, invalid(" "),
+         " " + line + "\n" + line + "\n"},
+        // Named .txt, an image is read as a bar string from its first byte.
+        {"an image named .txt", d + "png.txt", 10, "", invalid("\\x89")},
+        {"a white palette PNG", d + "white.png", 0, "", kFailed},
+        {"a black TIFF", d + "black.tif", 0, "", kFailed},
+        {"one pixel of BMP", d + "one.bmp", 0, "", kFailed},
+        {"an interlaced GIF named .jpg", d + "gif.jpg", 0, "", kFailed},
+        {"a grey JPEG", d + "grey.jpeg", 0, "", kFailed},
+        {"a bar string", sourcePath("examples/hello.txt"), 0, kHello, ""},
+        {"CR LF", file("crlf.txt", crlf), 0, kHello, ""},
+        {"a bar string on standard input", "-i", 0, kPrompt + kHello, "", hello},
+        {"CR LF on standard input", "-i", 0, kPrompt + kHello, "", crlf},
+        {"PNG", sourcePath("examples/hello.png"), 0, kHello, ""},
+        {"BMP", data + ".bmp", 0, kHello, ""},
+        {"GIF", data + ".gif", 0, kHello, ""},
+        {"TIFF", data + ".tif", 0, kHello, ""},
+        {"JPEG", data + ".jpg", 0, kHello, ""},
+        // zint's byte-mode symbol of 'one\ntwo\r\nthree\x1A\xFF\n\r\n end\n':
+        // decoded bytes reach standard output unchanged.
+        {"line ends and control bytes", sourcePath("tests/e2e/data/line-ends.txt"), 0,
+         "10 Rows, 4 Cols, Error correction 3.\none\ntwo\r\nthree\x1A\xFF\n\r\n end\n", ""},
+        {"an unusual bar-string path", u + ".txt", 0, kHello, ""},
+        {"an unusual image path", u + ".png", 0, kHello, ""},
+        {"an unusual missing path", u + "x.txt", 2, "", unopened(u + "x.txt")},
+        {"control characters in a path", control, 2, "",
+         unopened(d + "\\x1b[2J\\x1b]0;title\\x07 tab\\x09here\\x7f \\x41.txt")},
+        {"no UTF-8 in a path",
+         latin1,
          2,
          "",
-         "Unable to open file " + missing + ".\n"},
+         unopened(d + "latin-1 \\xfc, cut \\xe6\\x97, overlong \\xc0\\xaf.txt"),
+         {},
+         Captured,
+         true},
+        // Output that does not arrive is a failure, not a success: status 3.
+        // What was never to be written cannot fail. A prompt that cannot be
+        // written reads nothing.
+        {"to a full device",
+         sourcePath("examples/hello.txt"),
+         3,
+         "",
+         kUnwritable,
+         {},
+         FullDevice,
+         true},
+        {"an image to a pipe without a reader",
+         sourcePath("examples/hello.png"),
+         3,
+         "",
+         kUnwritable,
+         {},
+         ClosedPipe,
+         true},
+        {"a prompt to a full device", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},
+         FullDevice, true},
+        {"a prompt to a pipe without a reader", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},
+         ClosedPipe, true},
+        {"a failure to a full device", d + "empty.txt", 0, "", kFailed, {}, FullDevice, true},
+        {"a missing file to a full device",
+         d + "m.txt",
+         2,
+         "",
+         unopened(d + "m.txt"),
+         {},
+         FullDevice,
+         true},
+        {"closed standard input", "-i", 2, kPrompt, kUnreadable, ClosedInput{}},
+        {"a directory on standard input", "-i", 2, kPrompt, kUnreadable, InputFile{d}},
     });
 }
 
-TEST(CommandLine, StandardInputThatCannotBeReadEndsWithStatusTwo) {
+TEST(CommandLine, OddBarStringsAndImages) {
+    // "HELLO WORLD" in text compaction (upper-case letters, space 26, pad 29).
+    const Pdf417Symbol symbol =
+        encodeSymbol(textCodewords({7, 4, 11, 11, 14, 26, 22, 14, 17, 11, 3}), 2, 3, 8);
+    const std::string decoded = sizeLine(symbol) + "HELLO WORLD";
+    const std::string text = toBarString(symbol);
+    const std::size_t width = text.find('\n');
+    const std::string light(width, '0');
+    std::string lightLines;
+    for (int i = 0; i < 20000; ++i) {
+        lightLines += light + "\n";
+    }
+    // Characters past the width of a longer line are never read.
+    const auto withTail = [&](const std::string& tail) {
+        return std::string(text).insert(2 * width + 1, tail);
+    };
+    std::string highBytes;
+    for (int value = 128; value < 256; ++value) {
+        highBytes.push_back(static_cast<char>(value));
+    }
+    std::string noise;
+    std::mt19937 random(17);
+    for (int i = 0; i < 20000 * 121; ++i) {
+        noise.push_back(i % 121 == 120 ? '\n' : "0123456789ABCDEF"[random() % 16]);
+    }
+    const ArgbImage image = argbFromGrid(renderSymbol(symbol, {2, 6, 2}));
+    // Light pixels fully transparent: the colour counts, not the alpha.
+    ArgbImage transparent = image;
+    for (std::uint32_t& pixel : transparent.pixels) {
+        pixel = pixel == kOpaqueWhite ? 0x00FFFFFFu : pixel;
+    }
     TemporaryDirectory directory;
-    const std::string unreadable = "Unable to read standard input.\n";
-    expectStreamCases({
-        {"closed", {"-i"}, ClosedInput{}, OutputTo::Captured, 2, kPrompt, unreadable},
-        {"a directory",
-         {"-i"},
-         InputFile{directory.path()},
-         OutputTo::Captured,
+    const auto file = [&directory](const std::string& name, const std::string& contents) {
+        return directory.write(name, contents);
+    };
+    const std::string d = directory.path() + "/";
+    writePng(d + "transparent.png", transparent, PngLayout::Palette8);
+    writePng(d + "png.bmp", image, PngLayout::Grey8);
+    writeGif(d + "gif.png", image);
+    writeBmp(d + "top-down.bmp", image, {.bitsPerPixel = 8, .topDown = true});
+    writeBmp(d + "os2.bmp", image, {.bitsPerPixel = 1, .header = BmpHeader::Core});
+    // Indices beyond a BMP's palette were once read from whatever memory lay
+    // past it; GDI+ shows such files in colours of its own choosing.
+    writeBmp(d + "beyond.bmp", image, {.bitsPerPixel = 8, .paletteEntries = 1});
+    writePng(d + "half.png", image, PngLayout::Rgb8);
+    writeJpeg(d + "half.jpg", image, JpegLayout::Grey);
+    writeGif(d + "half.gif", image);
+    writeTiff(d + "half.tif", image, TiffLayout::Grey8);
+    writeBmp(d + "half.bmp", image, BmpLayout::Rgb24);
+    for (const char* name : {"half.png", "half.jpg", "half.gif", "half.tif", "half.bmp"}) {
+        const std::string whole = readFileBytes(d + name);
+        writeFileBytes(d + name, whole.substr(0, whole.size() / 2));
+    }
+    expectRuns({
+        {"a line of 100,000 digits", file("F.txt", std::string(100000, 'F') + "\n"), 0, "",
+         kFailed},
+        {"20,000 lines of random digits", file("noise.txt", noise), 0, "", kFailed},
+        // The first character of the first line is the first one read.
+        {"a zero byte first", file("0.txt", '\0' + light.substr(1) + "\n" + light + "\n"), 10, "",
+         invalid("\\x00")},
+        {"a byte above 127", file("e9.txt", light + "\n" + light.substr(1) + "\xE9\n"), 10, "",
+         invalid("\\xe9")},
+        {"an escape", file("1b.txt", light + "\n\x1b" + light.substr(1) + "\n"), 10, "",
+         invalid("\\x1b")},
+        {"only spaces", file("spaces.txt", "      \n      \n"), 10, "", invalid(" ")},
+        {"a zero byte past the width", file("0G.txt", withTail(std::string(1, '\0') + "G")), 0,
+         decoded, ""},
+        {"bytes above 127 past the width", file("high.txt", withTail(highBytes)), 0, decoded, ""},
+        {"a line of 100,000 characters", file("x.txt", withTail(std::string(100000, 'x'))), 0,
+         decoded, ""},
+        {"20,000 light lines after", file("after.txt", text + lightLines), 0, decoded, ""},
+        {"20,000 light lines before", file("before.txt", lightLines + text), 0, decoded, ""},
+        {"a palette with transparency", d + "transparent.png", 0, decoded, ""},
+        // The format is told by the content, not the name.
+        {"a PNG named .bmp", d + "png.bmp", 0, decoded, ""},
+        {"a GIF named .png", d + "gif.png", 0, decoded, ""},
+        {"a BMP with rows from the top", d + "top-down.bmp", 0, decoded, ""},
+        {"a 1-bit BMP of OS/2", d + "os2.bmp", 0, decoded, ""},
+        {"a BMP with indices beyond its palette",
+         d + "beyond.bmp",
          2,
-         kPrompt,
-         unreadable},
+         "",
+         kNotLoaded,
+         {},
+         OutputTo::Captured,
+         true},
+        {"zero bytes", file("empty.png", ""), 2, "", kNotLoaded},
+        {"100,000 x 100,000 PNG", file("huge.png", pngHeaderOnly(100000, 100000)), 2, "",
+         kNotLoaded},
+        {"100,000 x 100,000 BMP", file("huge.bmp", bmpHeaderOnly(100000, 100000)), 2, "",
+         kNotLoaded},
+        {"half a PNG", d + "half.png", 2, "", kNotLoaded},
+        {"half a JPEG", d + "half.jpg", 2, "", kNotLoaded},
+        {"half a GIF", d + "half.gif", 2, "", kNotLoaded},
+        {"half a TIFF", d + "half.tif", 2, "", kNotLoaded},
+        {"half a BMP", d + "half.bmp", 2, "", kNotLoaded},
     });
 }
 

@@ -1,12 +1,15 @@
 #include "support/ImageWriters.h"
 
 #include <gif_lib.h>
+#include <png.h>
 #include <tiffio.h>
 #include <turbojpeg.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <bit>
+#include <csetjmp>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -28,8 +31,8 @@ std::uint8_t blueOf(std::uint32_t argb) {
     return static_cast<std::uint8_t>(argb);
 }
 
-// The distinct colours of an image in order of first appearance, and each
-// pixel's index among them.
+// The distinct colours of an image (under `colourMask`) in order of first
+// appearance, and each pixel's index among them.
 struct Palette {
     std::vector<std::uint32_t> colours;
     std::vector<std::uint8_t> indices;
@@ -38,23 +41,97 @@ struct Palette {
 Palette paletteOf(const ArgbImage& image, std::uint32_t colourMask) {
     Palette palette;
     for (const std::uint32_t pixel : image.pixels) {
-        const std::uint32_t colour = pixel & colourMask;
-        auto found = std::find(palette.colours.begin(), palette.colours.end(), colour);
+        auto found = std::find(palette.colours.begin(), palette.colours.end(), pixel & colourMask);
         if (found == palette.colours.end()) {
             if (palette.colours.size() == 256) {
                 throw std::runtime_error("more than 256 colours for a palette image");
             }
-            found = palette.colours.insert(palette.colours.end(), colour);
+            found = palette.colours.insert(palette.colours.end(), pixel & colourMask);
         }
         palette.indices.push_back(static_cast<std::uint8_t>(found - palette.colours.begin()));
     }
     return palette;
 }
 
-void appendSample(std::string& row, std::uint8_t value, bool sixteenBit) {
-    row.push_back(static_cast<char>(value));
-    if (sixteenBit) {
-        row.push_back(static_cast<char>(value));  // v * 257: the same level in 16 bits
+// Where libpng's bytes go: a string in memory or a file.
+struct PngSink {
+    std::string bytes;
+    std::FILE* file = nullptr;
+};
+
+[[noreturn]] void pngFailed(png_structp png, png_const_charp /*message*/) {
+    png_longjmp(png, 1);
+}
+void pngWarned(png_structp /*png*/, png_const_charp /*message*/) {}
+void pngWrite(png_structp png, png_bytep data, png_size_t length) {
+    auto& sink = *static_cast<PngSink*>(png_get_io_ptr(png));
+    if (sink.file == nullptr) {
+        sink.bytes.append(reinterpret_cast<const char*>(data), length);
+    } else if (std::fwrite(data, 1, length, sink.file) != length) {
+        png_error(png, "write failed");
+    }
+}
+void pngFlush(png_structp /*png*/) {}
+
+using RowFill = std::function<void(int, std::vector<png_byte>&)>;
+
+// Every libpng call of a write below this setjmp; nothing here needs
+// destroying.
+bool pngWriteAll(png_structp png, png_infop info, PngSink& sink, const PngForm& form, int width,
+                 int height, const RowFill& fill, std::vector<png_byte>& row) {
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        return false;
+    }
+    png_set_write_fn(png, &sink, pngWrite, pngFlush);
+    // Palette indices beyond the palette are written as they are: a reader
+    // must cope with them.
+    png_set_benign_errors(png, 1);
+    png_set_compression_level(png, form.compressionLevel);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                 form.bitDepth, form.colourType,
+                 form.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!form.palette.empty()) {
+        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(form.palette.data()),
+                     static_cast<int>(form.palette.size() / 3));
+    }
+    if (!form.paletteAlpha.empty()) {
+        png_set_tRNS(png, info, reinterpret_cast<png_const_bytep>(form.paletteAlpha.data()),
+                     static_cast<int>(form.paletteAlpha.size()), nullptr);
+    }
+    if (form.gamma != 0) {
+        png_set_gAMA(png, info, form.gamma);
+    }
+    if (form.srgbChunk) {
+        png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+    }
+    png_write_info(png, info);
+    if (form.bitDepth < 8) {
+        png_set_packing(png);
+    }
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int y = 0; y < height; ++y) {
+            fill(y, row);
+            png_write_row(png, row.data());
+        }
+    }
+    png_write_end(png, nullptr);
+    return true;
+}
+
+void writeWithLibpng(PngSink& sink, const PngForm& form, int width, int height,
+                     const RowFill& fill) {
+    static constexpr int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+    std::vector<png_byte> row(static_cast<std::size_t>(width) * kChannels[form.colourType] *
+                              (form.bitDepth == 16 ? 2 : 1));
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarned);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    const bool written =
+        info != nullptr && pngWriteAll(png, info, sink, form, width, height, fill, row);
+    png_destroy_write_struct(&png, &info);
+    if (!written) {
+        throw std::runtime_error("libpng could not write the image");
     }
 }
 
@@ -70,108 +147,90 @@ ArgbImage solidImage(int width, int height, std::uint32_t argb) {
 
 ArgbImage argbFromGrid(const PixelGrid& grid) {
     ArgbImage image = solidImage(grid.width, grid.height, kOpaqueWhite);
-    for (int row = 0; row < grid.height; ++row) {
-        for (int column = 0; column < grid.width; ++column) {
-            if (grid.at(row, column)) {
-                image.set(row, column, kOpaqueBlack);
-            }
+    for (std::size_t i = 0; i < grid.dark.size(); ++i) {
+        if (grid.dark[i] != 0) {
+            image.pixels[i] = kOpaqueBlack;
         }
     }
     return image;
 }
 
-void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
-              int compressionLevel) {
-    struct Form {
-        std::uint8_t colourType;
-        bool sixteenBit;
-    };
-    const Form form = [&]() -> Form {
-        switch (layout) {
-            case PngLayout::Rgb8:
-                return {2, false};
-            case PngLayout::Rgba8:
-                return {6, false};
-            case PngLayout::Grey8:
-                return {0, false};
-            case PngLayout::GreyAlpha8:
-                return {4, false};
-            case PngLayout::Palette8:
-                return {3, false};
-            case PngLayout::Rgb16:
-                return {2, true};
-            case PngLayout::Rgba16:
-                return {6, true};
-            case PngLayout::Grey16:
-                return {0, true};
-        }
-        throw std::invalid_argument("unknown PNG layout");
-    }();
-
-    std::string file = "\x89PNG\r\n\x1A\n";
-    std::string header;
-    appendBigEndian32(header, static_cast<std::uint32_t>(image.width));
-    appendBigEndian32(header, static_cast<std::uint32_t>(image.height));
-    header +=
-        {static_cast<char>(form.sixteenBit ? 16 : 8), static_cast<char>(form.colourType), 0, 0, 0};
-    appendPngChunk(file, "IHDR", header);
-
-    Palette palette;
-    if (layout == PngLayout::Palette8) {
-        palette = paletteOf(image, 0xFFFFFFFFu);
-        std::string entries;
-        std::string alphas;
-        for (const std::uint32_t colour : palette.colours) {
-            entries += {static_cast<char>(redOf(colour)), static_cast<char>(greenOf(colour)),
-                        static_cast<char>(blueOf(colour))};
-            alphas.push_back(static_cast<char>(alphaOf(colour)));
-        }
-        appendPngChunk(file, "PLTE", entries);
-        if (std::any_of(palette.colours.begin(), palette.colours.end(),
-                        [](std::uint32_t colour) { return alphaOf(colour) != 0xFF; })) {
-            appendPngChunk(file, "tRNS", alphas);
-        }
-    }
-
-    std::string raw;
-    for (int row = 0; row < image.height; ++row) {
-        raw.push_back(0);  // no filter
-        for (int column = 0; column < image.width; ++column) {
-            const std::uint32_t pixel = image.at(row, column);
-            switch (form.colourType) {
-                case 0:
-                    appendSample(raw, redOf(pixel), form.sixteenBit);
-                    break;
-                case 4:
-                    appendSample(raw, redOf(pixel), form.sixteenBit);
-                    appendSample(raw, alphaOf(pixel), form.sixteenBit);
-                    break;
-                case 3:
-                    raw.push_back(static_cast<char>(
-                        palette.indices[static_cast<std::size_t>(row) * image.width + column]));
-                    break;
-                default:
-                    appendSample(raw, redOf(pixel), form.sixteenBit);
-                    appendSample(raw, greenOf(pixel), form.sixteenBit);
-                    appendSample(raw, blueOf(pixel), form.sixteenBit);
-                    if (form.colourType == 6) {
-                        appendSample(raw, alphaOf(pixel), form.sixteenBit);
-                    }
-                    break;
+std::string pngBytes(const PngForm& form, int width, int height,
+                     const std::vector<std::uint16_t>& samples) {
+    const std::size_t perRow = samples.size() / static_cast<std::size_t>(height);
+    PngSink sink;
+    writeWithLibpng(sink, form, width, height, [&](int y, std::vector<png_byte>& row) {
+        for (std::size_t i = 0; i < perRow; ++i) {
+            const std::uint16_t sample = samples[static_cast<std::size_t>(y) * perRow + i];
+            if (form.bitDepth == 16) {
+                row[2 * i] = static_cast<png_byte>(sample >> 8);
+                row[2 * i + 1] = static_cast<png_byte>(sample);
+            } else {
+                row[i] = static_cast<png_byte>(sample);
             }
         }
+    });
+    return sink.bytes;
+}
+
+void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
+              int compressionLevel) {
+    using enum PngLayout;
+    PngForm form;
+    form.compressionLevel = compressionLevel;
+    form.bitDepth = layout == Rgb16 || layout == Rgba16 || layout == Grey16 ? 16 : 8;
+    form.colourType = layout == Grey8 || layout == Grey16 ? 0
+                      : layout == GreyAlpha8              ? 4
+                      : layout == Palette8                ? 3
+                      : layout == Rgb8 || layout == Rgb16 ? 2
+                                                          : 6;
+    const Palette palette = layout == Palette8 ? paletteOf(image, 0xFFFFFFFFu) : Palette{};
+    for (const std::uint32_t colour : palette.colours) {
+        form.palette += {static_cast<char>(redOf(colour)), static_cast<char>(greenOf(colour)),
+                         static_cast<char>(blueOf(colour))};
+        form.paletteAlpha.push_back(static_cast<char>(alphaOf(colour)));
     }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::string packed(packedSize, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
-                  reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
-                  compressionLevel) != Z_OK) {
-        throw std::runtime_error("zlib compression failed");
+    if (form.paletteAlpha.find_first_not_of('\xFF') == std::string::npos) {
+        form.paletteAlpha.clear();
     }
-    packed.resize(packedSize);
-    appendPngChunk(file, "IDAT", packed);
-    appendPngChunk(file, "IEND", "");
-    writeFileBytes(path, file);
+    const std::uint16_t scale = form.bitDepth == 16 ? 257 : 1;
+    std::vector<std::uint16_t> samples;
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        const std::uint32_t pixel = image.pixels[i];
+        std::vector<std::uint8_t> channels = {redOf(pixel), greenOf(pixel), blueOf(pixel)};
+        if (form.colourType == 3) {
+            channels = {palette.indices[i]};
+        } else if (form.colourType == 0 || form.colourType == 4) {
+            channels.resize(1);
+        }
+        if ((form.colourType & 4) != 0) {
+            channels.push_back(alphaOf(pixel));
+        }
+        for (const std::uint8_t channel : channels) {
+            samples.push_back(static_cast<std::uint16_t>(channel * scale));
+        }
+    }
+    writeFileBytes(path, pngBytes(form, image.width, image.height, samples));
+}
+
+void writeGreyPngByRows(const std::string& path, int width, int height,
+                        const std::function<void(int, std::vector<std::uint8_t>&)>& rowAt) {
+    PngSink sink;
+    sink.file = std::fopen(path.c_str(), "wb");
+    if (sink.file == nullptr) {
+        throw std::runtime_error("cannot create " + path);
+    }
+    PngForm form;
+    form.compressionLevel = 1;
+    try {
+        writeWithLibpng(sink, form, width, height, rowAt);
+    } catch (...) {
+        std::fclose(sink.file);
+        throw;
+    }
+    if (std::fclose(sink.file) != 0) {
+        throw std::runtime_error("cannot write " + path);
+    }
 }
 
 void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout, int quality,
@@ -181,46 +240,44 @@ void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layou
 
 std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality, JpegCoding coding) {
     std::vector<unsigned char> samples;
-    int pixelFormat = TJPF_RGB;
-    int subsampling = TJSAMP_444;
     for (const std::uint32_t pixel : image.pixels) {
+        const std::uint8_t key = static_cast<std::uint8_t>(
+            255 - std::max({redOf(pixel), greenOf(pixel), blueOf(pixel)}));
         switch (layout) {
             case JpegLayout::Colour:
                 samples.insert(samples.end(), {redOf(pixel), greenOf(pixel), blueOf(pixel)});
                 break;
             case JpegLayout::Grey:
-                pixelFormat = TJPF_GRAY;
-                subsampling = TJSAMP_GRAY;
                 samples.push_back(redOf(pixel));
                 break;
-            case JpegLayout::Cmyk: {
-                pixelFormat = TJPF_CMYK;
-                const std::uint8_t key = static_cast<std::uint8_t>(
-                    255 - std::max({redOf(pixel), greenOf(pixel), blueOf(pixel)}));
+            case JpegLayout::Cmyk:
                 samples.insert(samples.end(),
                                {static_cast<unsigned char>(255 - redOf(pixel) - key),
                                 static_cast<unsigned char>(255 - greenOf(pixel) - key),
                                 static_cast<unsigned char>(255 - blueOf(pixel) - key), key});
                 break;
-            }
         }
     }
+    const int pixelFormat = layout == JpegLayout::Colour ? TJPF_RGB
+                            : layout == JpegLayout::Grey ? TJPF_GRAY
+                                                         : TJPF_CMYK;
     tjhandle compressor = tjInitCompress();
     if (compressor == nullptr) {
         throw std::runtime_error("TurboJPEG compressor unavailable");
     }
     unsigned char* jpeg = nullptr;
     unsigned long jpegSize = 0;
-    const int flags = coding == JpegCoding::Progressive ? TJFLAG_PROGRESSIVE : 0;
-    const int status = tjCompress2(compressor, samples.data(), image.width, 0, image.height,
-                                   pixelFormat, &jpeg, &jpegSize, subsampling, quality, flags);
+    const int status =
+        tjCompress2(compressor, samples.data(), image.width, 0, image.height, pixelFormat, &jpeg,
+                    &jpegSize, layout == JpegLayout::Grey ? TJSAMP_GRAY : TJSAMP_444, quality,
+                    coding == JpegCoding::Progressive ? TJFLAG_PROGRESSIVE : 0);
     tjDestroy(compressor);
+    const std::string bytes =
+        status == 0 ? std::string(reinterpret_cast<const char*>(jpeg), jpegSize) : std::string();
+    tjFree(jpeg);
     if (status != 0) {
-        tjFree(jpeg);
         throw std::runtime_error("JPEG compression failed");
     }
-    const std::string bytes(reinterpret_cast<const char*>(jpeg), jpegSize);
-    tjFree(jpeg);
     return bytes;
 }
 
@@ -229,67 +286,29 @@ void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layou
     if (tiff == nullptr) {
         throw std::runtime_error("cannot create " + path);
     }
-    const bool sixteenBit = layout == TiffLayout::Rgb16;
-    std::uint16_t samplesPerPixel = 3;
-    std::uint16_t photometric = PHOTOMETRIC_RGB;
-    if (layout == TiffLayout::Grey8 || layout == TiffLayout::Palette8) {
-        samplesPerPixel = 1;
-        photometric = layout == TiffLayout::Grey8 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
-    } else if (layout == TiffLayout::RgbaUnassociated8) {
-        samplesPerPixel = 4;
-    }
+    const bool grey = layout == TiffLayout::Grey8;
+    const bool alpha = layout == TiffLayout::RgbaUnassociated8;
+    const auto channels = static_cast<std::uint16_t>(grey ? 1 : alpha ? 4 : 3);
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.width));
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.height));
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<std::uint16_t>(sixteenBit ? 16 : 8));
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samplesPerPixel);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, photometric);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, static_cast<std::uint16_t>(PLANARCONFIG_CONTIG));
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(COMPRESSION_NONE));
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(1));
-    if (layout == TiffLayout::RgbaUnassociated8) {
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, std::uint16_t{8});
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, channels);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, std::uint16_t{PLANARCONFIG_CONTIG});
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
+                 static_cast<std::uint16_t>(grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB));
+    if (alpha) {
         const std::uint16_t kinds[] = {EXTRASAMPLE_UNASSALPHA};
-        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, static_cast<std::uint16_t>(1), kinds);
-    }
-    Palette palette;
-    if (layout == TiffLayout::Palette8) {
-        palette = paletteOf(image, 0x00FFFFFFu);
-        std::vector<std::uint16_t> reds(256), greens(256), blues(256);
-        for (std::size_t i = 0; i < palette.colours.size(); ++i) {
-            reds[i] = static_cast<std::uint16_t>(redOf(palette.colours[i]) * 257);
-            greens[i] = static_cast<std::uint16_t>(greenOf(palette.colours[i]) * 257);
-            blues[i] = static_cast<std::uint16_t>(blueOf(palette.colours[i]) * 257);
-        }
-        TIFFSetField(tiff, TIFFTAG_COLORMAP, reds.data(), greens.data(), blues.data());
+        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, std::uint16_t{1}, kinds);
     }
     bool written = true;
+    std::vector<std::uint8_t> line;
     for (int row = 0; row < image.height && written; ++row) {
-        std::string line;
+        line.clear();
         for (int column = 0; column < image.width; ++column) {
             const std::uint32_t pixel = image.at(row, column);
-            switch (layout) {
-                case TiffLayout::Grey8:
-                    line.push_back(static_cast<char>(redOf(pixel)));
-                    break;
-                case TiffLayout::Palette8:
-                    line.push_back(static_cast<char>(
-                        palette.indices[static_cast<std::size_t>(row) * image.width + column]));
-                    break;
-                default:
-                    for (const std::uint8_t sample :
-                         {redOf(pixel), greenOf(pixel), blueOf(pixel)}) {
-                        if (sixteenBit) {
-                            // Native byte order: libtiff records it in the header.
-                            const auto wide = static_cast<std::uint16_t>(sample * 257);
-                            line.append(reinterpret_cast<const char*>(&wide), 2);
-                        } else {
-                            line.push_back(static_cast<char>(sample));
-                        }
-                    }
-                    if (layout == TiffLayout::RgbaUnassociated8) {
-                        line.push_back(static_cast<char>(alphaOf(pixel)));
-                    }
-                    break;
-            }
+            const std::uint8_t all[] = {redOf(pixel), greenOf(pixel), blueOf(pixel),
+                                        alphaOf(pixel)};
+            line.insert(line.end(), all, all + channels);
         }
         written = TIFFWriteScanline(tiff, line.data(), static_cast<std::uint32_t>(row), 0) == 1;
     }
@@ -304,11 +323,7 @@ void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& 
     int transparentIndex = NO_TRANSPARENT_COLOR;
     for (std::size_t i = 0; i < image.pixels.size(); ++i) {
         if (alphaOf(image.pixels[i]) == 0) {
-            const int index = palette.indices[i];
-            if (transparentIndex != NO_TRANSPARENT_COLOR && transparentIndex != index) {
-                throw std::runtime_error("a GIF has one transparent colour at most");
-            }
-            transparentIndex = index;
+            transparentIndex = palette.indices[i];
         }
     }
     const int mapSize = 1 << GifBitSize(static_cast<int>(palette.colours.size()));
@@ -325,13 +340,12 @@ void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& 
         throw std::runtime_error("cannot create " + path);
     }
     EGifSetGifVersion(gif, true);
-    const int screenWidth = layout.screenWidth != 0 ? layout.screenWidth : image.width;
-    const int screenHeight = layout.screenHeight != 0 ? layout.screenHeight : image.height;
-    bool written = EGifPutScreenDesc(gif, screenWidth, screenHeight, 8, 0,
-                                     layout.localColourMap ? nullptr : colourMap) == GIF_OK;
+    bool written =
+        EGifPutScreenDesc(gif, layout.screenWidth != 0 ? layout.screenWidth : image.width,
+                          layout.screenHeight != 0 ? layout.screenHeight : image.height, 8, 0,
+                          layout.localColourMap ? nullptr : colourMap) == GIF_OK;
     if (written && transparentIndex != NO_TRANSPARENT_COLOR) {
         GraphicsControlBlock control{};
-        control.DisposalMode = DISPOSAL_UNSPECIFIED;
         control.TransparentColor = transparentIndex;
         GifByteType extension[4];
         const std::size_t length = EGifGCBToExtension(&control, extension);
@@ -341,26 +355,17 @@ void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& 
     written = written && EGifPutImageDesc(gif, layout.left, layout.top, image.width, image.height,
                                           layout.interlaced,
                                           layout.localColourMap ? colourMap : nullptr) == GIF_OK;
-    std::vector<int> rows;
-    if (layout.interlaced) {
-        for (const auto& [first, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}}) {
-            for (int row = first; row < image.height; row += step) {
-                rows.push_back(row);
-            }
+    // An interlaced frame is stored in four passes: every eighth row from 0,
+    // every eighth from 4, every fourth from 2, every second from 1.
+    for (const auto& [first, step] :
+         layout.interlaced ? std::vector<std::pair<int, int>>{{0, 8}, {4, 8}, {2, 4}, {1, 2}}
+                           : std::vector<std::pair<int, int>>{{0, 1}}) {
+        for (int row = first; row < image.height && written; row += step) {
+            std::vector<GifPixelType> line(
+                palette.indices.begin() + static_cast<std::ptrdiff_t>(row) * image.width,
+                palette.indices.begin() + static_cast<std::ptrdiff_t>(row + 1) * image.width);
+            written = EGifPutLine(gif, line.data(), image.width) == GIF_OK;
         }
-    } else {
-        for (int row = 0; row < image.height; ++row) {
-            rows.push_back(row);
-        }
-    }
-    for (const int row : rows) {
-        if (!written) {
-            break;
-        }
-        std::vector<GifPixelType> line(
-            palette.indices.begin() + static_cast<std::ptrdiff_t>(row) * image.width,
-            palette.indices.begin() + static_cast<std::ptrdiff_t>(row + 1) * image.width);
-        written = EGifPutLine(gif, line.data(), image.width) == GIF_OK;
     }
     written = EGifCloseFile(gif, &error) == GIF_OK && written;
     GifFreeMapObject(colourMap);
@@ -377,27 +382,10 @@ std::uint32_t maskedChannel(std::uint8_t value, std::uint32_t mask) {
     if (mask == 0) {
         return 0;
     }
-    const int shift = std::countr_zero(mask);
     const int bits = std::popcount(mask);
     const std::uint32_t field =
         bits >= 8 ? std::uint32_t{value} << (bits - 8) : std::uint32_t{value} >> (8 - bits);
-    return field << shift;
-}
-
-std::uint32_t headerBytes(BmpHeader header) {
-    switch (header) {
-        case BmpHeader::Core:
-            return 12;
-        case BmpHeader::Info:
-            return 40;
-        case BmpHeader::V4:
-            return 108;
-        case BmpHeader::V5:
-            return 124;
-        case BmpHeader::Os2:
-            return 64;
-    }
-    throw std::invalid_argument("unknown BMP header");
+    return field << std::countr_zero(mask);
 }
 
 }  // namespace
@@ -407,21 +395,17 @@ std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
     const bool paletted = depth <= 8;
     const bool core = layout.header == BmpHeader::Core;
     const Palette palette = paletted ? paletteOf(image, 0x00FFFFFFu) : Palette{};
-    if (paletted && palette.colours.size() > (std::size_t{1} << depth)) {
-        throw std::runtime_error("more colours than the depth can index");
-    }
     const std::size_t entries = layout.paletteEntries != 0
                                     ? static_cast<std::size_t>(layout.paletteEntries)
                                     : palette.colours.size();
     const std::uint32_t entryBytes = core ? 3 : 4;
-    const std::uint32_t header = headerBytes(layout.header);
+    static constexpr std::uint32_t kHeaderBytes[] = {12, 40, 108, 124, 64};
+    const std::uint32_t header = kHeaderBytes[static_cast<int>(layout.header)];
     const bool compressed = layout.compression != BmpCompression::None;
     const bool masksAfterHeader = compressed && layout.header == BmpHeader::Info;
     const std::uint32_t maskBytes =
         masksAfterHeader ? (layout.compression == BmpCompression::AlphaBitFields ? 16 : 12) : 0;
-    const std::uint32_t rowBytes =
-        ((static_cast<std::uint32_t>(image.width) * static_cast<std::uint32_t>(depth) + 31) / 32) *
-        4;
+    const auto rowBytes = static_cast<std::uint32_t>((image.width * depth + 31) / 32 * 4);
     const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(image.height);
     const std::uint32_t pixelOffset =
         14 + header + maskBytes + static_cast<std::uint32_t>(entries) * entryBytes;
@@ -432,16 +416,15 @@ std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
     appendLittleEndian(file, pixelOffset, 4);
     std::string info;
     appendLittleEndian(info, header, 4);
-    const auto height = static_cast<std::uint32_t>(layout.topDown ? -image.height : image.height);
     appendLittleEndian(info, static_cast<std::uint32_t>(image.width), core ? 2 : 4);
-    appendLittleEndian(info, height, core ? 2 : 4);
+    appendLittleEndian(info,
+                       static_cast<std::uint32_t>(layout.topDown ? -image.height : image.height),
+                       core ? 2 : 4);
     appendLittleEndian(info, 1, 2);
     appendLittleEndian(info, static_cast<std::uint32_t>(depth), 2);
     if (!core) {
-        const std::uint32_t compression = layout.compression == BmpCompression::None        ? 0
-                                          : layout.compression == BmpCompression::BitFields ? 3
-                                                                                            : 6;
-        appendLittleEndian(info, compression, 4);
+        static constexpr std::uint32_t kCompression[] = {0, 3, 6};
+        appendLittleEndian(info, kCompression[static_cast<int>(layout.compression)], 4);
         appendLittleEndian(info, pixelBytes, 4);
         appendLittleEndian(info, 2835, 4);
         appendLittleEndian(info, 2835, 4);
@@ -456,14 +439,12 @@ std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
     }
     info.resize(header, '\0');  // colour space end points, OS/2 fields: all 0
     file += info;
-    if (masksAfterHeader) {
-        for (std::size_t i = 0; i < maskBytes / 4; ++i) {
-            appendLittleEndian(file, layout.masks[i], 4);
-        }
+    for (std::size_t i = 0; i < maskBytes / 4; ++i) {
+        appendLittleEndian(file, layout.masks[i], 4);
     }
     for (std::size_t i = 0; i < entries; ++i) {
         const std::uint32_t colour = i < palette.colours.size() ? palette.colours[i] : 0;
-        appendLittleEndian(file, colour & 0x00FFFFFFu, static_cast<int>(entryBytes));
+        appendLittleEndian(file, colour, static_cast<int>(entryBytes));
     }
     for (int step = 0; step < image.height; ++step) {
         const int row = layout.topDown ? step : image.height - 1 - step;
@@ -483,18 +464,16 @@ std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
                 }
             } else if (depth == 24 || (depth == 32 && !compressed)) {
                 appendLittleEndian(line, pixel, depth / 8);
-            } else if (!compressed) {  // 16 bits, 5-5-5
-                appendLittleEndian(line,
-                                   maskedChannel(redOf(pixel), 0x7C00u) |
-                                       maskedChannel(greenOf(pixel), 0x03E0u) |
-                                       maskedChannel(blueOf(pixel), 0x001Fu),
-                                   2);
             } else {
+                // Without compression 16 bits are 5-5-5.
+                const std::array<std::uint32_t, 4> masks =
+                    compressed ? layout.masks
+                               : std::array<std::uint32_t, 4>{0x7C00, 0x3E0, 0x1F, 0};
                 const std::uint8_t channels[] = {redOf(pixel), greenOf(pixel), blueOf(pixel),
                                                  alphaOf(pixel)};
                 std::uint32_t value = 0;
                 for (std::size_t i = 0; i < 4; ++i) {
-                    value |= maskedChannel(channels[i], layout.masks[i]);
+                    value |= maskedChannel(channels[i], masks[i]);
                 }
                 appendLittleEndian(line, value, depth / 8);
             }
@@ -528,12 +507,6 @@ void writeFileBytes(const std::string& path, const std::string& bytes) {
     }
 }
 
-void appendBigEndian32(std::string& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<char>((value >> shift) & 0xFF));
-    }
-}
-
 void appendLittleEndian(std::string& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
@@ -541,18 +514,25 @@ void appendLittleEndian(std::string& out, std::uint32_t value, int bytes) {
 }
 
 void appendPngChunk(std::string& out, const char* type, const std::string& data) {
-    appendBigEndian32(out, static_cast<std::uint32_t>(data.size()));
+    const auto appendBigEndian = [&out](std::uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            out.push_back(static_cast<char>((value >> shift) & 0xFF));
+        }
+    };
+    appendBigEndian(static_cast<std::uint32_t>(data.size()));
     const std::string typed = std::string(type, 4) + data;
     out += typed;
-    appendBigEndian32(
-        out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
-                                              static_cast<uInt>(typed.size()))));
+    appendBigEndian(static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()))));
 }
 
 std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
     std::string header;
-    appendBigEndian32(header, width);
-    appendBigEndian32(header, height);
+    for (const std::uint32_t value : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            header.push_back(static_cast<char>((value >> shift) & 0xFF));
+        }
+    }
     header += std::string("\x08\x00\x00\x00\x00", 5);  // 8-bit grey, not interlaced
     std::string file = "\x89PNG\r\n\x1A\n";
     appendPngChunk(file, "IHDR", header);
@@ -565,12 +545,9 @@ std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height) {
     for (const std::uint32_t field : {54u, 0u, 54u, 40u, width, height}) {
         appendLittleEndian(file, field, 4);
     }
-    appendLittleEndian(file, 1, 2);            // planes
-    appendLittleEndian(file, 24, 2);           // bits a pixel
-    for (int field = 0; field < 6; ++field) {  // no compression, sizes, colours
-        appendLittleEndian(file, 0, 4);
-    }
-    return file + std::string(64, '\0');
+    appendLittleEndian(file, 1, 2);   // planes
+    appendLittleEndian(file, 24, 2);  // bits a pixel
+    return file + std::string(24 + 64, '\0');
 }
 
 std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height) {
@@ -581,9 +558,9 @@ std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height) 
     if (frame == std::string::npos) {
         throw std::runtime_error("no progressive frame header");
     }
-    std::string size;
-    appendBigEndian32(size, height << 16 | width);
-    jpeg.replace(frame + 5, 4, size);
+    const char size[] = {static_cast<char>(height >> 8), static_cast<char>(height),
+                         static_cast<char>(width >> 8), static_cast<char>(width)};
+    jpeg.replace(frame + 5, 4, size, 4);
     return jpeg;
 }
 

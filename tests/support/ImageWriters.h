@@ -1,11 +1,14 @@
 #pragma once
 
-// Writers of small image files in every format the program reads, in the
-// layouts that matter to a reader: palettes with transparency, grey, 16-bit.
-// Each writes the file at `path` and throws std::runtime_error on failure.
+// Image files for tests, written by the format libraries themselves (libpng,
+// TurboJPEG, libtiff, giflib), so that what a reader is given is what real
+// encoders write. BMP has no writer library here and is written by hand, as
+// are the damaged or hostile files that no library writes. Writers throw
+// std::runtime_error on failure.
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,24 @@ ArgbImage solidImage(int width, int height, std::uint32_t argb);
 // Dark pixels opaque black, light ones opaque white.
 ArgbImage argbFromGrid(const PixelGrid& grid);
 
+// A PNG as libpng writes it from raw samples: `samples` holds each pixel's
+// channels in the colour type's order (one for grey or a palette index), each
+// of `bitDepth` bits, row by row. `palette` is red, green, blue bytes a
+// colour, `paletteAlpha` one byte an entry (a tRNS chunk when not empty);
+// a `gamma` of 0 writes no gAMA chunk.
+struct PngForm {
+    int bitDepth = 8;
+    int colourType = 0;  // 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA
+    bool interlaced = false;
+    std::string palette{};
+    std::string paletteAlpha{};
+    double gamma = 0;
+    bool srgbChunk = false;
+    int compressionLevel = 9;
+};
+std::string pngBytes(const PngForm& form, int width, int height,
+                     const std::vector<std::uint16_t>& samples);
+
 // Layouts that store one grey level take it from the red channel; palette
 // layouts take up to 256 distinct colours (alpha included).
 enum class PngLayout { Rgb8, Rgba8, Grey8, GreyAlpha8, Palette8, Rgb16, Rgba16, Grey16 };
@@ -44,17 +65,20 @@ enum class PngLayout { Rgb8, Rgba8, Grey8, GreyAlpha8, Palette8, Rgb16, Rgba16, 
 // long at 9.
 void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
               int compressionLevel = 9);
+// An 8-bit grey PNG whose rows `rowAt` fills one at a time, so that a large
+// picture is never held whole in memory.
+void writeGreyPngByRows(const std::string& path, int width, int height,
+                        const std::function<void(int, std::vector<std::uint8_t>&)>& rowAt);
 
 enum class JpegLayout { Colour, Grey, Cmyk };
-// Progressive files are written in libjpeg's usual scans: the DC
-// coefficients first, then bands of AC coefficients and refinements.
+// Progressive files are written in libjpeg's usual scans.
 enum class JpegCoding { Baseline, Progressive };
 void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout,
                int quality = 100, JpegCoding coding = JpegCoding::Baseline);
 std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality = 100,
                       JpegCoding coding = JpegCoding::Baseline);
 
-enum class TiffLayout { Rgb8, RgbaUnassociated8, Grey8, Palette8, Rgb16 };
+enum class TiffLayout { Rgb8, RgbaUnassociated8, Grey8 };
 void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layout);
 
 // Where the one frame sits on the logical screen. A screen size of 0 means the
@@ -91,31 +115,25 @@ struct BmpLayout {
     int paletteEntries = 0;
 
     static const BmpLayout Rgb24;
-    static const BmpLayout Palette8;
 };
 inline constexpr BmpLayout BmpLayout::Rgb24{};
-inline constexpr BmpLayout BmpLayout::Palette8{.bitsPerPixel = 8};
 void writeBmp(const std::string& path, const ArgbImage& image, const BmpLayout& layout);
-// The file's bytes, as writeBmp writes them.
 std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout);
 
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 
-// Byte-level pieces for hand-made files.
-void appendBigEndian32(std::string& out, std::uint32_t value);
 void appendLittleEndian(std::string& out, std::uint32_t value, int bytes);
 // A PNG chunk: length, type, data and CRC.
 void appendPngChunk(std::string& out, const char* type, const std::string& data);
 
 // Files that declare width x height pixels in their header and hold no pixel
 // data: a PNG of 8-bit grey (signature and header chunk only), and a 24-bit
-// BMP (file and information headers, then 64 bytes of nothing).
+// BMP (headers, then 64 bytes of nothing).
 std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height);
 std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height);
-// A progressive colour JPEG (three components, none subsampled) of 8 x 8
-// pixels whose frame header states width x height (each below 65536): its
-// scans hold far too little for that size.
+// A progressive colour JPEG of 8 x 8 pixels whose frame header states
+// width x height (each below 65536): its scans hold far too little for that.
 std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height);
 
 }  // namespace tessoran_test

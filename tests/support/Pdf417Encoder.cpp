@@ -1,7 +1,9 @@
 #include "support/Pdf417Encoder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 #include <stdexcept>
 
@@ -21,44 +23,30 @@ const std::vector<int> kStopPattern = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 
 using PatternTable = std::vector<std::vector<int>>;  // [cluster / 3 * 929 + codeword]
 
+// The standard's patterns, each checked to be 17 modules wide.
 PatternTable loadPatterns() {
-    const std::string path = TESSORAN_SOURCE_DIR "/data/pdf417-codeword-patterns.txt";
-    std::ifstream file(path);
-    if (!file) {
-        throw std::runtime_error("cannot open " + path);
-    }
+    std::ifstream file(TESSORAN_SOURCE_DIR "/data/pdf417-codeword-patterns.txt");
     PatternTable table(3 * kCodewordValues);
     std::string line;
-    int loaded = 0;
     while (std::getline(file, line)) {
-        if (line.empty() || line[0] == '#') {
-            continue;
-        }
         std::istringstream fields(line);
         int cluster = -1;
         int codeword = -1;
         std::string widths;
-        fields >> cluster >> codeword >> widths;
-        const bool known = (cluster == 0 || cluster == 3 || cluster == 6) && codeword >= 0 &&
-                           codeword < kCodewordValues && widths.size() == 8;
-        if (!known ||
-            !table[static_cast<std::size_t>(cluster / 3 * kCodewordValues + codeword)].empty()) {
-            throw std::runtime_error("bad or repeated pattern line: " + line);
+        if (line.empty() || line[0] == '#' || !(fields >> cluster >> codeword >> widths)) {
+            continue;
         }
         std::vector<int>& entry =
-            table[static_cast<std::size_t>(cluster / 3 * kCodewordValues + codeword)];
-        int modules = 0;
+            table.at(static_cast<std::size_t>(cluster / 3 * kCodewordValues + codeword));
         for (const char digit : widths) {
             entry.push_back(digit - '0');
-            modules += entry.back();
         }
-        if (modules != kModulesPerCodeword) {
+        if (std::accumulate(entry.begin(), entry.end(), 0) != kModulesPerCodeword) {
             throw std::runtime_error("pattern is not 17 modules wide: " + line);
         }
-        ++loaded;
     }
-    if (loaded != 3 * kCodewordValues) {
-        throw std::runtime_error("expected 2787 patterns in " + path);
+    if (std::any_of(table.begin(), table.end(), [](const auto& entry) { return entry.empty(); })) {
+        throw std::runtime_error("the codeword pattern table is incomplete");
     }
     return table;
 }
@@ -253,6 +241,21 @@ std::string toBarString(const Pdf417Symbol& symbol) {
         text += '\n';
     }
     return text;
+}
+
+std::string sizeLine(const Pdf417Symbol& symbol) {
+    char line[80];
+    std::snprintf(line, sizeof line, "%d Rows, %d Cols, Error correction %d.\n", symbol.rows,
+                  symbol.columns, symbol.ecLevel);
+    return line;
+}
+
+std::vector<int> textCodewords(const std::vector<int>& values) {
+    std::vector<int> codewords;
+    for (std::size_t i = 0; i < values.size(); i += 2) {
+        codewords.push_back(30 * values[i] + (i + 1 < values.size() ? values[i + 1] : 29));
+    }
+    return codewords;
 }
 
 }  // namespace tessoran_test

@@ -71,4 +71,13 @@ PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options 
 // rows per line (light rows fill the last line), lines ended by "\n".
 std::string toBarString(const Pdf417Symbol& symbol);
 
+// "%d Rows, %d Cols, Error correction %d.\n": what the program prints first
+// for `symbol`.
+std::string sizeLine(const Pdf417Symbol& symbol);
+
+// Text-compaction codewords from text values (0 to 29), two values a
+// codeword (30 * first + second). An odd count is padded with 29, the shift
+// to punctuation that encoders use as a filler.
+std::vector<int> textCodewords(const std::vector<int>& values);
+
 }  // namespace tessoran_test

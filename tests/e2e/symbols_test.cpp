@@ -1,0 +1,384 @@
+// Whole symbols decoded by the real program from bar strings and images: made
+// by the zint encoder, which nobody here wrote; built by the test encoder from
+// codeword streams whose output is worked out by hand; and damaged within and
+// past what error correction may restore.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/ImageWriters.h"
+#include "support/Pdf417Encoder.h"
+#include "support/ProgramRunner.h"
+#include "support/Zint.h"
+
+namespace tessoran_test {
+namespace {
+
+const std::string kFailed = "Decoding failed.\n";
+const std::string kPrompt = "Enter barcode string below (V4 only):\n";
+
+// Runs the program on `barString` and on `pngPath` and expects both to end
+// with status 0 and exactly these outputs.
+void expectBothInputs(const TemporaryDirectory& directory, const std::string& barString,
+                      const std::string& pngPath, const std::string& out, const std::string& err) {
+    for (const std::string& path : {directory.write("symbol.txt", barString), pngPath}) {
+        SCOPED_TRACE(path);
+        const RunOutcome run = runTessoran({path});
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.out, out);
+        EXPECT_EQ(run.err, expectedBanner() + err);
+    }
+}
+
+std::string digits(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text.push_back(static_cast<char>('0' + (i * 7 + i / 10) % 10));
+    }
+    return text;
+}
+
+struct ZintCase {
+    std::string data;                  // the bytes given to zint, and what the symbol holds
+    std::vector<std::string> options;  // besides -b 55 --binary --cols --secure
+    int columns;
+    int level;
+    std::string expected = data;  // what the program prints after the size line
+};
+
+TEST(Symbols, MadeByZint) {
+    std::string allBytes;
+    for (int value = 0; value < 256; ++value) {
+        allBytes.push_back(static_cast<char>(value));
+    }
+    std::vector<ZintCase> cases = {
+        {"PDF417: a (small) test; 50% off? {yes} #1 \"quoted\" ~tilde", {}, 6, 3},
+        {digits(300), {}, 8, 4},
+        {allBytes, {}, 12, 5},
+        // Lower-case text with a byte above 127, which zint writes as a byte
+        // shift inside text: the text after it stays in lower case.
+        {"abcdefghij\xe9"
+         "abcdefghij",
+         {},
+         5,
+         2},
+        // zint raises the rows to 14 and says so in a warning on the stream
+        // that carries the module rows.
+        {"Warnings of the encoder are not module rows: this needs more rows than asked for.",
+         {"--rows=3"},
+         4,
+         2},
+        {"line\nnext\r\nend\n", {}, 4, 2},
+        // ECI designators come out as six digits: 927 n below 900, 926 c1 c2
+        // from 900, 925 from 810900.
+        {"abc", {"--eci=3"}, 3, 2, "000003abc"},
+        {"abc", {"--eci=899"}, 3, 2, "000899abc"},
+        {"abc", {"--eci=900"}, 3, 2, "000900abc"},
+        {"abc", {"--eci=811799"}, 3, 2, "811799abc"},
+        // zint's codewords 928 111 101 123 923 1 111 103: segment index
+        // 100001 less its leading 1 (zint counts from 0), the file ID 123 read
+        // as text values 4 and 3, "ED", then the segment count 100003.
+        {"AB", {"--structapp=2,3,123"}, 4, 2, "AB[1][ED][segmentcount:3]"},
+        // The last segment ends with the terminator 922, which adds no text.
+        {"AB", {"--structapp=2,2"}, 4, 2, "AB[1][][segmentcount:2]"},
+    };
+    // Every level, column counts spread over 1 to 30.
+    const int columnsOfLevel[9] = {1, 2, 3, 5, 8, 13, 20, 27, 30};
+    for (int level = 0; level <= 8; ++level) {
+        cases.push_back({"Level " + std::to_string(level) + " symbol " + digits(level * 5),
+                         {},
+                         columnsOfLevel[level],
+                         level});
+    }
+    TemporaryDirectory directory;
+    for (const ZintCase& test : cases) {
+        SCOPED_TRACE(test.data.substr(0, 40));
+        std::vector<std::string> options = test.options;
+        options.push_back("--cols=" + std::to_string(test.columns));
+        options.push_back("--secure=" + std::to_string(test.level));
+        const std::vector<std::string> rows = zintModuleRows(options, test.data);
+        const std::string png = directory.path() + "/zint.png";
+        zintPng(options, test.data, png);
+        expectBothInputs(directory, moduleRowsToBarString(rows), png,
+                         std::to_string(rows.size()) + " Rows, " + std::to_string(test.columns) +
+                             " Cols, Error correction " + std::to_string(test.level) + ".\n" +
+                             test.expected,
+                         "");
+    }
+}
+
+constexpr int kSpace = 26;
+constexpr int kToLower = 27;
+constexpr int kToMixed = 28;
+constexpr int kTextLatch = 900;
+constexpr int kNumericLatch = 902;
+constexpr int kTerminator = 922;
+constexpr int kField = 923;
+constexpr int kControlBlock = 928;
+
+std::vector<int> concat(std::initializer_list<std::vector<int>> parts) {
+    std::vector<int> all;
+    for (const std::vector<int>& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+// Worked out by hand: a text codeword holds two values, 30 * first + second
+// (Upper at the start and after 900); after 902 each group of up to 15
+// codewords is a base-900 number whose digits, less a leading 1, are the
+// text; after 924 five codewords are a base-900 number of six bytes; 927 c
+// is the ECI c, 926 c1 c2 gives (c1 + 1) * 900 + c2, 925 c gives 810900 + c.
+struct EncodedCase {
+    const char* name;
+    std::vector<int> data;  // without the length descriptor
+    std::string expected;   // after the size line; empty when decoding fails
+    bool decodes = true;
+    int level = 2;
+    int columns = 4;
+    // The padding goes before the data, so that the data's last codeword is
+    // the symbol's last data codeword.
+    bool paddedFirst = false;
+    bool fromStandardInput = false;
+};
+
+TEST(Symbols, FromHandMadeCodewords) {
+    using namespace std::string_literals;
+    std::vector<int> longName = {kControlBlock, 111, 100, kField, 0};
+    longName.insert(longName.end(), 520, 1);  // A B, 520 times
+    longName.push_back(kTerminator);
+    std::string ab520;
+    for (int i = 0; i < 520; ++i) {
+        ab520 += "AB";
+    }
+    const std::vector<EncodedCase> cases = {
+        // H E L L O SP W O R L D, and a padding shift.
+        {"upper case", textCodewords({7, 4, 11, 11, 14, kSpace, 22, 14, 17, 11, 3}), "HELLO WORLD"},
+        // latch Mixed, 1 2 : 3 0 SP & # - . $ / + % * = ^ , CR HT, latch Upper, A.
+        {"mixed", textCodewords({kToMixed, 1,  2,  14, 3,  0,  kSpace, 10, 15, 16, 17, 18,
+                                 19,       20, 21, 22, 23, 24, 13,     11, 12, 28, 0}),
+         "12:30 &#-.$/+%*=^,\r\tA"},
+        // Two numeric groups of 15 codewords, one of 5, then 900 and A B.
+        {"long number",
+         {kNumericLatch, 574, 405, 680, 721, 92,  368, 84,  727, 591, 448,        494, 542,
+          399,           868, 493, 555, 852, 188, 300, 250, 166, 875, 246,        434, 475,
+          380,           764, 26,  569, 370, 177, 69,  418, 341, 598, kTextLatch, 1},
+         "31415926535897932384626433832795028841971693"
+         "27182818284590452353602874713526624977572470"
+         "16180339887498AB",
+         true,
+         3,
+         6},
+        {"bytes",
+         {924, 1, 605, 270, 529, 541, 327, 803, 654, 238, 184},
+         "\x00\xff\x80\x00\x7f\x01\xc3\xa9\x00\x00\xfe\x10"s},
+        // latch Lower, a b c; 913 and the byte 233; d e f still in Lower.
+        {"byte shift inside lower case",
+         concat({textCodewords({kToLower, 0, 1, 2}), {913, 233}, textCodewords({3, 4, 5})}),
+         "abc\xe9"
+         "def"},
+        // latch Lower, a b; 927 26; c d; 926 1 5; e f; 925 12; g.
+        {"ECI designators inside lower case",
+         concat({textCodewords({kToLower, 0, 1}),
+                 {927, 26},
+                 textCodewords({2, 3}),
+                 {926, 1, 5},
+                 textCodewords({4, 5}),
+                 {925, 12},
+                 textCodewords({6})}),
+         "ab000026cd001805ef810912g"},
+        // 928: index 111 101 = 100001, file ID F I L E; fields 0 text D O C,
+        // 1 number 1 223, 5 number 17 749 344 400 = 13000000000 (above the
+        // cap), 7 is no field; 922 last.
+        {"control block",
+         concat({{kControlBlock, 111, 101},
+                 textCodewords({5, 8, 11, 4}),
+                 {kField, 0},
+                 textCodewords({3, 14, 2}),
+                 {kField, 1, 1, 223, kField, 5, 17, 749, 344, 400, kField, 7, 1, kTerminator}}),
+         "[1][FILE][filename:DOC][segmentcount:123][filesize:2147483647]", true, 3, 5, true},
+        // A file name longer than any fixed buffer of 1024 bytes, kept whole.
+        {"file name of 1040 characters", longName, "[0][][filename:" + ab520 + "]", true, 2, 20,
+         true},
+        // The marker of an invalid numeric group (the value 2 does not begin
+        // with 1) stands where its digits would, after the size line, and is
+        // never written for a symbol that then fails.
+        {"invalid numeric group",
+         {1, kNumericLatch, 2, kTextLatch, 2},
+         "AB<invalid>AC",
+         true,
+         2,
+         4,
+         false,
+         true},
+        {"invalid numeric group in a failing symbol",
+         {1, kNumericLatch, 2, kTerminator, 1},
+         "",
+         false,
+         2,
+         4,
+         false,
+         true},
+        {"terminator not last", {1, kTerminator, 1}, "", false},
+        {"ECI 927 as the last data codeword", {1, 927}, "", false, 2, 4, true},
+        {"ECI 926 with one value codeword left", {1, 926, 5}, "", false, 2, 4, true},
+    };
+    TemporaryDirectory directory;
+    for (const EncodedCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::vector<int> data = test.data;
+        if (test.paddedFirst) {
+            const int padding = encodeSymbol(data, test.level, test.columns).codewords[0] - 1 -
+                                static_cast<int>(data.size());
+            data.insert(data.begin(), static_cast<std::size_t>(padding), kTextLatch);
+        }
+        const Pdf417Symbol symbol = encodeSymbol(data, test.level, test.columns);
+        ASSERT_TRUE(!test.paddedFirst || symbol.codewords[symbol.codewords[0] - 1] == data.back());
+        const std::string out = test.decodes ? sizeLine(symbol) + test.expected : "";
+        const std::string err = test.decodes ? "" : kFailed;
+        // Without a quiet zone: the symbol's first bar is the picture's edge.
+        const std::string png = directory.path() + "/symbol.png";
+        writePng(png, argbFromGrid(renderSymbol(symbol, {2, 6, 0})), PngLayout::Grey8);
+        expectBothInputs(directory, toBarString(symbol), png, out, err);
+        if (test.fromStandardInput) {
+            const RunOutcome run = runTessoran({"-i"}, toBarString(symbol));
+            EXPECT_EQ(run.exitStatus, 0);
+            EXPECT_EQ(run.out, kPrompt + out);
+            EXPECT_EQ(run.err, expectedBanner() + err);
+        }
+    }
+}
+
+// `count` codeword indexes spread evenly over [first, first + span).
+std::vector<int> spread(int count, int first, int span) {
+    std::vector<int> indexes;
+    for (int k = 0; k < count; ++k) {
+        indexes.push_back(first + k * span / count);
+    }
+    return indexes;
+}
+
+// Every codeword index of the symbol rows `firstRow` to `lastRow`.
+std::vector<int> wholeRows(int columns, int firstRow, int lastRow) {
+    return spread((lastRow - firstRow + 1) * columns, firstRow * columns,
+                  (lastRow - firstRow + 1) * columns);
+}
+
+struct DamageCase {
+    const char* name;
+    int level;
+    int columns;
+    // Codeword indexes in reading order (0 is the length descriptor, -1 the
+    // last check codeword): drawn as another codeword of the row's cluster,
+    // and drawn in another cluster, which the reader erases.
+    std::vector<int> wrong;
+    std::vector<int> unreadable;
+    bool decodes;
+    int descriptorOffset = 0;  // added to the length descriptor as drawn
+};
+
+// With t wrong and v unreadable codewords and E check codewords, 2t + v <=
+// E - 2 must give exactly the clean symbol's output: two check codewords stay
+// for detection. Past that every case fails, also where the check codewords
+// could still restore the data. The payload is 23 data codewords: at level 0
+// and 3 columns 9 rows (E = 2), level 1 and 3 columns 10 rows (E = 4), level 2
+// and 4 columns 8 rows (E = 8), level 3 and 5 columns 8 rows (E = 16), level
+// 5 and 12 columns 8 rows (E = 64).
+TEST(Symbols, DamagedWithinAndPastTheCorrectionBudget) {
+    const std::vector<DamageCase> cases = {
+        {"level 1, one wrong", 1, 3, {7}, {}, true},
+        {"level 1, two unreadable", 1, 3, {}, {2, 20}, true},
+        {"level 2, two wrong and two unreadable", 2, 4, {5, -1}, {11, 20}, true},
+        {"level 3, seven wrong", 3, 5, spread(7, 1, 39), {}, true},
+        {"level 3, seven wrong check codewords", 3, 5, spread(7, -16, 16), {}, true},
+        {"level 3, fourteen unreadable check codewords", 3, 5, {}, spread(14, -16, 16), true},
+        {"level 3, two unreadable rows, two wrong", 3, 5, {31, 38}, wholeRows(5, 1, 2), true},
+        {"level 3, four wrong, six unreadable", 3, 5, {3, 17, 31, -2}, spread(6, 1, 38), true},
+        // The row indicators state the level, which fixes the number of check
+        // codewords: a wrong descriptor is one more codeword to restore.
+        {"level 3, wrong length descriptor", 3, 5, {4, 21, -5}, {}, true, 8},
+        {"level 3, descriptor one too high", 3, 5, {9, 30}, {}, true, 1},
+        {"level 3, unreadable descriptor", 3, 5, {-3}, {0, 12, 13}, true},
+        {"level 5, 31 wrong", 5, 12, spread(31, 1, 95), {}, true},
+        {"level 5, 19 wrong, 24 unreadable", 5, 12, spread(19, 36, 60), wholeRows(12, 1, 2), true},
+        {"level 0, one wrong data codeword", 0, 3, {7}, {}, false},
+        {"level 0, one wrong check codeword", 0, 3, {-1}, {}, false},
+        {"level 0, one unreadable", 0, 3, {}, {20}, false},
+        {"level 0, wrong length descriptor", 0, 3, {0}, {}, false},
+        {"level 1, one wrong, one unreadable", 1, 3, {7}, {20}, false},
+        {"level 2, three wrong, one unreadable", 2, 4, {5, 14, -1}, {20}, false},
+        {"level 2, eight unreadable, one wrong", 2, 4, {2}, spread(8, 1, 30), false},
+        {"level 3, eight wrong", 3, 5, spread(8, 1, 39), {}, false},
+        {"level 3, three unreadable rows", 3, 5, {}, wholeRows(5, 1, 3), false},
+        {"level 3, seventeen unreadable", 3, 5, {}, spread(17, 1, 39), false},
+        {"level 5, 32 wrong", 5, 12, spread(32, 1, 95), {}, false},
+        {"level 5, 20 wrong, 24 unreadable", 5, 12, spread(20, 36, 60), wholeRows(12, 1, 2), false},
+        {"level 5, 65 unreadable", 5, 12, {}, spread(65, 1, 95), false},
+    };
+    // "DAMAGED SYMBOL", then 902 and a group of 44 digits.
+    std::vector<int> payload = textCodewords({3, 0, 12, 0, 6, 4, 3, 26, 18, 24, 12, 1, 14, 11});
+    payload.insert(payload.end(), {kNumericLatch, 574, 405, 680, 721, 92, 368, 84, 727, 591, 448,
+                                   494, 542, 399, 868, 493});
+    TemporaryDirectory directory;
+    for (const DamageCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        const Pdf417Symbol clean = encodeSymbol(payload, test.level, test.columns);
+        Pdf417Symbol symbol = clean;
+        const auto at = [&](int index) {
+            return static_cast<std::size_t>(index < 0 ? index + symbol.rows * symbol.columns
+                                                      : index);
+        };
+        for (const int index : test.wrong) {
+            symbol.codewords.at(at(index)) = (symbol.codewords.at(at(index)) + 500) % 929;
+        }
+        symbol.codewords[0] += test.descriptorOffset;
+        for (const int index : test.unreadable) {
+            symbol.drawCluster.at(at(index)) =
+                3 * ((static_cast<int>(at(index)) / test.columns + 1) % 3);
+        }
+        const std::string png = directory.path() + "/symbol.png";
+        writePng(png, argbFromGrid(renderSymbol(symbol, {2, 6, 2})), PngLayout::Grey8);
+        expectBothInputs(directory, toBarString(symbol), png,
+                         test.decodes ? sizeLine(clean) +
+                                            "DAMAGED SYMBOL3141592653589793238462643"
+                                            "3832795028841971693"
+                                      : "",
+                         test.decodes ? "" : kFailed);
+    }
+}
+
+// Rows cut out of a symbol's picture. The rows left keep their clusters when
+// three go, so every codeword still reads, and what is left can be a valid
+// symbol by itself: the symbol is drawn from a smaller, valid one with three
+// rows of padding put in, which are then cut out again. The row indicators
+// drawn state the larger symbol's rows and number every row, which the cut
+// picture contradicts.
+TEST(Symbols, RowsCutOutOfAPictureFailTheDecode) {
+    const Pdf417Symbol small = encodeSymbol(textCodewords({1, 2, 3, 4, 5, 6, 7, 8}), 2, 4);
+    const RenderOptions options{2, 6, 2};
+    TemporaryDirectory directory;
+    for (const int cutRow : {0, 3, small.rows}) {
+        SCOPED_TRACE("three rows cut from row " + std::to_string(cutRow));
+        Pdf417Symbol large = small;
+        large.rows += 3;
+        large.codewords.insert(large.codewords.begin() + cutRow * large.columns,
+                               static_cast<std::size_t>(3 * large.columns), 900);
+        large.drawCluster.assign(large.codewords.size(), -1);
+        PixelGrid grid = renderSymbol(large, options);
+        const int top = 4;  // the quiet zone's pixel rows
+        const auto from = grid.dark.begin() + (top + cutRow * options.rowHeight) * grid.width;
+        grid.dark.erase(from, from + 3 * options.rowHeight * grid.width);
+        grid.height -= 3 * options.rowHeight;
+        const std::string path = directory.path() + "/cut.png";
+        writePng(path, argbFromGrid(grid), PngLayout::Grey8);
+        const RunOutcome run = runTessoran({path});
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, expectedBanner() + kFailed);
+    }
+}
+
+}  // namespace
+}  // namespace tessoran_test

@@ -1,0 +1,242 @@
+// The data codewords of a symbol to its segments: the interpreter cutting
+// them into runs, and the text, numeric, byte, ECI and Macro PDF417 decoders
+// it hands each run to. Worked out by hand: a text codeword holds two values,
+// 30 * first + second, in Upper at the start of a run; a numeric group is a
+// base-900 number whose digits, less a leading 1, are the text; five byte
+// codewords are a base-900 number of six bytes; 1 223 is the numeric group
+// 1123, whose digits are 123.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "decoding/CodewordInterpreter.h"
+#include "decoding/DecodeResult.h"
+
+namespace ostrel2::tessoran {
+namespace {
+
+constexpr int p(int high, int low) {
+    return high * 30 + low;
+}
+
+std::vector<int> join(std::initializer_list<std::vector<int>> parts) {
+    std::vector<int> all;
+    for (const std::vector<int>& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+// Each segment as its tag and text, segments separated by '|'.
+std::string segmentsOf(const DecodeResult& result) {
+    std::string text;
+    for (const Segment& segment : result.segments) {
+        text += (text.empty() ? "" : "|") + std::string(1, segment.tag) + segment.text;
+    }
+    return text;
+}
+
+// The largest numeric group: 1 and 44 nines.
+const std::vector<int> kNines = {874, 223, 532, 264, 888, 236, 358, 185,
+                                 93,  795, 72,  289, 146, 822, 199};
+const std::string k44Nines(44, '9');
+// The six bytes "ABCDEF" as a group; one by one, the bytes 109 70 112 127 74.
+const std::vector<int> kAbcdef = {109, 326, 368, 127, 330};
+
+struct InterpretCase {
+    const char* what;
+    std::vector<int> data;  // the data codewords; the length descriptor is added
+    std::string segments;
+    std::int32_t status = 0;
+};
+
+TEST(DataDecoding, CodewordsToSegments) {
+    using namespace std::string_literals;
+    const std::vector<int> zeros14(14, 0);
+    const std::vector<InterpretCase> cases = {
+        {"no data", {}, ""},
+        {"text without a mode codeword", {1, 2, 3, 4}, "tABACADAE"},
+        {"padding adds nothing", {1, 900, 900, 900}, "tAB"},
+        {"a latch at the end adds nothing", {902, 900}, ""},
+        {"shifted colon, then Upper again", {884, 1}, "t:AB"},
+        {"latch Lower, shift Upper for one value", {810, 811, 2}, "taBac"},
+        {"shifted 29 latches Upper from Lower", {839, 870}, "tA"},
+        {"shifted 29 latches Upper from Mixed", {p(28, 29), p(29, 0)}, "tA"},
+        {"Mixed, then latch Punctuation", {840, 55, 26}, "t01;{"},
+        {"Mixed 28 latches Upper", {p(28, 1), p(28, 1)}, "t1B"},
+        {"Mixed 27 latches Lower", {p(28, 27), p(0, 0)}, "taa"},
+        {"Punctuation 29 latches Upper", {p(28, 25), p(0, 29), p(0, 0)}, "t;AA"},
+        {"a Punctuation shift in Mixed", {p(28, 29), p(0, 1)}, "t;1"},
+        {"value 26 in Upper, Lower, Mixed", {p(26, 26), p(27, 26), p(28, 26)}, "t    "},
+        {"value 26 in Punctuation", {p(28, 25), p(26, 26)}, "t{{"},
+        {"a padding shift at the end yields nothing", {810, p(1, 29)}, "tab"},
+        {"shifted 27 latches Lower", {p(27, 27), p(27, 0)}, "ta"},
+        {"shifted 28 latches Mixed", {p(27, 27), p(28, 1)}, "t1"},
+        {"shifted 29 shifts to Punctuation", {p(27, 27), p(29, 0), p(0, 29)}, "t;a"},
+        {"control characters", {p(28, 11), p(12, 29), p(15, 29), p(11, 0)}, "t\r\t\n\r0"},
+        {"the largest codeword is two control values", {899}, "t"},
+        {"every Punctuation character",
+         {p(29, 0), p(0, 28), p(25, 1), p(2, 3), p(4, 5), p(6, 7), p(8, 9), p(10, 15), p(20, 21),
+          p(23, 24), p(25, 26), p(27, 28), p(29, 1)},
+         "t;A<>@[\\]_`~!\n\"|()?{}'B"},
+        {"shifts govern one value",
+         {p(27, 0), p(27, 1), p(2, 29), p(0, 3), p(28, 29), p(13, 5), p(27, 29), p(29, 4)},
+         "taBc;d,5E"},
+        {"numbers", {902, 1, 223}, "n123"},
+        {"zeros after the leading 1 stay", {902, 1, 211, 223}, "n000123"},
+        {"a single zero digit", {902, 10}, "n0"},
+        {"the leading 1 alone, the value 0", {902, 1, 900, 902, 0, 0}, "n|n"},
+        {"a leading 2, 4 or 9 is invalid",
+         {902, 2, 900, 902, 450, 900, 902, 1, 0},
+         "n<invalid>|n<invalid>|n<invalid>"},
+        {"groups of 15", join({{902}, kNines, {1, 223}}), "n" + k44Nines + "123"},
+        {"16 codewords are 15 and 1", join({{902}, kNines, {10}}), "n" + k44Nines + "0"},
+        {"an invalid group marked in its place", join({{902, 2}, zeros14, {1, 223}}),
+         "n<invalid>123"},
+        {"a valid group, then two invalid", join({{902}, kNines, {2}, zeros14, {3}}),
+         "n" + k44Nines + "<invalid><invalid>"},
+        {"924: five codewords are a group", join({{924}, kAbcdef}), "bABCDEF"},
+        {"901: the last five are single bytes", join({{901}, kAbcdef}), "bmFp\x7FJ"},
+        {"901: six are a group and a byte", join({{901}, kAbcdef, {65}}), "bABCDEFA"},
+        {"901: ten are a group and five bytes", join({{901}, kAbcdef, {1, 2, 3, 4, 5}}),
+         "bABCDEF\x01\x02\x03\x04\x05"},
+        {"901: eleven are two groups and a byte", join({{901}, kAbcdef, kAbcdef, {66}}),
+         "bABCDEFABCDEFB"},
+        {"924: seven are a group and two bytes", join({{924}, kAbcdef, {300, 256}}), "bABCDEF,\0"s},
+        {"single codewords keep their low 8 bits", {901, 255, 256, 511, 899}, "b\xFF\x00\xFF\x83"s},
+        {"a group of zeros is six 0 bytes", {924, 0, 0, 0, 0, 0}, "b\0\0\0\0\0\0"s},
+        {"bits above bit 47 are dropped",
+         {924, 899, 899, 899, 899, 899},
+         "b\x19\x0C\x2A\xB1\x83\xFF"},
+        {"latches pass their byte mode on", join({{924}, kAbcdef, {901}, kAbcdef}),
+         "bABCDEF|bmFp\x7FJ"},
+        {"a byte shift takes one codeword", {1, 913, 300, 1}, "tAB|b,|tAB"},
+        {"a byte shift inside a byte latch", {901, 65, 913, 66, 67}, "bA|bB|bC"},
+        {"a byte shift at the end adds nothing", {1, 913}, "tAB"},
+        {"a text latch cancels the shift", {913, 900, 1}, "tAB"},
+        {"a numeric latch cancels the shift", {913, 902, 1, 223}, "n123"},
+        {"an ECI leaves the shift waiting", {913, 927, 3, 300, 1}, "e000003|b,|tAB"},
+        {"reserved codewords and a second shift leave it waiting",
+         {913, 921, 903, 913, 300, 1},
+         "b,|tAB"},
+        {"every reserved value ends a run",
+         {1, 903, 1, 912, 1, 914, 1, 920, 1, 921, 1, 929, 1, -1, 1},
+         "tAB|tAB|tAB|tAB|tAB|tAB|tAB|tAB"},
+        {"ECI 927", {927, 3, 927, 899, 927, 900}, "e000003|e000899|e000900"},
+        {"ECI 926", {926, 0, 0, 926, 899, 899, 926, 928, 928}, "e000900|e810899|e837028"},
+        {"ECI 925", {925, 0, 925, 899}, "e810900|e811799"},
+        {"an ECI inside a byte run", {901, 65, 66, 927, 3, 67}, "bAB|e000003|bC"},
+        {"an ECI value is no latch", {901, 65, 927, 900, 66}, "bA|e000900|bB"},
+        {"ECI values that end the data", {1, 927, 3, 926, 1, 5}, "tAB|e000003|e001805"},
+        {"927 as the last codeword", {1, 927}, "tAB", 3},
+        {"925 as the last codeword", {925}, "", 3},
+        {"926 with one value codeword", {1, 926, 5}, "tAB", 3},
+        {"922 as the last codeword", {1, 922}, "tAB|z"},
+        {"922 before the last codeword", {1, 922, 1}, "tAB|z", 5},
+        // Text goes on in the sub-mode latched before a byte shift, an ECI or
+        // a reserved codeword; only a latch starts it again in Upper.
+        {"Lower around a shifted byte", {p(27, 0), p(1, 29), 913, 233, p(2, 3)}, "tab|b\xE9|tcd"},
+        {"Lower across an ECI", {p(27, 0), 927, 3, 0}, "ta|e000003|taa"},
+        {"Mixed across a reserved codeword", {p(28, 1), 921, 1}, "t1|t01"},
+        {"a pending shift ends with its run", {p(27, 0), p(1, 29), 913, 65, 0}, "tab|bA|taa"},
+        {"a text latch starts again in Upper", {p(27, 0), 913, 900, 0}, "ta|tAA"},
+        {"other latches start text again in Upper",
+         {p(27, 0), 901, 65, 900, 0, p(27, 0), 902, 1, 223, 900, 0},
+         "ta|bA|tAAa|n123|tAA"},
+        {"the control block's file ID starts in Upper",
+         {p(27, 0), 928, 111, 101, 1},
+         "ta|m[1][AB]"},
+        {"a control block",
+         {1, 928, 111, 101, 1, 923, 0, 1, 923, 5, 1, 223, 922},
+         "tAB|m[1][AB]|o[filename:AB]|o[filesize:123]|z"},
+        {"segment indexes",
+         {928, 111, 100, 928, 111, 107, 928, 222, 199, 928, 111, 142, 0},
+         "m[0][]|m[7][]|m[99999][]|m[42][AA]"},
+        {"a file ID starts in Upper", {928, 111, 101, 810, 1}, "m[1][aab]"},
+        // An invalid group is no number, and no index 0 either.
+        {"an invalid index", {928, 3, 0, 1}, "m[<invalid>][AB]"},
+        {"indexes of one codeword", {928, 1, 928, 111, 922}, "m[0][]|m[11][]|z"},
+        {"optional fields",
+         {923, 2, 16, 44, 400, 0, 923, 3, 1, 923, 4, 0, 923, 6, 124, 745, 923, 1, 1, 211, 223},
+         "o[timestamp:1700000000]|o[sender:AB]|o[addressee:AA]|o[checksum:12345]|"
+         "o[segmentcount:123]"},
+        {"empty fields", {923, 5, 923, 3, 923, 1}, "o[filesize:0]|o[sender:]|o[segmentcount:0]"},
+        {"fields above 6 add nothing", {923, 7, 1, 923, 899}, ""},
+        {"text fields start in Upper", {923, 0, 810, 1}, "o[filename:aab]"},
+        // Numbers beyond the 32-bit range are held at its largest.
+        {"3000000000", {923, 5, 17, 749, 344, 400}, "o[filesize:2147483647]"},
+        {"2147483647 to 2147483646",
+         {923, 5, 16, 596, 804, 47, 923, 5, 16, 596, 804, 48, 923, 5, 16, 596, 804, 46},
+         "o[filesize:2147483647]|o[filesize:2147483647]|o[filesize:2147483646]"},
+        {"88 digits", join({{923, 6}, kNines, kNines}), "o[checksum:2147483647]"},
+        {"an invalid number", {923, 5, 2}, "o[filesize:<invalid>]"},
+        {"the digits read and the marker", join({{923, 6}, kNines, {2}}),
+         "o[checksum:" + k44Nines + "<invalid>]"},
+    };
+    for (const InterpretCase& test : cases) {
+        SCOPED_TRACE(test.what);
+        DecodeResult result;
+        result.codewords[0] = static_cast<std::int32_t>(test.data.size()) + 1;
+        std::copy(test.data.begin(), test.data.end(), &result.codewords[1]);
+        // A check codeword after the data must never be read as data.
+        result.codewords[test.data.size() + 1] = 922;
+        EXPECT_EQ(interpretCodewords(result), test.status);
+        EXPECT_EQ(segmentsOf(result), test.segments);
+    }
+}
+
+// The length descriptor comes out of the symbol: whatever its value, the
+// walk stays inside the codeword array.
+TEST(DataDecoding, LengthDescriptorsOfAnyValue) {
+    DecodeResult result;
+    result.codewords[1] = 1;
+    EXPECT_EQ(interpretCodewords(result), 4);  // a descriptor of 0
+    result.codewords[0] = -5;
+    EXPECT_EQ(interpretCodewords(result), 0);
+    EXPECT_EQ(segmentsOf(result), "");
+    result.codewords[0] = DecodeResult::kCapacity + 1000;
+    result.codewords[DecodeResult::kCapacity - 1] = 922;
+    EXPECT_EQ(interpretCodewords(result), 0);
+    EXPECT_EQ(segmentsOf(result),
+              "tAB" + std::string(2 * (DecodeResult::kCapacity - 3), 'A') + "|z");
+    result.codewords[DecodeResult::kCapacity - 2] = 926;
+    result.codewords[DecodeResult::kCapacity - 1] = 3;
+    EXPECT_EQ(interpretCodewords(result), 3);
+}
+
+TEST(DataDecoding, ResultStatesItsShape) {
+    // The level follows the number of check codewords: codewordCount less
+    // the length descriptor's codewords.
+    const std::pair<int, int> checkCountToLevel[] = {
+        {-5, 0}, {2, 0},  {3, 1},  {4, 1},  {5, 2},   {8, 2},   {9, 3},   {16, 3},  {17, 4},
+        {32, 4}, {33, 5}, {64, 5}, {65, 6}, {128, 6}, {129, 7}, {256, 7}, {257, 8}, {900, 8}};
+    DecodeResult result;
+    result.codewords[0] = 10;
+    for (const auto& [checkCount, level] : checkCountToLevel) {
+        result.codewordCount = 10 + checkCount;
+        EXPECT_EQ(result.GetECLevel(), level) << checkCount;
+    }
+    result.codewordCount = 37;
+    result.rowCount = 3;
+    EXPECT_EQ(result.GetColumns(), 12);
+    result.rowCount = 0;
+    EXPECT_EQ(result.GetColumns(), 0);
+    // Segments come out in order, with their full lengths and tags widened
+    // without sign extension.
+    appendSegment(result, static_cast<char>(0xE9), std::string("x\0y", 3));
+    appendSegment(result, 'z', "");
+    std::vector<std::pair<std::int32_t, std::string>> seen;
+    result.EnumSegments(&seen,
+                        [](void* context, std::int32_t tag, const char* text, std::int32_t length) {
+                            static_cast<decltype(seen)*>(context)->push_back(
+                                {tag, std::string(text, static_cast<std::size_t>(length) + 1)});
+                            return 1;
+                        });
+    EXPECT_EQ(seen,
+              (decltype(seen){{0xE9, std::string("x\0y\0", 4)}, {'z', std::string(1, '\0')}}));
+}
+
+}  // namespace
+}  // namespace ostrel2::tessoran
