@@ -175,16 +175,11 @@ std::string pngBytes(const PngForm& form, int width, int height,
 
 void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
               int compressionLevel) {
-    using enum PngLayout;
-    PngForm form;
-    form.compressionLevel = compressionLevel;
-    form.bitDepth = layout == Rgb16 || layout == Rgba16 || layout == Grey16 ? 16 : 8;
-    form.colourType = layout == Grey8 || layout == Grey16 ? 0
-                      : layout == GreyAlpha8              ? 4
-                      : layout == Palette8                ? 3
-                      : layout == Rgb8 || layout == Rgb16 ? 2
-                                                          : 6;
-    const Palette palette = layout == Palette8 ? paletteOf(image, 0xFFFFFFFFu) : Palette{};
+    static constexpr int kColourTypes[] = {2, 6, 0, 3};
+    PngForm form{.colourType = kColourTypes[static_cast<int>(layout)],
+                 .compressionLevel = compressionLevel};
+    const Palette palette =
+        layout == PngLayout::Palette8 ? paletteOf(image, 0xFFFFFFFFu) : Palette{};
     for (const std::uint32_t colour : palette.colours) {
         form.palette += {static_cast<char>(redOf(colour)), static_cast<char>(greenOf(colour)),
                          static_cast<char>(blueOf(colour))};
@@ -193,21 +188,20 @@ void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
     if (form.paletteAlpha.find_first_not_of('\xFF') == std::string::npos) {
         form.paletteAlpha.clear();
     }
-    const std::uint16_t scale = form.bitDepth == 16 ? 257 : 1;
     std::vector<std::uint16_t> samples;
     for (std::size_t i = 0; i < image.pixels.size(); ++i) {
         const std::uint32_t pixel = image.pixels[i];
-        std::vector<std::uint8_t> channels = {redOf(pixel), greenOf(pixel), blueOf(pixel)};
-        if (form.colourType == 3) {
-            channels = {palette.indices[i]};
-        } else if (form.colourType == 0 || form.colourType == 4) {
-            channels.resize(1);
-        }
-        if ((form.colourType & 4) != 0) {
-            channels.push_back(alphaOf(pixel));
-        }
-        for (const std::uint8_t channel : channels) {
-            samples.push_back(static_cast<std::uint16_t>(channel * scale));
+        const std::uint16_t all[] = {redOf(pixel), greenOf(pixel), blueOf(pixel), alphaOf(pixel)};
+        switch (layout) {
+            case PngLayout::Palette8:
+                samples.push_back(palette.indices[i]);
+                break;
+            case PngLayout::Grey8:
+                samples.push_back(all[0]);
+                break;
+            default:
+                samples.insert(samples.end(), all, all + (layout == PngLayout::Rgb8 ? 3 : 4));
+                break;
         }
     }
     writeFileBytes(path, pngBytes(form, image.width, image.height, samples));

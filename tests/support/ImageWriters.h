@@ -58,9 +58,9 @@ struct PngForm {
 std::string pngBytes(const PngForm& form, int width, int height,
                      const std::vector<std::uint16_t>& samples);
 
-// Layouts that store one grey level take it from the red channel; palette
-// layouts take up to 256 distinct colours (alpha included).
-enum class PngLayout { Rgb8, Rgba8, Grey8, GreyAlpha8, Palette8, Rgb16, Rgba16, Grey16 };
+// Grey takes its level from the red channel; a palette takes up to 256
+// distinct colours (alpha included).
+enum class PngLayout { Rgb8, Rgba8, Grey8, Palette8 };
 // zlib's `compressionLevel` (1 fastest to 9 smallest): noisy pictures take
 // long at 9.
 void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,

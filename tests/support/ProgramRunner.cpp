@@ -1,18 +1,18 @@
 #include "support/ProgramRunner.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
+#include <thread>
 
 namespace tessoran_test {
 
@@ -29,63 +29,65 @@ const char* launcherPath() {
 }
 
 std::string lastPathComponent(const std::string& path) {
-    const std::size_t separator = path.find_last_of("/\\");
-    return separator == std::string::npos ? path : path.substr(separator + 1);
+    return path.substr(path.find_last_of("/\\") + 1);
 }
 
-std::vector<std::string> commandLine(const std::vector<std::string>& arguments) {
-    std::vector<std::string> command;
-    if (const char* launcher = launcherPath(); launcher != nullptr) {
-        command.emplace_back(launcher);
+// An open descriptor, closed when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int descriptor = -1) : fd(descriptor) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd; }
+    int release() {
+        const int released = fd;
+        fd = -1;
+        return released;
     }
-    command.push_back(programPath());
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return command;
-}
+    void reset(int descriptor = -1) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        fd = descriptor;
+    }
 
-void makePipe(int fds[2]) {
+  private:
+    int fd;
+};
+
+void makePipe(Descriptor& readEnd, Descriptor& writeEnd) {
+    int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
     }
+    readEnd.reset(fds[0]);
+    writeEnd.reset(fds[1]);
 }
 
-// What the child does to its standard streams and limits before it starts
-// the program: only calls that are safe between fork and exec.
-struct ChildSetup {
-    int inputPipe = -1;
-    const char* inputPath = nullptr;
-    bool closeInput = false;
-    int outputFd = -1;
-    int errorFd = -1;
-    bool ignoreSigpipe = false;
-    std::optional<std::uint64_t> addressSpaceBytes;
-};
+// A file for one of the child's outputs, removed at once: the descriptor
+// keeps it until the run has been read back.
+int outputFile() {
+    std::string path = (std::filesystem::temp_directory_path() / "tessoran-out-XXXXXX").string();
+    const int fd = mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0) {
+        throw std::runtime_error("mkostemp failed");
+    }
+    unlink(path.c_str());
+    return fd;
+}
 
-[[noreturn]] void startChild(const ChildSetup& setup, char* const* argv) {
-    // A group of its own, so that a launcher and the program under it can
-    // be stopped together.
-    setpgid(0, 0);
-    signal(SIGPIPE, setup.ignoreSigpipe ? SIG_IGN : SIG_DFL);
-    if (setup.closeInput) {
-        close(0);
-    } else if (setup.inputPath != nullptr) {
-        const int fd = open(setup.inputPath, O_RDONLY);
-        if (fd < 0) {
-            _exit(126);
+std::string readBack(int fd) {
+    std::string text;
+    char buffer[65536];
+    for (off_t offset = 0;;) {
+        const ssize_t count = pread(fd, buffer, sizeof buffer, offset);
+        if (count <= 0) {
+            return text;
         }
-        dup2(fd, 0);
-        close(fd);
-    } else {
-        dup2(setup.inputPipe, 0);
+        text.append(buffer, static_cast<std::size_t>(count));
+        offset += count;
     }
-    dup2(setup.outputFd, 1);
-    dup2(setup.errorFd, 2);
-    if (setup.addressSpaceBytes.has_value()) {
-        const rlimit limit{*setup.addressSpaceBytes, *setup.addressSpaceBytes};
-        setrlimit(RLIMIT_AS, &limit);
-    }
-    execvp(argv[0], argv);
-    _exit(127);
 }
 
 }  // namespace
@@ -94,7 +96,13 @@ RunOutcome runTessoran(const std::vector<std::string>& arguments,
                        const std::optional<StandardInput>& standardInput,
                        std::optional<std::chrono::milliseconds> timeLimit,
                        const RunSetting& setting) {
-    return runProgram(commandLine(arguments), standardInput, timeLimit, setting);
+    std::vector<std::string> command;
+    if (const char* launcher = launcherPath(); launcher != nullptr) {
+        command.emplace_back(launcher);
+    }
+    command.push_back(programPath());
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return runProgram(command, standardInput, timeLimit, setting);
 }
 
 RunOutcome runProgram(const std::vector<std::string>& command,
@@ -106,35 +114,28 @@ RunOutcome runProgram(const std::vector<std::string>& command,
         argv.push_back(const_cast<char*>(word.c_str()));
     }
     argv.push_back(nullptr);
-
     const StandardInput source = standardInput.value_or(std::string());
-    const auto* text = std::get_if<std::string>(&source);
-    const auto* file = std::get_if<InputFile>(&source);
-    int inPipe[2], outPipe[2], errPipe[2];
-    makePipe(inPipe);
-    makePipe(outPipe);
-    makePipe(errPipe);
-    ChildSetup child{.inputPipe = inPipe[0],
-                     .inputPath = file != nullptr ? file->path.c_str() : nullptr,
-                     .closeInput = std::holds_alternative<ClosedInput>(source),
-                     .outputFd = outPipe[1],
-                     .errorFd = errPipe[1],
-                     .addressSpaceBytes = setting.addressSpaceBytes};
-    int fullDevice = -1;
-    int readerlessPipe[2] = {-1, -1};
-    if (setting.output == OutputTo::FullDevice) {
-        fullDevice = open("/dev/full", O_WRONLY | O_CLOEXEC);
-        if (fullDevice < 0) {
-            throw std::runtime_error("cannot open /dev/full");
+    Descriptor input;
+    Descriptor inputWriter;
+    if (const auto* file = std::get_if<InputFile>(&source)) {
+        input.reset(open(file->path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (input.get() < 0) {
+            throw std::runtime_error("cannot open " + file->path);
         }
-        child.outputFd = fullDevice;
-    } else if (setting.output == OutputTo::ClosedPipe) {
-        // Closed before the fork: no process ever holds the reading end.
-        makePipe(readerlessPipe);
-        close(readerlessPipe[0]);
-        child.outputFd = readerlessPipe[1];
-        child.ignoreSigpipe = true;
+    } else if (std::holds_alternative<std::string>(source)) {
+        makePipe(input, inputWriter);
     }
+    const Descriptor out(setting.output == OutputTo::FullDevice
+                             ? open("/dev/full", O_WRONLY | O_CLOEXEC)
+                             : outputFile());
+    Descriptor pipeReader;
+    Descriptor pipeWriter;
+    if (setting.output == OutputTo::ClosedPipe) {
+        makePipe(pipeReader, pipeWriter);
+        pipeReader.reset();  // no process ever holds the reading end
+    }
+    const Descriptor err(outputFile());
+    const int outFd = setting.output == OutputTo::ClosedPipe ? pipeWriter.get() : out.get();
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
@@ -143,114 +144,69 @@ RunOutcome runProgram(const std::vector<std::string>& command,
         throw std::runtime_error("fork failed");
     }
     if (pid == 0) {
-        startChild(child, argv.data());
+        // Only calls that are safe between fork and exec. A group of its own,
+        // so that a launcher and the program under it can be stopped together.
+        setpgid(0, 0);
+        signal(SIGPIPE, setting.output == OutputTo::ClosedPipe ? SIG_IGN : SIG_DFL);
+        if (input.get() >= 0) {
+            dup2(input.get(), 0);
+        } else {
+            close(0);
+        }
+        dup2(outFd, 1);
+        dup2(err.get(), 2);
+        if (setting.addressSpaceBytes.has_value()) {
+            const rlimit limit{*setting.addressSpaceBytes, *setting.addressSpaceBytes};
+            setrlimit(RLIMIT_AS, &limit);
+        }
+        execvp(argv[0], argv.data());
+        _exit(127);
     }
     setpgid(pid, pid);  // also here, so that a kill cannot come before it
-    close(inPipe[0]);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (fullDevice >= 0) {
-        close(fullDevice);
-    }
-    if (readerlessPipe[1] >= 0) {
-        close(readerlessPipe[1]);
+    input.reset();
+    pipeWriter.reset();
+    // Standard input is written as the program reads it; a program that stops
+    // reading leaves the writer to fail.
+    std::thread writer;
+    if (const auto* text = std::get_if<std::string>(&source)) {
+        signal(SIGPIPE, SIG_IGN);
+        // The writer closes its end when done, which ends the program's input.
+        writer = std::thread([text, fd = inputWriter.release()] {
+            for (std::size_t done = 0; done < text->size();) {
+                const ssize_t count = write(fd, text->data() + done, text->size() - done);
+                if (count <= 0) {
+                    break;
+                }
+                done += static_cast<std::size_t>(count);
+            }
+            close(fd);
+        });
     }
 
-    // Feed standard input and drain both outputs together, so that neither
-    // side can block on a full pipe.
-    signal(SIGPIPE, SIG_IGN);
-    const std::string input = text != nullptr ? *text : std::string();
-    std::size_t written = 0;
-    int inFd = inPipe[1];
-    if (input.empty()) {
-        close(inFd);
-        inFd = -1;
-    }
     RunOutcome outcome;
-    int outFd = outPipe[0];
-    int errFd = errPipe[0];
-    char buffer[65536];
-    // A process the program leaves behind (a launcher's background services)
-    // may hold the pipes open after it exits; once it has exited and its
-    // output is drained, the run is over.
     int status = 0;
     rusage usage{};
-    bool exited = false;
-    while (outFd >= 0 || errFd >= 0) {
-        int waitMilliseconds = -1;
-        if (timeLimit.has_value() && !outcome.timedOut) {
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(started + *timeLimit - Clock::now());
-            if (left.count() <= 0) {
-                kill(-pid, SIGKILL);
-                outcome.timedOut = true;
-                if (inFd >= 0) {
-                    close(inFd);
-                    inFd = -1;
-                }
-                continue;  // the outputs end once the group is gone
-            }
-            waitMilliseconds = static_cast<int>(left.count());
-        }
-        pollfd fds[3] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}, {inFd, POLLOUT, 0}};
-        // Wake up now and then to see whether the program has exited.
-        constexpr int kExitCheckMilliseconds = 100;
-        const int timeout = exited ? 0
-                            : waitMilliseconds < 0
-                                ? kExitCheckMilliseconds
-                                : std::min(waitMilliseconds, kExitCheckMilliseconds);
-        const int ready = poll(fds, 3, timeout);
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+    for (auto pause = std::chrono::microseconds(100);;
+         pause = std::min(2 * pause, std::chrono::microseconds(20000))) {
+        const pid_t waited = wait4(pid, &status, WNOHANG, &usage);
+        if (waited == pid || (waited < 0 && errno != EINTR)) {
             break;
         }
-        if (ready == 0) {
-            if (exited) {
-                break;
-            }
-            exited = wait4(pid, &status, WNOHANG, &usage) == pid;
-            continue;
+        if (timeLimit.has_value() && !outcome.timedOut && Clock::now() - started > *timeLimit) {
+            kill(-pid, SIGKILL);  // the group: a launcher and whatever it started
+            outcome.timedOut = true;
         }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-                const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
-                if (count > 0) {
-                    (i == 0 ? outcome.out : outcome.err)
-                        .append(buffer, static_cast<std::size_t>(count));
-                } else {
-                    close(fds[i].fd);
-                    (i == 0 ? outFd : errFd) = -1;
-                }
-            }
-        }
-        if (inFd >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
-            const ssize_t count = write(inFd, input.data() + written, input.size() - written);
-            if (count > 0) {
-                written += static_cast<std::size_t>(count);
-            }
-            if (count <= 0 || written == input.size()) {
-                close(inFd);
-                inFd = -1;
-            }
-        }
-    }
-    if (inFd >= 0) {
-        close(inFd);
-    }
-    if (outFd >= 0) {
-        close(outFd);
-    }
-    if (errFd >= 0) {
-        close(errFd);
-    }
-    while (!exited && wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+        std::this_thread::sleep_for(pause);
     }
     outcome.wallTime =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+    if (writer.joinable()) {
+        writer.join();
+    }
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.peakMemoryKiB = usage.ru_maxrss;  // kibibytes on Linux
+    outcome.out = setting.output == OutputTo::Captured ? readBack(out.get()) : "";
+    outcome.err = readBack(err.get());
     return outcome;
 }
 
