@@ -15,7 +15,7 @@ namespace ostrel2::tessoran {
 // stores the codewords and erasure positions, error correction repairs them in
 // place, and the data decoders append the segments.
 class DecodeResult final : public ComObject<ITessoranResult, IID_ITessoranResult> {
-public:
+  public:
     static constexpr std::int32_t kCapacity = 3060;
 
     DecodeResult() = default;

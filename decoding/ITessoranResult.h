@@ -22,7 +22,7 @@ struct ITessoranResult : IObjectBase {
     virtual void EnumSegments(void* context, SegmentCallback callback) = 0;
     virtual void Reserved2() = 0;
 
-protected:
+  protected:
     ~ITessoranResult() = default;
 };
 

@@ -19,7 +19,7 @@ namespace ostrel2 {
 // ComObjectRoot part.
 template <class Interface, const GUID& InterfaceId>
 class ComObject : public Interface, public ComObjectRoot {
-public:
+  public:
     static constexpr InterfaceMapEntry interfaceMap[] = {
         {&InterfaceId, 0},
         {nullptr, 0},
@@ -39,11 +39,11 @@ public:
         return remaining;
     }
 
-protected:
+  protected:
     ComObject() = default;
     ~ComObject() override = default;
 
-private:
+  private:
     // The start of the complete object; the interface is the primary base, so
     // its part lies there and the map's offset is 0.
     void* objectStart() { return dynamic_cast<void*>(static_cast<ComObjectRoot*>(this)); }

@@ -8,7 +8,7 @@ namespace ostrel2 {
 // object a virtual destructor, so that deleting through this part destroys the
 // complete object.
 class ComObjectRoot {
-public:
+  public:
     virtual ~ComObjectRoot() = default;
 
     ComObjectRoot(const ComObjectRoot&) = delete;
@@ -16,7 +16,7 @@ public:
 
     std::uint32_t refCount = 0;
 
-protected:
+  protected:
     ComObjectRoot() = default;
 };
 

@@ -26,6 +26,8 @@ struct GUID {
 static_assert(sizeof(GUID) == 16, "a GUID is 16 bytes");
 
 // Two identifiers are the same interface when all 16 bytes agree.
-inline bool sameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+inline bool sameGuid(const GUID& a, const GUID& b) {
+    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
+}
 
 }  // namespace ostrel2

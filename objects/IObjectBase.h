@@ -14,7 +14,7 @@ struct IObjectBase {
     virtual std::uint32_t AddRef() = 0;
     virtual std::uint32_t Release() = 0;
 
-protected:
+  protected:
     // Objects are destroyed through ComObjectRoot, never through an interface.
     ~IObjectBase() = default;
 };

@@ -12,7 +12,9 @@ namespace ostrel2 {
 // Operations that can fail return a signed 32-bit status; below 0 is failure.
 using Status = std::int32_t;
 
-inline constexpr bool failed(Status status) { return status < 0; }
+inline constexpr bool failed(Status status) {
+    return status < 0;
+}
 
 #ifndef _WIN32
 // The system status values, with the numbers Windows gives them, so that code
