@@ -1,15 +1,21 @@
 # The two entry points of the README: `make run` sets up, builds in release
-# mode and decodes a bundled example; `make test` sets up, builds and runs
-# every test: in the release build, again with the sanitizers, and the
-# end-to-end tests against the cross-built Windows program under Wine.
+# mode and decodes a bundled example; `make test` sets up, checks that every
+# C and C++ file is formatted as .clang-format asks, builds and runs every
+# test: in the release build, again with the sanitizers, the end-to-end tests
+# against the cross-built Windows program under Wine, and each fuzz target
+# for a short while on its seeds.
 BUILD_DIR ?= build/release
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTESSORAN_WERROR=ON
 SANITIZE_DIR ?= build/sanitize
 SANITIZE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSORAN_WERROR=ON -DTESSORAN_SANITIZE=ON \
 	-DTESSORAN_BENCH=OFF
 EXAMPLE ?= examples/hello.txt
+# Seconds each fuzz target runs in `make test`: enough to find a target that
+# no longer builds or crashes at once; tools/fuzz.sh runs longer ones.
+FUZZ_SECONDS ?= 30
 
-.PHONY: setup setup-test build run test test-release test-sanitize test-windows windows clean
+.PHONY: setup setup-test build run test test-format test-release test-sanitize test-windows \
+	test-fuzz windows clean
 
 setup:
 	./tools/setup.sh
@@ -24,7 +30,10 @@ build: setup
 run: build
 	$(BUILD_DIR)/tessoran $(EXAMPLE)
 
-test: test-release test-sanitize test-windows
+test: test-format test-release test-sanitize test-windows test-fuzz
+
+test-format: setup-test
+	./tools/format-check.sh
 
 test-release: setup-test build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
@@ -39,6 +48,9 @@ test-sanitize: setup-test
 
 test-windows: setup-test windows
 	./tools/wine-tests.sh $(BUILD_DIR)
+
+test-fuzz: setup-test
+	./tools/fuzz.sh $(FUZZ_SECONDS)
 
 # The cross build runs the Linux build's table generator.
 windows: setup-test build
