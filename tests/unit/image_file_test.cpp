@@ -336,33 +336,23 @@ TEST(ImageFile, PngOfEveryLayout) {
 
 // A file that states a gamma far from sRGB's is brought to sRGB; one that
 // states sRGB (by its gamma or its own chunk) or nothing keeps its levels.
-// Under gamma 1.0, 0 64 128 255 become 255 (v / 255)^(1 / 2.2). Alpha stays.
+// Under gamma 1.0, 64 becomes 255 (64 / 255)^(1 / 2.2) = 136. Alpha stays.
 TEST(ImageFile, PngGamma) {
-    const std::vector<std::uint16_t> levels = {0, 64, 128, 255};
-    for (const auto& [gamma, srgb, shown] :
-         {std::tuple{0.0, false, levels},
-          {1 / 2.2, false, levels},
-          {0.0, true, levels},
-          {1.0, false, std::vector<std::uint16_t>{0, 136, 186, 255}}}) {
+    for (const auto& [gamma, srgb, shown] : {std::tuple{0.0, false, 64u},
+                                             {1 / 2.2, false, 64u},
+                                             {0.0, true, 64u},
+                                             {1.0, false, 136u}}) {
         SCOPED_TRACE(testing::Message() << gamma << (srgb ? " sRGB" : ""));
-        std::vector<std::uint16_t> greyAndAlpha;
-        Pixels expected;
-        for (std::size_t i = 0; i < 4; ++i) {
-            greyAndAlpha.insert(greyAndAlpha.end(), {levels[i], levels[i]});
-            expected.push_back(std::uint32_t{levels[i]} << 24 | shown[i] * 0x010101u);
-        }
-        EXPECT_EQ(decoded(pngBytes({.colourType = 4, .gamma = gamma, .srgbChunk = srgb}, 4, 1,
-                                   greyAndAlpha)),
-                  expected);
-        for (std::uint32_t& pixel : expected) {
-            pixel |= 0xFF000000u;
-        }
+        // Grey and alpha, and a palette, each of 0 and 64.
+        EXPECT_EQ(decoded(pngBytes({.colourType = 4, .gamma = gamma, .srgbChunk = srgb}, 2, 1,
+                                   {0, 255, 64, 64})),
+                  (Pixels{kOpaqueBlack, 0x40000000u | shown * 0x010101u}));
         EXPECT_EQ(decoded(pngBytes({.colourType = 3,
-                                    .palette = std::string("\0\0\0@@@\x80\x80\x80\xFF\xFF\xFF", 12),
+                                    .palette = std::string("\0\0\0@@@", 6),
                                     .gamma = gamma,
                                     .srgbChunk = srgb},
-                                   4, 1, {0, 1, 2, 3})),
-                  expected);
+                                   2, 1, {0, 1})),
+                  (Pixels{kOpaqueBlack, 0xFF000000u | shown * 0x010101u}));
     }
 }
 
@@ -404,21 +394,6 @@ std::string hugeGif(std::uint32_t screenSide) {
                      "\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF\x2C\x00\x00\x00\x00\xFF\xFF"
                      "\xFF\xFF\x00\x02\x02\x44\x0A\x00\x3B",
                      25);
-}
-
-// A TIFF of 100,000 x 100,000 8-bit grey pixels in one strip of 4 GiB.
-std::string hugeTiff() {
-    std::string tiff("II*\0\x08\0\0\0\x09\0", 10);
-    const std::pair<std::uint32_t, std::uint32_t> entries[] = {
-        {256 | 4 << 16, 100000}, {257 | 4 << 16, 100000}, {258 | 3 << 16, 8},
-        {259 | 3 << 16, 1},      {262 | 3 << 16, 1},      {273 | 4 << 16, 8},
-        {277 | 3 << 16, 1},      {278 | 4 << 16, 100000}, {279 | 4 << 16, 0xFFFFFFF0u}};
-    for (const auto& [tagAndType, value] : entries) {
-        appendLittleEndian(tiff, tagAndType, 4);
-        appendLittleEndian(tiff, 1, 4);
-        appendLittleEndian(tiff, value, 4);
-    }
-    return tiff + std::string(4, '\0');
 }
 
 long peakResidentKiB() {
@@ -470,7 +445,6 @@ TEST(ImageFile, WhatIsRefused) {
         {"100,000 x 100,000 BMP", bmpHeaderOnly(100000, 100000)},
         {"65,535 x 65,535 GIF", hugeGif(65535)},
         {"a GIF frame beyond a small screen", hugeGif(16)},
-        {"100,000 x 100,000 TIFF", hugeTiff()},
         {"16,384 x 16,384 progressive JPEG", progressiveJpegDeclaring(16384, 16384)},
         {"a progressive JPEG of 301 scans", jpegWithScans(301)},
         {"a progressive JPEG of 5000 scans", jpegWithScans(5000)},

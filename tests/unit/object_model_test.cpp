@@ -11,20 +11,13 @@
 namespace ostrel2::tessoran {
 namespace {
 
-TEST(ObjectModel, IdentifiersAndStatuses) {
+TEST(ObjectModel, IdentifiersAreEqualOnlyInAllSixteenBytes) {
     EXPECT_TRUE(sameGuid(IID_I2DBitPattern, IID_I2DBitPattern));
     for (int byte = 0; byte < 16; ++byte) {
         GUID changed = IID_ITessoranResult;
         reinterpret_cast<unsigned char*>(&changed)[byte] ^= 0x01;
         EXPECT_FALSE(sameGuid(changed, IID_ITessoranResult)) << "byte " << byte;
     }
-    EXPECT_EQ(IID_IObjectBase.Data1, 0u);
-    EXPECT_EQ(IID_IObjectBase.Data4[0] << 8 | IID_IObjectBase.Data4[7], 0xC046);
-    EXPECT_EQ(IID_I2DBitPattern.Data1, 0xB574D7E9u);
-    EXPECT_EQ(IID_ITessoranResult.Data2, 0x831E);
-    EXPECT_EQ(static_cast<std::uint32_t>(E_INVALIDARG), 0x80070057u);
-    EXPECT_EQ(static_cast<std::uint32_t>(E_POINTER), 0x80004003u);
-    EXPECT_EQ(static_cast<std::uint32_t>(E_NOINTERFACE), 0x80004002u);
     EXPECT_TRUE(failed(E_NOINTERFACE));
     EXPECT_FALSE(failed(S_OK));
 }

@@ -132,24 +132,6 @@ TEST(ScanLineReader, LightLinesAndTheThreshold) {
     EXPECT_EQ(scan.stored(), Words{321});
 }
 
-TEST(ScanLineReader, EncodedSymbolRowsAtSeveralScales) {
-    const Pdf417Symbol symbol = encodeSymbol({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 2, 4);
-    for (const int scale : {1, 2, 3, 5}) {
-        Scan scan;
-        for (int row = 0; row < symbol.rows; ++row) {
-            std::vector<double> sums(3 * static_cast<std::size_t>(scale), 0.0);
-            for (const bool dark : rowModules(symbol, row)) {
-                sums.insert(sums.end(), static_cast<std::size_t>(scale), dark ? 3.0 : 0.0);
-            }
-            sums.insert(sums.end(), 4, 0.0);
-            ASSERT_TRUE(scan.read(sums, row, 3));
-        }
-        EXPECT_EQ(scan.stored(), Words(symbol.codewords.begin(), symbol.codewords.end())) << scale;
-        EXPECT_TRUE(scan.erased().empty());
-        EXPECT_EQ(scan.state.skipCount, 0);
-    }
-}
-
 // An element narrower than the first bar over 15 is noise and merges into
 // its neighbours. At two columns a module, with a one-column light gap inside
 // the first bar of the codeword 500: a first bar of 16 columns merges the gap
