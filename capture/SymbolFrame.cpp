@@ -5,27 +5,16 @@
 #include <map>
 
 #include "capture/CodewordReading.h"
+#include "capture/SymbolLayout.h"
 #include "capture/SymbolLines.h"
 
 namespace ostrel2::tessoran::capture {
 
 namespace {
 
-// Where, across the start and stop patterns, their widest bars run: the
-// start pattern's 8-module bar from 0 to 8 modules inside the symbol's left
-// boundary, the stop pattern's 7-module bar from 18 to 11 modules inside
-// its right boundary. The start line runs along the symbol's left boundary,
-// the stop line 18 modules inside its right one: each where its bar begins.
-constexpr double kStartBarCentre = 4;
-constexpr double kStopBarCentre = 14.5;
-constexpr double kStopLine = 18;
-constexpr double kStartModules = 17;
-constexpr double kStopModules = 18;
-constexpr double kCodewordModules = 17;
-// A symbol's width in modules is 17 per data column plus this.
-constexpr double kFixedModules = 69;
-constexpr std::int32_t kMaxRows = 90;
-constexpr std::int32_t kMaxColumns = 30;
+// The start line runs along the symbol's left boundary, the stop line 18
+// modules inside its right one: each where its widest bar begins.
+constexpr double kStopLine = kStopModules;
 // Steps along the symbol's sides while reading the row indicators: at least
 // this many pixels, and five steps a row of the lowest rows (two modules).
 constexpr double kMinColumnStep = 0.7;
@@ -35,19 +24,6 @@ struct BarEnds {
     Point first;  // towards the line's start
     Point last;
 };
-
-bool inside(const GreyImage& image, Point p) {
-    return p.x >= 0 && p.y >= 0 && p.x <= image.width - 1 && p.y <= image.height - 1;
-}
-
-double medianOf(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
 
 // Follows the bar whose middle lies `offset` modules inward of `guard` beyond
 // the hits both ways, to where the symbol ends: where the bar gives way to
@@ -81,7 +57,7 @@ std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guar
         for (double travelled = 0; travelled <= reach; travelled += step) {
             const double t = from + direction * travelled;
             const Point p = guard.line.at(t) + across;
-            if (!inside(image, p)) {
+            if (!image.contains(p)) {
                 return t;
             }
             if (image.sample(p) < threshold) {
@@ -332,7 +308,7 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
             (group->side == IndicatorSide::Left ? left : right).push_back(*group);
         }
     }
-    const double width = kFixedModules + kCodewordModules * frame.columns;
+    const double width = symbolWidth(frame.columns);
 
     // The frame proper: where each row's indicators begin and end on both
     // sides, in symbol coordinates against where the lines of the first

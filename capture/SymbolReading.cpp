@@ -8,15 +8,13 @@
 
 #include "capture/CodewordReading.h"
 #include "capture/CodewordTemplates.h"
+#include "capture/SymbolLayout.h"
 #include "capture/SymbolLines.h"
 
 namespace ostrel2::tessoran::capture {
 
 namespace {
 
-constexpr double kCodewordModules = 17;
-constexpr double kFirstDataModule = 34;
-constexpr double kFixedModules = 69;
 // Where the lines run inside a row, as shares of its height.
 constexpr double kTallRowLines[] = {0.2, 0.35, 0.5, 0.65, 0.8};
 constexpr double kShortRowLines[] = {0.3, 0.5, 0.7};
@@ -101,10 +99,6 @@ class Ballot {
     std::map<std::int32_t, Tally> tallies;
 };
 
-bool inside(const GreyImage& image, Point p) {
-    return isFinite(p) && p.x >= 0 && p.y >= 0 && p.x <= image.width - 1 && p.y <= image.height - 1;
-}
-
 }  // namespace
 
 SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
@@ -114,7 +108,7 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
     if (frame.rows <= 0 || columns <= 0) {
         return reading;
     }
-    const double width = kFixedModules + kCodewordModules * columns;
+    const double width = symbolWidth(columns);
     reading.codewords.assign(static_cast<std::size_t>(frame.rows) * columns, 0);
     LineScratch scratch;
     std::vector<ModuleEdge> edges;
@@ -135,7 +129,7 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
         int lines = 0;
         for (const double share : shares) {
             const double y = row + share;
-            if (!inside(image, frame.toImage.map({width / 2, y}))) {
+            if (!image.contains(frame.toImage.map({width / 2, y}))) {
                 continue;
             }
             ++lines;
@@ -156,7 +150,7 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
             const double start = kFirstDataModule + kCodewordModules * column;
             for (const double share : kSecondLookLines) {
                 const double y = row + share;
-                if (!inside(image, frame.toImage.map({start + kCodewordModules / 2, y}))) {
+                if (!image.contains(frame.toImage.map({start + kCodewordModules / 2, y}))) {
                     continue;
                 }
                 edgesAlong(image, frame.toImage, y, start - kSecondLookMargin,
@@ -177,7 +171,7 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
                 bool within = true;
                 for (std::size_t i = 0; i < profile.size() && within; ++i) {
                     const Point p = line.at(static_cast<double>(i));
-                    within = inside(image, p);
+                    within = image.contains(p);
                     profile[i] = within ? image.sample(p) : 255.0f;
                 }
                 if (!within) {
