@@ -152,31 +152,51 @@ std::optional<RowRun> rowRunOf(const std::vector<IndicatorGroup>& groups) {
     return RowRun{(sy - b * sr) / sw, b};
 }
 
-// Keeps the groups whose place fits a straight run of rows along the side,
+// Keeps the groups whose place fits a straight run of rows along the sides,
 // y = a + b * (row + 0.5), fitted robustly (the median of the slopes between
 // pairs of groups, then the median offset): a misread indicator names a row
 // far from where it was read, and must not pull the run towards it.
+// The value below which half the weight lies.
+double weightedMedian(std::vector<std::pair<double, double>> valuesAndWeights) {
+    std::sort(valuesAndWeights.begin(), valuesAndWeights.end());
+    double total = 0;
+    for (const auto& [value, weight] : valuesAndWeights) {
+        total += weight;
+    }
+    double seen = 0;
+    for (const auto& [value, weight] : valuesAndWeights) {
+        seen += weight;
+        if (seen >= total / 2) {
+            return value;
+        }
+    }
+    return 0;
+}
+
 std::vector<IndicatorGroup> consistentGroups(std::vector<IndicatorGroup> groups) {
     if (groups.size() < 2) {
         return groups;
     }
-    std::vector<double> slopes;
+    // Each pair of groups, and each group, weighs by how often it was read:
+    // a misread seen once must not outweigh rows seen many times.
+    std::vector<std::pair<double, double>> slopes;
     for (std::size_t i = 0; i < groups.size(); ++i) {
         for (std::size_t j = i + 1; j < groups.size(); ++j) {
             if (groups[i].row != groups[j].row) {
-                slopes.push_back((groups[j].y - groups[i].y) / (groups[j].row - groups[i].row));
+                slopes.emplace_back((groups[j].y - groups[i].y) / (groups[j].row - groups[i].row),
+                                    static_cast<double>(groups[i].ys.size() * groups[j].ys.size()));
             }
         }
     }
     if (slopes.empty()) {
         return {};
     }
-    const double b = medianOf(slopes);
-    std::vector<double> offsets;
+    const double b = weightedMedian(std::move(slopes));
+    std::vector<std::pair<double, double>> offsets;
     for (const IndicatorGroup& g : groups) {
-        offsets.push_back(g.y - b * (g.row + 0.5));
+        offsets.emplace_back(g.y - b * (g.row + 0.5), static_cast<double>(g.ys.size()));
     }
-    const double a = medianOf(offsets);
+    const double a = weightedMedian(std::move(offsets));
     const double tolerance = 0.6 * std::abs(b);
     std::vector<IndicatorGroup> kept;
     for (IndicatorGroup& g : groups) {
