@@ -15,6 +15,9 @@ namespace {
 // The start line runs along the symbol's left boundary, the stop line 18
 // modules inside its right one: each where its widest bar begins.
 constexpr double kStopLine = kStopModules;
+// The least difference in grey levels between a bar and the quiet zone beside
+// it that tells where the bar ends.
+constexpr double kMinContrast = 8;
 // Steps along the symbol's sides while reading the row indicators: at least
 // this many pixels, and five steps a row of the lowest rows (two modules).
 constexpr double kMinColumnStep = 0.7;
@@ -44,7 +47,7 @@ std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guar
     }
     const double inkLevel = medianOf(ink);
     const double paperLevel = medianOf(paper);
-    if (paperLevel - inkLevel < 16) {
+    if (paperLevel - inkLevel < kMinContrast) {
         return std::nullopt;
     }
     const double threshold = 0.5 * (inkLevel + paperLevel);
