@@ -8,6 +8,7 @@
 #include "capture/GuardLines.h"
 #include "capture/GuardScan.h"
 #include "capture/SymbolFrame.h"
+#include "capture/SymbolLayout.h"
 #include "capture/SymbolReading.h"
 #include "decoding/DecodeResult.h"
 #include "objects/InterfaceIds.h"
@@ -103,11 +104,11 @@ void traceCells(const SymbolFrame& frame, const SymbolReading& reading, const De
     for (std::int32_t row = 0; row < frame.rows; ++row) {
         for (std::int32_t column = 0; column < frame.columns; ++column) {
             const std::size_t index = static_cast<std::size_t>(row) * frame.columns + column;
-            const double x = 34 + 17.0 * column;
+            const double x = kFirstDataModule + kCodewordModules * column;
             CaptureTrace::Cell cell;
             cell.corners[0] = frame.toImage.map({x, row * 1.0});
-            cell.corners[1] = frame.toImage.map({x + 17, row * 1.0});
-            cell.corners[2] = frame.toImage.map({x + 17, row + 1.0});
+            cell.corners[1] = frame.toImage.map({x + kCodewordModules, row * 1.0});
+            cell.corners[2] = frame.toImage.map({x + kCodewordModules, row + 1.0});
             cell.corners[3] = frame.toImage.map({x, row + 1.0});
             const bool erased =
                 std::find(reading.erasures.begin(), reading.erasures.end(),
@@ -143,7 +144,7 @@ Status decodeReading(const SymbolReading& reading, std::int32_t rows, OwnedResul
 
 void traceReading(const SymbolFrame& frame, const SymbolReading& reading,
                   const DecodeResult& result, CaptureTrace& trace) {
-    const double width = 69 + 17.0 * frame.columns;
+    const double width = symbolWidth(frame.columns);
     for (std::int32_t row = 0; row <= frame.rows; ++row) {
         trace.rowLines.push_back(
             {frame.toImage.map({0, row * 1.0}), frame.toImage.map({width, row * 1.0})});

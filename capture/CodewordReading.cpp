@@ -5,11 +5,12 @@
 #include <cstddef>
 #include <vector>
 
+#include "capture/SymbolLayout.h"
+
 namespace ostrel2::tessoran::capture {
 
 namespace {
 
-constexpr double kModulesPerCodeword = 17;
 // How far an edge may lie from where it is looked for, in modules.
 constexpr double kStartTolerance = 2.5;
 constexpr double kEndTolerance = 2.5;
@@ -21,7 +22,6 @@ constexpr std::size_t kCandidates = 2;
 // the start of its fourth bar.
 constexpr double kGuardTolerance = 4;
 constexpr double kWidestShare = 0.3;
-constexpr double kStartModules = 17;
 constexpr double kStopHeadModules = 14;
 
 // The indices of bar-start edges within `tolerance` of `x`, nearest first.
@@ -51,7 +51,7 @@ std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, do
                                            std::optional<std::int32_t> cluster,
                                            const CodewordShapes& shapes, double width) {
     std::optional<CodewordRead> best;
-    const double scale = width / kModulesPerCodeword;
+    const double scale = width / kCodewordModules;
     for (const std::size_t start : barStartsNear(edges, nominalStart, kStartTolerance * scale)) {
         const double expectedEnd = edges[start].x + width;
         for (const std::size_t end : barStartsNear(edges, expectedEnd, kEndTolerance * scale)) {
@@ -63,7 +63,7 @@ std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, do
             if (found <= 0) {
                 continue;
             }
-            const double toModules = kModulesPerCodeword / found;
+            const double toModules = kCodewordModules / found;
             EdgeDistances distances{};
             for (std::size_t i = 1; i <= 6; ++i) {
                 distances[i - 1] = static_cast<float>(
@@ -91,7 +91,7 @@ std::optional<CodewordRead> readLeftIndicator(std::span<const ModuleEdge> edges,
         if (!(patternWidth > 0) || barWidth < patternWidth * kWidestShare) {
             continue;
         }
-        const double width = kModulesPerCodeword * patternWidth / kStartModules;
+        const double width = kCodewordModules * patternWidth / kStartModules;
         if (auto read = readCodewordAt(edges, edges[first + 8].x, std::nullopt, shapes, width)) {
             return read;
         }
@@ -112,7 +112,7 @@ std::optional<CodewordRead> readRightIndicator(std::span<const ModuleEdge> edges
         if (!(headWidth > 0) || barWidth < headWidth * kWidestShare) {
             continue;
         }
-        const double width = kModulesPerCodeword * headWidth / kStopHeadModules;
+        const double width = kCodewordModules * headWidth / kStopHeadModules;
         if (auto read =
                 readCodewordAt(edges, edges[first].x - width, std::nullopt, shapes, width)) {
             return read;

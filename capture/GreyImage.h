@@ -19,6 +19,10 @@ struct GreyImage {
         return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                       static_cast<std::size_t>(x)];
     }
+    // Whether `p` lies within the picture's pixel centres.
+    bool contains(Point p) const {
+        return p.x >= 0 && p.y >= 0 && p.x <= width - 1 && p.y <= height - 1;
+    }
     // The brightness at a point between pixel centres (pixel x, y has its
     // centre at x, y), interpolated from the four nearest pixels; points
     // outside the picture take the brightness of its nearest border pixel.

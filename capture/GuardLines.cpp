@@ -7,6 +7,8 @@
 #include <optional>
 #include <set>
 
+#include "capture/SymbolLayout.h"
+
 namespace ostrel2::tessoran::capture {
 
 namespace {
@@ -130,12 +132,6 @@ bool candidateThrough(const GuardHit& a, const GuardHit& b, Candidate& candidate
     }
     candidate = {line, inward, 0.5 * (moduleAcross(a, inward) + moduleAcross(b, inward))};
     return candidate.module > 0;
-}
-
-double medianOf(std::vector<double> values) {
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
 }
 
 // Refits the line to its inliers and takes the module width as their median.

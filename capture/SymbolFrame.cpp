@@ -5,27 +5,19 @@
 #include <map>
 
 #include "capture/CodewordReading.h"
+#include "capture/SymbolLayout.h"
 #include "capture/SymbolLines.h"
 
 namespace ostrel2::tessoran::capture {
 
 namespace {
 
-// Where, across the start and stop patterns, their widest bars run: the
-// start pattern's 8-module bar from 0 to 8 modules inside the symbol's left
-// boundary, the stop pattern's 7-module bar from 18 to 11 modules inside
-// its right boundary. The start line runs along the symbol's left boundary,
-// the stop line 18 modules inside its right one: each where its bar begins.
-constexpr double kStartBarCentre = 4;
-constexpr double kStopBarCentre = 14.5;
-constexpr double kStopLine = 18;
-constexpr double kStartModules = 17;
-constexpr double kStopModules = 18;
-constexpr double kCodewordModules = 17;
-// A symbol's width in modules is 17 per data column plus this.
-constexpr double kFixedModules = 69;
-constexpr std::int32_t kMaxRows = 90;
-constexpr std::int32_t kMaxColumns = 30;
+// The start line runs along the symbol's left boundary, the stop line 18
+// modules inside its right one: each where its widest bar begins.
+constexpr double kStopLine = kStopModules;
+// The least difference in grey levels between a bar and the quiet zone beside
+// it that tells where the bar ends.
+constexpr double kMinContrast = 8;
 // Steps along the symbol's sides while reading the row indicators: at least
 // this many pixels, and five steps a row of the lowest rows (two modules).
 constexpr double kMinColumnStep = 0.7;
@@ -35,19 +27,6 @@ struct BarEnds {
     Point first;  // towards the line's start
     Point last;
 };
-
-bool inside(const GreyImage& image, Point p) {
-    return p.x >= 0 && p.y >= 0 && p.x <= image.width - 1 && p.y <= image.height - 1;
-}
-
-double medianOf(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
 
 // Follows the bar whose middle lies `offset` modules inward of `guard` beyond
 // the hits both ways, to where the symbol ends: where the bar gives way to
@@ -68,7 +47,7 @@ std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guar
     }
     const double inkLevel = medianOf(ink);
     const double paperLevel = medianOf(paper);
-    if (paperLevel - inkLevel < 16) {
+    if (paperLevel - inkLevel < kMinContrast) {
         return std::nullopt;
     }
     const double threshold = 0.5 * (inkLevel + paperLevel);
@@ -81,7 +60,7 @@ std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guar
         for (double travelled = 0; travelled <= reach; travelled += step) {
             const double t = from + direction * travelled;
             const Point p = guard.line.at(t) + across;
-            if (!inside(image, p)) {
+            if (!image.contains(p)) {
                 return t;
             }
             if (image.sample(p) < threshold) {
@@ -176,31 +155,51 @@ std::optional<RowRun> rowRunOf(const std::vector<IndicatorGroup>& groups) {
     return RowRun{(sy - b * sr) / sw, b};
 }
 
-// Keeps the groups whose place fits a straight run of rows along the side,
+// Keeps the groups whose place fits a straight run of rows along the sides,
 // y = a + b * (row + 0.5), fitted robustly (the median of the slopes between
 // pairs of groups, then the median offset): a misread indicator names a row
 // far from where it was read, and must not pull the run towards it.
+// The value below which half the weight lies.
+double weightedMedian(std::vector<std::pair<double, double>> valuesAndWeights) {
+    std::sort(valuesAndWeights.begin(), valuesAndWeights.end());
+    double total = 0;
+    for (const auto& [value, weight] : valuesAndWeights) {
+        total += weight;
+    }
+    double seen = 0;
+    for (const auto& [value, weight] : valuesAndWeights) {
+        seen += weight;
+        if (seen >= total / 2) {
+            return value;
+        }
+    }
+    return 0;
+}
+
 std::vector<IndicatorGroup> consistentGroups(std::vector<IndicatorGroup> groups) {
     if (groups.size() < 2) {
         return groups;
     }
-    std::vector<double> slopes;
+    // Each pair of groups, and each group, weighs by how often it was read:
+    // a misread seen once must not outweigh rows seen many times.
+    std::vector<std::pair<double, double>> slopes;
     for (std::size_t i = 0; i < groups.size(); ++i) {
         for (std::size_t j = i + 1; j < groups.size(); ++j) {
             if (groups[i].row != groups[j].row) {
-                slopes.push_back((groups[j].y - groups[i].y) / (groups[j].row - groups[i].row));
+                slopes.emplace_back((groups[j].y - groups[i].y) / (groups[j].row - groups[i].row),
+                                    static_cast<double>(groups[i].ys.size() * groups[j].ys.size()));
             }
         }
     }
     if (slopes.empty()) {
         return {};
     }
-    const double b = medianOf(slopes);
-    std::vector<double> offsets;
+    const double b = weightedMedian(std::move(slopes));
+    std::vector<std::pair<double, double>> offsets;
     for (const IndicatorGroup& g : groups) {
-        offsets.push_back(g.y - b * (g.row + 0.5));
+        offsets.emplace_back(g.y - b * (g.row + 0.5), static_cast<double>(g.ys.size()));
     }
-    const double a = medianOf(offsets);
+    const double a = weightedMedian(std::move(offsets));
     const double tolerance = 0.6 * std::abs(b);
     std::vector<IndicatorGroup> kept;
     for (IndicatorGroup& g : groups) {
@@ -332,7 +331,7 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
             (group->side == IndicatorSide::Left ? left : right).push_back(*group);
         }
     }
-    const double width = kFixedModules + kCodewordModules * frame.columns;
+    const double width = symbolWidth(frame.columns);
 
     // The frame proper: where each row's indicators begin and end on both
     // sides, in symbol coordinates against where the lines of the first

@@ -1,18 +1,20 @@
 #include "capture/SymbolReading.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 #include <map>
+#include <optional>
 
 #include "capture/CodewordReading.h"
+#include "capture/CodewordTemplates.h"
+#include "capture/SymbolLayout.h"
 #include "capture/SymbolLines.h"
 
 namespace ostrel2::tessoran::capture {
 
 namespace {
 
-constexpr double kCodewordModules = 17;
-constexpr double kFirstDataModule = 34;
-constexpr double kFixedModules = 69;
 // Where the lines run inside a row, as shares of its height.
 constexpr double kTallRowLines[] = {0.2, 0.35, 0.5, 0.65, 0.8};
 constexpr double kShortRowLines[] = {0.3, 0.5, 0.7};
@@ -26,6 +28,26 @@ constexpr double kTallRowPixels = 5;
 constexpr double kSecondLookLines[] = {-0.3, -0.15, 0.05, 0.25, 0.5, 0.75, 0.95, 1.15, 1.3};
 // How far before and after a codeword its short lines reach, in modules.
 constexpr double kSecondLookMargin = 4;
+// Where a codeword still undecided is compared with every codeword of its
+// cluster, and under what blur (sigma, in modules).
+constexpr double kTemplateLines[] = {0.3, 0.5, 0.7};
+constexpr double kTemplateBlurs[] = {0.3, 0.5};
+
+// The codeword templates of each cluster and blur, made when first needed:
+// most symbols never need them.
+class TemplateSet {
+  public:
+    const CodewordTemplates& of(std::int32_t cluster, std::size_t blur) {
+        auto& slot = made[static_cast<std::size_t>(cluster)][blur];
+        if (!slot) {
+            slot.emplace(cluster, kTemplateBlurs[blur]);
+        }
+        return *slot;
+    }
+
+  private:
+    std::array<std::array<std::optional<CodewordTemplates>, std::size(kTemplateBlurs)>, 3> made;
+};
 
 // Votes of the lines of one row for the codeword at one column, and where
 // on them the codeword voted for was found.
@@ -77,10 +99,6 @@ class Ballot {
     std::map<std::int32_t, Tally> tallies;
 };
 
-bool inside(const GreyImage& image, Point p) {
-    return isFinite(p) && p.x >= 0 && p.y >= 0 && p.x <= image.width - 1 && p.y <= image.height - 1;
-}
-
 }  // namespace
 
 SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
@@ -90,10 +108,12 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
     if (frame.rows <= 0 || columns <= 0) {
         return reading;
     }
-    const double width = kFixedModules + kCodewordModules * columns;
+    const double width = symbolWidth(columns);
     reading.codewords.assign(static_cast<std::size_t>(frame.rows) * columns, 0);
     LineScratch scratch;
     std::vector<ModuleEdge> edges;
+    TemplateSet templates;
+    std::vector<float> profile(CodewordTemplates::kSampleCount);
 
     for (std::int32_t row = 0; row < frame.rows; ++row) {
         const Point centre = frame.toImage.map({width / 2, row + 0.5});
@@ -109,7 +129,7 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
         int lines = 0;
         for (const double share : shares) {
             const double y = row + share;
-            if (!inside(image, frame.toImage.map({width / 2, y}))) {
+            if (!image.contains(frame.toImage.map({width / 2, y}))) {
                 continue;
             }
             ++lines;
@@ -130,13 +150,45 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
             const double start = kFirstDataModule + kCodewordModules * column;
             for (const double share : kSecondLookLines) {
                 const double y = row + share;
-                if (!inside(image, frame.toImage.map({start + kCodewordModules / 2, y}))) {
+                if (!image.contains(frame.toImage.map({start + kCodewordModules / 2, y}))) {
                     continue;
                 }
                 edgesAlong(image, frame.toImage, y, start - kSecondLookMargin,
                            start + kCodewordModules + kSecondLookMargin, perModule, scratch, edges);
                 if (const auto read = readCodewordAt(edges, start, row % 3, shapes)) {
                     ballot.vote(*read, y);
+                }
+            }
+            if (ballot.winner(needed)) {
+                continue;
+            }
+            for (const double share : kTemplateLines) {
+                const double y = row + share;
+                const double first = start - CodewordTemplates::kBefore;
+                const double step = 1.0 / CodewordTemplates::kSamplesPerModule;
+                const Homography::MappedLine line =
+                    frame.toImage.mapLine({first + step / 2, y}, {step, 0});
+                bool within = true;
+                for (std::size_t i = 0; i < profile.size() && within; ++i) {
+                    const Point p = line.at(static_cast<double>(i));
+                    within = image.contains(p);
+                    profile[i] = within ? image.sample(p) : 255.0f;
+                }
+                if (!within) {
+                    continue;
+                }
+                std::optional<CodewordTemplates::Match> best;
+                for (std::size_t blur = 0; blur < std::size(kTemplateBlurs); ++blur) {
+                    const auto match = templates.of(row % 3, blur).identify(profile);
+                    if (match && (!best || match->similarity > best->similarity)) {
+                        best = match;
+                    }
+                }
+                if (best) {
+                    ballot.vote({{row % 3, best->value, 0, 0},
+                                 start + best->shift,
+                                 start + best->shift + kCodewordModules},
+                                y);
                 }
             }
         }

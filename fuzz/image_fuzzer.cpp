@@ -1,6 +1,7 @@
 // Image file bytes through the image layer, the thresholding image and the
-// whole decoder. The format is chosen by the file's leading bytes, as in the
-// program, so one target covers PNG, JPEG, GIF, TIFF and BMP.
+// whole decoder, then, as in the program, the capture reader on what the
+// scan-line reader could not read. The format is chosen by the file's leading
+// bytes, as in the program, so one target covers PNG, JPEG, GIF, TIFF and BMP.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -9,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/BitmapGrey.h"
+#include "capture/CaptureReader.h"
 #include "decoding/ITessoranResult.h"
 #include "pattern/GdiPlusMonoImage.h"
 #include "platform/GdiPlus.h"
@@ -33,10 +36,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         I2DBitPattern* pattern = nullptr;
         CreateGdiPlusMonoImage(bitmap, &pattern);
         ITessoranResult* result = nullptr;
-        if (!failed(DecodeBitPattern(pattern, &result))) {
+        const bool decoded = !failed(DecodeBitPattern(pattern, &result));
+        pattern->Release();
+        if (!decoded) {
+            if (const auto grey = capture::greyImageOf(*bitmap)) {
+                capture::CaptureTrace trace;
+                if (!failed(capture::captureDecode(*grey, &trace, &result))) {
+                    result->Release();
+                }
+            }
+        } else {
             result->Release();
         }
-        pattern->Release();
     }
     delete bitmap;
     close(fd);

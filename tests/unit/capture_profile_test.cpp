@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "capture/CodewordTemplates.h"
 #include "capture/GuardPatterns.h"
 #include "capture/ProfileEdges.h"
+#include "support/Pdf417Encoder.h"
 
 namespace tessoran_test {
 namespace {
 
+using ostrel2::tessoran::capture::CodewordTemplates;
 using ostrel2::tessoran::capture::Edge;
 using ostrel2::tessoran::capture::EdgeFinder;
 using ostrel2::tessoran::capture::findGuardHits;
@@ -151,6 +154,33 @@ TEST(CaptureProfile, GuardPatternsEitherWay) {
     EXPECT_TRUE(hitsOf({1, 1, 8, 1, 1, 1, 1, 1, 1, 3, 2}, module).empty());
     // A codeword of the same width is no guard pattern.
     EXPECT_TRUE(hitsOf({5, 1, 1, 1, 1, 1, 2, 5}, module).empty());
+}
+
+// Codewords blurred so far that their one-module elements run together are
+// still told by their shapes, and where they lie.
+TEST(CaptureProfile, BlurredCodewordsMatchTheirTemplates) {
+    const CodewordTemplates templates(1, 0.5);
+    constexpr double kModule = CodewordTemplates::kSamplesPerModule;
+    for (const int codeword : {0, 17, 500, 928}) {
+        for (const double late : {0.0, 0.5, -0.75}) {
+            SCOPED_TRACE(std::to_string(codeword) + " moved " + std::to_string(late));
+            // The codeword of PDF417 cluster 3, then the next codeword's first
+            // bar; the template's samples begin 1.5 modules before it.
+            std::vector<int> widths = codewordElements(3, codeword);
+            widths.push_back(2);
+            const double margin = (CodewordTemplates::kBefore + late) * kModule - 0.5;
+            const Drawing drawing = draw(widths, kModule, margin, 0.45 * kModule, 4);
+            const std::vector<float> profile(
+                drawing.profile.begin(), drawing.profile.begin() + CodewordTemplates::kSampleCount);
+            const auto match = templates.identify(profile);
+            ASSERT_TRUE(match.has_value());
+            EXPECT_EQ(match->value, codeword);
+            EXPECT_NEAR(match->shift, late, 0.13);
+        }
+    }
+    // Paper shows no codeword.
+    const std::vector<float> paper(CodewordTemplates::kSampleCount, 200.0f);
+    EXPECT_FALSE(templates.identify(paper).has_value());
 }
 
 }  // namespace
