@@ -96,8 +96,6 @@ TEST(CommandLine, InputsOfEveryKind) {
     const std::string line(40, 'F');
     std::filesystem::create_directory(d + "folder.txt");
     writePng(d + "white.png", solidImage(60, 40, kOpaqueWhite), PngLayout::Palette8);
-    writeTiff(d + "black.tif", solidImage(60, 40, kOpaqueBlack), TiffLayout::Rgb8);
-    writeBmp(d + "one.bmp", solidImage(1, 1, kOpaqueBlack), BmpLayout::Rgb24);
     writeGif(d + "gif.jpg", solidImage(30, 20, kOpaqueWhite), {.interlaced = true});
     writeJpeg(d + "grey.jpeg", solidImage(30, 20, 0xFF808080u), JpegLayout::Grey);
     writePng(d + "png.txt", solidImage(4, 4, kOpaqueWhite), PngLayout::Rgb8);
@@ -141,8 +139,6 @@ TEST(CommandLine, InputsOfEveryKind) {
         // Named .txt, an image is read as a bar string from its first byte.
         {"an image named .txt", d + "png.txt", 10, "", invalid("\\x89")},
         {"a white palette PNG", d + "white.png", 0, "", kFailed},
-        {"a black TIFF", d + "black.tif", 0, "", kFailed},
-        {"one pixel of BMP", d + "one.bmp", 0, "", kFailed},
         {"an interlaced GIF named .jpg", d + "gif.jpg", 0, "", kFailed},
         {"a grey JPEG", d + "grey.jpeg", 0, "", kFailed},
         {"a bar string", sourcePath("examples/hello.txt"), 0, kHello, ""},
@@ -253,14 +249,8 @@ TEST(CommandLine, OddBarStringsAndImages) {
     // past it; GDI+ shows such files in colours of its own choosing.
     writeBmp(d + "beyond.bmp", image, {.bitsPerPixel = 8, .paletteEntries = 1});
     writePng(d + "half.png", image, PngLayout::Rgb8);
-    writeJpeg(d + "half.jpg", image, JpegLayout::Grey);
-    writeGif(d + "half.gif", image);
-    writeTiff(d + "half.tif", image, TiffLayout::Grey8);
-    writeBmp(d + "half.bmp", image, BmpLayout::Rgb24);
-    for (const char* name : {"half.png", "half.jpg", "half.gif", "half.tif", "half.bmp"}) {
-        const std::string whole = readFileBytes(d + name);
-        writeFileBytes(d + name, whole.substr(0, whole.size() / 2));
-    }
+    // Each format cut short is refused in the image layer's own tests.
+    writeFileBytes(d + "half.png", readFileBytes(d + "half.png").substr(0, 200));
     expectRuns({
         {"a line of 100,000 digits", file("F.txt", std::string(100000, 'F') + "\n"), 0, "",
          kFailed},
@@ -299,11 +289,7 @@ TEST(CommandLine, OddBarStringsAndImages) {
          kNotLoaded},
         {"100,000 x 100,000 BMP", file("huge.bmp", bmpHeaderOnly(100000, 100000)), 2, "",
          kNotLoaded},
-        {"half a PNG", d + "half.png", 2, "", kNotLoaded},
-        {"half a JPEG", d + "half.jpg", 2, "", kNotLoaded},
-        {"half a GIF", d + "half.gif", 2, "", kNotLoaded},
-        {"half a TIFF", d + "half.tif", 2, "", kNotLoaded},
-        {"half a BMP", d + "half.bmp", 2, "", kNotLoaded},
+        {"a PNG cut short", d + "half.png", 2, "", kNotLoaded},
     });
 }
 
