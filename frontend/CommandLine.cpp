@@ -13,6 +13,7 @@
 #include "frontend/InputMode.h"
 #include "frontend/MessagePath.h"
 #include "frontend/TraceOutput.h"
+#include "generated/Version.h"
 #include "objects/ObjectReference.h"
 #include "pipeline/SymbolDecoder.h"
 #include "platform/GdiPlus.h"
@@ -25,6 +26,20 @@
 namespace ostrel2::tessoran {
 
 namespace {
+
+constexpr std::string_view kHelp =
+    "Usage: tessoran imagefile|string.txt|-i\n"
+    "Reads one PDF417 symbol and writes its size line and its data to standard output.\n"
+    "\n"
+    "  imagefile    a PNG, JPEG, GIF, TIFF or BMP picture of the symbol\n"
+    "  string.txt   a V4 bar-string file (a name ending in .txt, in any case)\n"
+    "  -i           a V4 bar string typed on standard input\n"
+    "  -h, --help   this text\n"
+    "  --version    the program's version\n"
+    "\n"
+    "A file named like an option is read by another path to it: tessoran ./--help\n"
+    "Exit status: 0 read (decoded, or \"Decoding failed.\"), 1 usage, 2 input not read,\n"
+    "3 output not written, 10 invalid bar-string character. See tessoran(1).\n";
 
 void printBanner() {
     std::fputs(
@@ -120,6 +135,10 @@ int run(int argc, PathChar** argv) {
 
     ObjectReference<I2DBitPattern> pattern;
     switch (mode) {
+        case InputMode::Help:
+            return writeOutput(kHelp) ? kExitOk : kExitOutput;
+        case InputMode::Version:
+            return writeOutput(std::string("tessoran ") + kVersion + "\n") ? kExitOk : kExitOutput;
         case InputMode::BarStringFile: {
             const std::string unreadable = "Unable to open file " + messagePath(argument) + ".\n";
             const OpenFile file = openForReading(argument);
