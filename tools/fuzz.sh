@@ -9,7 +9,7 @@ seconds="${1:-60}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(bar_string_fuzzer image_fuzzer codeword_fuzzer capture_fuzzer)
+    targets=(bar_string_fuzzer image_fuzzer codeword_fuzzer capture_fuzzer library_fuzzer)
 fi
 
 ./tools/setup.sh clang libclang-rt-14-dev
