@@ -3,6 +3,7 @@
 // buffers, every status, hostile arguments, and the example program.
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/ImageWriters.h"
@@ -99,7 +101,12 @@ class StandardStreamsWatch {
         dup2(fileno(sink), 1);
         dup2(fileno(sink), 2);
     }
-    ~StandardStreamsWatch() { restore(); }
+    // A watch left early (by a failed assertion) shows what it caught.
+    ~StandardStreamsWatch() {
+        if (savedOut >= 0) {
+            std::fputs(written().c_str(), stderr);
+        }
+    }
     StandardStreamsWatch(const StandardStreamsWatch&) = delete;
     StandardStreamsWatch& operator=(const StandardStreamsWatch&) = delete;
 
@@ -196,22 +203,39 @@ TEST(Library, ReadsTheSymbolOfEverySource) {
     }
 
     const std::string expectedSizeLine = sizeLineOf(symbol.rows, symbol.columns, symbol.ecLevel);
-    StandardStreamsWatch streams;
-    for (const SourceCase& test : cases) {
-        SCOPED_TRACE(test.name);
+    // The size line and the data, as the program prints them.
+    const auto decoded = [](const SourceCase& test) {
         tessoran_result* result = nullptr;
-        ASSERT_EQ(test.decode(&result), TESSORAN_OK);
+        const tessoran_status status = test.decode(&result);
         std::size_t length = 0;
         const unsigned char* data = tessoran_result_data(result, &length);
-        EXPECT_EQ(sizeLineOf(tessoran_result_rows(result), tessoran_result_columns(result),
-                             tessoran_result_ec_level(result)),
-                  expectedSizeLine);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), length), kData);
-        EXPECT_EQ(data[length], 0);
-        tessoran_result_free(result);
-        if (!test.alsoByProgram.empty()) {
-            EXPECT_EQ(runTessoran({test.alsoByProgram}).out, expectedSizeLine + kData);
+        std::string output = std::to_string(status) + ": ";
+        if (status == TESSORAN_OK) {
+            output += sizeLineOf(tessoran_result_rows(result), tessoran_result_columns(result),
+                                 tessoran_result_ec_level(result)) +
+                      std::string(reinterpret_cast<const char*>(data), length);
+            EXPECT_EQ(data[length], 0) << test.name;
         }
+        tessoran_result_free(result);
+        return output;
+    };
+    const std::string expected = "0: " + expectedSizeLine + kData;
+    StandardStreamsWatch streams;
+    for (const SourceCase& test : cases) {
+        EXPECT_EQ(decoded(test), expected) << test.name;
+        if (!test.alsoByProgram.empty()) {
+            EXPECT_EQ(runTessoran({test.alsoByProgram}).out, expectedSizeLine + kData) << test.name;
+        }
+    }
+    // All at once: calls share nothing.
+    std::vector<std::string> outputs(cases.size());
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        threads.emplace_back([&, i] { outputs[i] = decoded(cases[i]); });
+    }
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        threads[i].join();
+        EXPECT_EQ(outputs[i], expected) << cases[i].name << " on a thread of its own";
     }
     EXPECT_EQ(streams.written(), "");
 }
@@ -229,6 +253,13 @@ TEST(Library, TellsEveryFailureApart) {
     Pdf417Symbol damaged = encodeSymbol(dataCodewords(), 0, 3);
     damaged.codewords[7] = (damaged.codewords[7] + 500) % 929;
     const PixelBuffer uncorrectable = pixelsOf(uprightImage(damaged), TESSORAN_GREY8, 0);
+    // The same symbol turned, where only the capture reader finds it: its
+    // failure, not the scan-line reader's "no symbol", is the answer.
+    PhotoSettings turned;
+    turned.moduleSize = 3;
+    turned.angleDegrees = 33;
+    const PixelBuffer turnedUncorrectable =
+        pixelsOf(renderPhoto(moduleRowsOf(damaged), "", turned).image, TESSORAN_RGBA32, 0);
     // A terminator before the end of the data.
     std::vector<int> terminatorFirst = dataCodewords();
     terminatorFirst.insert(terminatorFirst.begin(), kTerminator);
@@ -267,6 +298,9 @@ TEST(Library, TellsEveryFailureApart) {
         {"a page of text", memory(textPage), TESSORAN_NO_SYMBOL},
         {"a wrong codeword at level 0",
          [&](tessoran_result** r) { return uncorrectable.decode(r); }, TESSORAN_UNCORRECTABLE},
+        {"a wrong codeword at level 0, turned",
+         [&](tessoran_result** r) { return turnedUncorrectable.decode(r); },
+         TESSORAN_UNCORRECTABLE},
         {"a terminator first", [&](tessoran_result** r) { return malformed.decode(r); },
          TESSORAN_MALFORMED_DATA},
         {"a null path", file(nullptr), TESSORAN_BAD_INPUT},
@@ -331,12 +365,19 @@ TEST(Library, MemoryThatRunsOutIsAStatus) {
     if (kUnderAddressSanitizer) {
         GTEST_SKIP() << "AddressSanitizer reserves far more address space than any limit allows";
     }
-    const int width = 4000;
-    const int height = 4000;
+    // A grey copy larger than the 64 MiB heaps that other threads' memory
+    // came from, which could otherwise take it without new address space.
+    const int width = 8400;
+    const int height = 8400;
     const std::vector<unsigned char> white(static_cast<std::size_t>(width) * height, 255);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        // Memory that earlier tests freed is kept for reuse inside the
+        // address space; give it back, and have large blocks mapped afresh,
+        // so that the limit bounds what the decode takes.
+        mallopt(M_MMAP_THRESHOLD, 128 << 10);
+        malloc_trim(0);
         long pages = 0;
         std::ifstream("/proc/self/statm") >> pages;
         // Room for the scan-line reader's rows, not for a grey copy.
