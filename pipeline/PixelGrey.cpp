@@ -1,6 +1,7 @@
 #include "pipeline/PixelGrey.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -19,6 +20,14 @@ capture::GreyImage greyImageOfPixels(const PixelView& pixels) {
     capture::GreyImage grey;
     if (pixels.width <= 0 || pixels.height <= 0 || pixels.firstRow == nullptr) {
         return grey;
+    }
+    // Blue, green, red and alpha bytes are the ARGB words themselves on the
+    // machines this is built for.
+    if constexpr (std::endian::native == std::endian::little) {
+        if (pixels.layout == PixelLayout::Bgra32) {
+            return capture::greyFromArgb(pixels.firstRow, pixels.width, pixels.height,
+                                         pixels.strideBytes);
+        }
     }
     const auto width = static_cast<std::size_t>(pixels.width);
     grey.width = pixels.width;
