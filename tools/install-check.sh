@@ -59,7 +59,10 @@ diff -u "$scratch/tree-expected" "$scratch/tree" || fail "the installed files di
 echo "ok: installed files"
 
 library="$prefix/$libdir/libtessoran.so.$version"
-readelf -d "$library" | grep -q 'SONAME.*\[libtessoran\.so\.0\]' || fail "no SONAME libtessoran.so.0"
+# Output is taken whole before it is searched: `grep -q` leaves at the first
+# match, and the writer's broken pipe would fail the pipeline.
+dynamic=$(readelf -d "$library")
+grep -q 'SONAME.*\[libtessoran\.so\.0\]' <<< "$dynamic" || fail "no SONAME libtessoran.so.0"
 nm -D --defined-only "$library" | awk '{print $3}' | sort > "$scratch/exports"
 grep -o 'tessoran_[a-z_]*(' include/tessoran/tessoran.h | tr -d '(' | sort > "$scratch/interface"
 diff -u "$scratch/interface" "$scratch/exports" || fail "the exports are not the interface"
@@ -74,7 +77,8 @@ echo "ok: manual page and version"
 # 2. The example, found both ways.
 cmake -S examples -B "$scratch/cmake-example" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" > /dev/null
 cmake --build "$scratch/cmake-example" > /dev/null
-ldd "$scratch/cmake-example/decode" | grep -q "$prefix/$libdir/libtessoran.so.0" ||
+loads=$(ldd "$scratch/cmake-example/decode")
+grep -q "$prefix/$libdir/libtessoran.so.0" <<< "$loads" ||
     fail "the CMake-built example does not load the installed library"
 expect_example "find_package(Tessoran)" "$scratch/cmake-example/decode" "$example"
 
@@ -88,7 +92,8 @@ expect_example "pkg-config" env LD_LIBRARY_PATH="$prefix/$libdir" "$scratch/deco
 cc -std=c99 -Wall -Wextra -Werror -o "$scratch/decode-static" examples/decode.c \
     $(pkg-config --cflags tessoran) "$prefix/$libdir/libtessoran.a" \
     $(pkg-config --static --libs tessoran | sed 's/-ltessoran\b//')
-! ldd "$scratch/decode-static" | grep -q libtessoran || fail "the static example loads libtessoran"
+loads=$(ldd "$scratch/decode-static")
+! grep -q libtessoran <<< "$loads" || fail "the static example loads libtessoran"
 expect_example "pkg-config --static" "$scratch/decode-static" "$example"
 
 # 3. The Debian package.
