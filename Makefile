@@ -1,15 +1,20 @@
 # The two entry points of the README: `make run` sets up, builds in release
 # mode and decodes a bundled example; `make test` sets up, builds and runs
-# every test: in the release build, again with the sanitizers, and the
-# end-to-end tests against the cross-built Windows program under Wine.
+# every test: in the release build, again with the sanitizers, the end-to-end
+# tests against the cross-built Windows program under Wine, and the installed
+# tree, the library found both ways and the Debian package.
+# `make install` (PREFIX=/usr/local) and `make package` (the .deb in the
+# build folder) take the release build.
 BUILD_DIR ?= build/release
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTESSORAN_WERROR=ON
 SANITIZE_DIR ?= build/sanitize
 SANITIZE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSORAN_WERROR=ON -DTESSORAN_SANITIZE=ON \
 	-DTESSORAN_BENCH=OFF
 EXAMPLE ?= examples/hello.txt
+PREFIX ?= /usr/local
 
-.PHONY: setup setup-test build run test test-release test-sanitize test-windows windows clean
+.PHONY: setup setup-test build run install package test test-release test-sanitize test-windows \
+	test-install windows clean
 
 setup:
 	./tools/setup.sh
@@ -24,7 +29,15 @@ build: setup
 run: build
 	$(BUILD_DIR)/tessoran $(EXAMPLE)
 
-test: test-release test-sanitize test-windows
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The package's dependencies are found with dpkg-shlibdeps (dpkg-dev).
+package: build
+	./tools/setup.sh dpkg-dev
+	cd $(BUILD_DIR) && cpack -G DEB
+
+test: test-release test-sanitize test-windows test-install
 
 test-release: setup-test build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
@@ -39,6 +52,9 @@ test-sanitize: setup-test
 
 test-windows: setup-test windows
 	./tools/wine-tests.sh $(BUILD_DIR)
+
+test-install: setup-test build
+	./tools/install-check.sh $(BUILD_DIR)
 
 # The cross build runs the Linux build's table generator.
 windows: setup-test build

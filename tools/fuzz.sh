@@ -9,12 +9,12 @@ seconds="${1:-60}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(bar_string_fuzzer image_fuzzer codeword_fuzzer capture_fuzzer)
+    targets=(bar_string_fuzzer image_fuzzer codeword_fuzzer capture_fuzzer library_fuzzer)
 fi
 
 ./tools/setup.sh clang libclang-rt-14-dev
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTESSORAN_FUZZ=ON -DTESSORAN_TESTS=OFF > /dev/null
+    -DTESSORAN_FUZZ=ON -DBUILD_TESTING=OFF > /dev/null
 cmake --build build/fuzz --target "${targets[@]}"
 
 mkdir -p build/fuzz/artifacts

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ImageWriters.h"
 #include "support/ProgramRunner.h"
 
 namespace tessoran_test {
@@ -169,6 +170,13 @@ TEST(CommandLine, OutputThatCannotBeWrittenEndsWithStatusThree) {
          0,
          "",
          "Decoding failed.\n"},
+        {"the help to a full device",
+         {"--help"},
+         std::nullopt,
+         OutputTo::FullDevice,
+         3,
+         "",
+         failed},
         {"a missing file writes nothing",
          {missing},
          std::nullopt,
@@ -176,6 +184,43 @@ TEST(CommandLine, OutputThatCannotBeWrittenEndsWithStatusThree) {
          2,
          "",
          "Unable to open file " + missing + ".\n"},
+    });
+}
+
+// The conventional options, spelt exactly, answer on standard output with
+// status 0; a file of such a name is read by another path to it.
+TEST(CommandLine, HelpAndVersionOptions) {
+    const RunOutcome help = runTessoran({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: tessoran imagefile|string.txt|-i\n")) << help.out;
+    EXPECT_EQ(afterBanner(help), "");
+    EXPECT_EQ(runTessoran({"-h"}).out, help.out);
+
+    TemporaryDirectory directory;
+    const std::string namedLikeAnOption =
+        directory.write("--help", readFileBytes(sourcePath("examples/hello.png")));
+    expectStreamCases({
+        {"--version",
+         {"--version"},
+         std::nullopt,
+         OutputTo::Captured,
+         0,
+         "tessoran " TESSORAN_VERSION "\n",
+         ""},
+        {"an image named --help",
+         {namedLikeAnOption},
+         std::nullopt,
+         OutputTo::Captured,
+         0,
+         "7 Rows, 3 Cols, Error correction 2.\nHello, Tessoran!",
+         ""},
+        {"--HELP is a path",
+         {"--HELP"},
+         std::nullopt,
+         OutputTo::Captured,
+         2,
+         "",
+         "file does not exist or is invalid."},
     });
 }
 
