@@ -2,20 +2,24 @@
 # mode and decodes a bundled example; `make test` sets up, checks that every
 # C and C++ file is formatted as .clang-format asks, builds and runs every
 # test: in the release build, again with the sanitizers, the end-to-end tests
-# against the cross-built Windows program under Wine, and each fuzz target
-# for a short while on its seeds.
+# against the cross-built Windows program under Wine, the installed tree, the
+# library found both ways and the Debian package, and each fuzz target for a
+# short while on its seeds.
+# `make install` (PREFIX=/usr/local) and `make package` (the .deb in the
+# build folder) take the release build.
 BUILD_DIR ?= build/release
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTESSORAN_WERROR=ON
 SANITIZE_DIR ?= build/sanitize
 SANITIZE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSORAN_WERROR=ON -DTESSORAN_SANITIZE=ON \
 	-DTESSORAN_BENCH=OFF
 EXAMPLE ?= examples/hello.txt
+PREFIX ?= /usr/local
 # Seconds each fuzz target runs in `make test`: enough to find a target that
 # no longer builds or crashes at once; tools/fuzz.sh runs longer ones.
 FUZZ_SECONDS ?= 30
 
-.PHONY: setup setup-test build run test test-format test-release test-sanitize test-windows \
-	test-fuzz windows clean
+.PHONY: setup setup-test build run install package test test-format test-release test-sanitize \
+	test-windows test-install test-fuzz windows clean
 
 setup:
 	./tools/setup.sh
@@ -30,7 +34,15 @@ build: setup
 run: build
 	$(BUILD_DIR)/tessoran $(EXAMPLE)
 
-test: test-format test-release test-sanitize test-windows test-fuzz
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The package's dependencies are found with dpkg-shlibdeps (dpkg-dev).
+package: build
+	./tools/setup.sh dpkg-dev
+	cd $(BUILD_DIR) && cpack -G DEB
+
+test: test-format test-release test-sanitize test-windows test-install test-fuzz
 
 test-format: setup-test
 	./tools/format-check.sh
@@ -48,6 +60,9 @@ test-sanitize: setup-test
 
 test-windows: setup-test windows
 	./tools/wine-tests.sh $(BUILD_DIR)
+
+test-install: setup-test build
+	./tools/install-check.sh $(BUILD_DIR)
 
 test-fuzz: setup-test
 	./tools/fuzz.sh $(FUZZ_SECONDS)

@@ -1,6 +1,8 @@
 // Measures how many photo-like pictures of symbols the program reads, class
 // by class, against the ZXingReader decoder on the same files, and times both
-// on pictures with no symbol. A measurement, not a test: see README.md.
+// on pictures with no symbol; beside the program's whole runs, the library's
+// calls on the same pictures' pixels. A measurement, not a test: see
+// README.md.
 //
 //   capture_benchmark [--count N] [--seed S] [--classes a,b,...] [--keep DIR]
 //                     [--program PATH] [--zxing PATH] [--jobs N] [--no-hostile]
@@ -24,9 +26,12 @@
 
 #include "bench/CaptureClasses.h"
 #include "bench/HostileImages.h"
+#include "platform/GdiPlus.h"
+#include "platform/posix/ImageFile.h"
 #include "support/ImageWriters.h"
 #include "support/ProgramRunner.h"
 #include "support/SeededRandom.h"
+#include "tessoran/tessoran.h"
 
 namespace {
 
@@ -75,6 +80,9 @@ struct Result {
     Verdict peer = Verdict::Failed;
     double oursMilliseconds = 0.0;
     double peerMilliseconds = 0.0;
+    // The library on the picture's decoded pixels, in this process.
+    Verdict library = Verdict::Failed;
+    double libraryMilliseconds = 0.0;
 };
 
 [[noreturn]] void usage(const std::string& problem) {
@@ -175,6 +183,36 @@ Verdict judge(const RunOutcome& run, const std::string& expected) {
     return run.out == expected ? Verdict::Exact : Verdict::Misread;
 }
 
+// One call of the library on the pixels of the picture file at `path`, as the
+// program decodes them: the program's whole run less its start and the
+// image's loading.
+Timed timedLibraryCall(const std::string& path) {
+    Gdiplus::GpImage image;
+    if (!ostrel2::tessoran::platform::loadImageFile(path.c_str(), image)) {
+        throw std::runtime_error("cannot load " + path);
+    }
+    const auto started = std::chrono::steady_clock::now();
+    tessoran_result* decoded = nullptr;
+    const tessoran_status status = tessoran_decode_pixels(
+        image.pixels.data(), image.width, image.height, 4 * image.width, TESSORAN_BGRA32, &decoded);
+    Timed timed;
+    timed.milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    timed.outcome.exitStatus = status == TESSORAN_OK || status == TESSORAN_NO_SYMBOL ? 0 : 1;
+    if (status == TESSORAN_OK) {
+        std::size_t length = 0;
+        const unsigned char* data = tessoran_result_data(decoded, &length);
+        timed.outcome.out = std::to_string(tessoran_result_rows(decoded)) + " Rows, " +
+                            std::to_string(tessoran_result_columns(decoded)) +
+                            " Cols, Error correction " +
+                            std::to_string(tessoran_result_ec_level(decoded)) + ".\n" +
+                            std::string(reinterpret_cast<const char*>(data), length);
+        tessoran_result_free(decoded);
+    }
+    return timed;
+}
+
 std::vector<std::string> peerCommand(const Options& options, const std::string& file) {
     return {options.zxing, "-format", "PDF417", "-bytes", file};
 }
@@ -217,6 +255,9 @@ Result measure(const Options& options, const std::string& directory, CaptureClas
     result.peer = judge(peer.outcome, image.photo.data);
     result.oursMilliseconds = ours.milliseconds;
     result.peerMilliseconds = peer.milliseconds;
+    const Timed library = timedLibraryCall(path);
+    result.library = judge(library.outcome, result.expected);
+    result.libraryMilliseconds = library.milliseconds;
     if (options.keep.empty()) {
         std::filesystem::remove(path);
     }
@@ -234,15 +275,17 @@ double median(std::vector<double> values) {
 
 struct Tally {
     int images = 0;
-    int counts[2][3] = {};  // [ours, peer][verdict]
-    std::vector<double> times[2];
+    int counts[3][3] = {};  // [ours, peer, library][verdict]
+    std::vector<double> times[3];
 
     void add(const Result& result) {
         ++images;
         ++counts[0][static_cast<int>(result.ours)];
         ++counts[1][static_cast<int>(result.peer)];
+        ++counts[2][static_cast<int>(result.library)];
         times[0].push_back(result.oursMilliseconds);
         times[1].push_back(result.peerMilliseconds);
+        times[2].push_back(result.libraryMilliseconds);
     }
 };
 
@@ -253,6 +296,37 @@ void printTallyRow(const std::string& label, const Tally& tally) {
                     tally.counts[who][2], median(tally.times[who]));
     }
     std::printf("\n");
+}
+
+void printLibraryRow(const std::string& label, const Tally& tally) {
+    const double library = median(tally.times[2]);
+    const double program = median(tally.times[0]);
+    std::printf("%-18s %6d | %6d %7d %6d %9.1f | %10.1f %10.1f\n", label.c_str(), tally.images,
+                tally.counts[2][0], tally.counts[2][1], tally.counts[2][2], library, program,
+                program - library);
+}
+
+// The library's calls beside the program's whole runs on the same pictures:
+// the difference is the process's start and the image's loading.
+void printLibraryTable(const Options& options, const std::vector<Result>& results) {
+    std::printf(
+        "\nThe library on the decoded pixels (one call in this process) beside the "
+        "program's whole run:\n\n");
+    std::printf("%-18s %6s | %-31s | %-21s\n", "", "", "library call", "tessoran run");
+    std::printf("%-18s %6s | %6s %7s %6s %9s | %10s %10s\n", "class", "images", "exact", "misread",
+                "failed", "median ms", "median ms", "difference");
+    Tally all;
+    for (const CaptureClass kind : options.classes) {
+        Tally tally;
+        for (const Result& result : results) {
+            if (result.kind == kind) {
+                tally.add(result);
+                all.add(result);
+            }
+        }
+        printLibraryRow(tableName(kind), tally);
+    }
+    printLibraryRow("all", all);
 }
 
 void printTable(const Options& options, const std::vector<Result>& results) {
@@ -386,6 +460,7 @@ int runBenchmark(const Options& options) {
         return 1;
     }
     printTable(options, results);
+    printLibraryTable(options, results);
     if (!options.keep.empty()) {
         writeManifest(directory, results);
         std::printf("Images, their expected outputs (NAME.expected) and manifest.tsv are in %s\n",

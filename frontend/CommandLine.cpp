@@ -6,19 +6,17 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <variant>
 
-#include "capture/BitmapGrey.h"
-#include "capture/CaptureReader.h"
-#include "decoding/ITessoranResult.h"
 #include "frontend/BarStringInput.h"
 #include "frontend/ExitStatus.h"
 #include "frontend/InputMode.h"
 #include "frontend/MessagePath.h"
 #include "frontend/TraceOutput.h"
+#include "generated/Version.h"
 #include "objects/ObjectReference.h"
-#include "pattern/GdiPlusMonoImage.h"
+#include "pipeline/SymbolDecoder.h"
 #include "platform/GdiPlus.h"
-#include "reader/DecodeDriver.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -28,6 +26,20 @@
 namespace ostrel2::tessoran {
 
 namespace {
+
+constexpr std::string_view kHelp =
+    "Usage: tessoran imagefile|string.txt|-i\n"
+    "Reads one PDF417 symbol and writes its size line and its data to standard output.\n"
+    "\n"
+    "  imagefile    a PNG, JPEG, GIF, TIFF or BMP picture of the symbol\n"
+    "  string.txt   a V4 bar-string file (a name ending in .txt, in any case)\n"
+    "  -i           a V4 bar string typed on standard input\n"
+    "  -h, --help   this text\n"
+    "  --version    the program's version\n"
+    "\n"
+    "A file named like an option is read by another path to it: tessoran ./--help\n"
+    "Exit status: 0 read (decoded, or \"Decoding failed.\"), 1 usage, 2 input not read,\n"
+    "3 output not written, 10 invalid bar-string character. See tessoran(1).\n";
 
 void printBanner() {
     std::fputs(
@@ -80,56 +92,30 @@ bool writeOutput(std::string_view bytes) {
     return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
 }
 
-// Writes a segment's whole text: byte data may hold 0 bytes, which belong to
-// the data like any other. The context is whether everything so far was
-// written; after a failure nothing more is tried.
-std::int32_t printSegment(void* context, std::int32_t /*tag*/, const char* text,
-                          std::int32_t length) {
-    bool& written = *static_cast<bool*>(context);
-    written = written && writeOutput(std::string_view(text, static_cast<std::size_t>(length)));
-    return 0;
-}
-
-// A picture that the scan-line reader cannot read goes to the capture
-// reader. The pattern lets go of the bitmap's pixels first: the library lets
-// one reader at a time lock them.
-Status decodeImage(ObjectReference<I2DBitPattern>& pattern, Gdiplus::Bitmap* bitmap,
-                   capture::CaptureTrace* trace, ITessoranResult** result) {
-    const Status status = DecodeBitPattern(pattern.get(), result);
-    if (!failed(status) || bitmap == nullptr) {
-        return status;
-    }
-    pattern.reset();
-    const std::optional<capture::GreyImage> grey = capture::greyImageOf(*bitmap);
-    if (!grey) {
-        return status;
-    }
-    return capture::captureDecode(*grey, trace, result);
-}
-
-// Decodes the pattern (and a picture's bitmap, when the pattern shows
-// nothing) and writes what it holds, or says that decoding failed. False when
-// standard output could not take the result.
-bool decodeAndPrint(ObjectReference<I2DBitPattern>& pattern, Gdiplus::Bitmap* bitmap) {
-    ITessoranResult* handedOut = nullptr;
-    const auto tracePath = bitmap != nullptr ? tracePicturePath() : std::nullopt;
-    capture::CaptureTrace trace;
-    const Status status = decodeImage(pattern, bitmap, tracePath ? &trace : nullptr, &handedOut);
-    if (tracePath) {
-        pattern.reset();
-        writeTracePicture(tracePath->c_str(), *bitmap, trace);
-    }
-    if (failed(status)) {
+// Writes what decoding came to: the size line and the data, or that decoding
+// failed. False when standard output could not take the result.
+bool printOutcome(const DecodeOutcome& outcome) {
+    const auto* symbol = std::get_if<DecodedSymbol>(&outcome);
+    if (symbol == nullptr) {
         std::fputs("Decoding failed.\n", stderr);
         return true;
     }
-    const ObjectReference<ITessoranResult> result(handedOut);
     char sizeLine[80];
     std::snprintf(sizeLine, sizeof sizeLine, "%d Rows, %d Cols, Error correction %d.\n",
-                  result->GetRows(), result->GetColumns(), result->GetECLevel());
-    bool written = writeOutput(sizeLine);
-    result->EnumSegments(&written, printSegment);
-    return written;
+                  symbol->rows, symbol->columns, symbol->ecLevel);
+    return writeOutput(sizeLine) && writeOutput(symbol->data);
+}
+
+// Decodes a picture, with a picture of what the readers found when
+// TESSORAN_TRACE asks for one.
+DecodeOutcome decodePicture(Gdiplus::Bitmap& bitmap) {
+    const auto tracePath = tracePicturePath();
+    capture::CaptureTrace trace;
+    DecodeOutcome outcome = decodeBitmap(bitmap, tracePath ? &trace : nullptr);
+    if (tracePath) {
+        writeTracePicture(tracePath->c_str(), bitmap, trace);
+    }
+    return outcome;
 }
 
 int run(int argc, PathChar** argv) {
@@ -147,10 +133,12 @@ int run(int argc, PathChar** argv) {
         return kExitUsage;
     }
 
-    // Released in reverse order: the pattern before the bitmap it reads.
-    std::unique_ptr<Gdiplus::Bitmap> bitmap;
     ObjectReference<I2DBitPattern> pattern;
     switch (mode) {
+        case InputMode::Help:
+            return writeOutput(kHelp) ? kExitOk : kExitOutput;
+        case InputMode::Version:
+            return writeOutput(std::string("tessoran ") + kVersion + "\n") ? kExitOk : kExitOutput;
         case InputMode::BarStringFile: {
             const std::string unreadable = "Unable to open file " + messagePath(argument) + ".\n";
             const OpenFile file = openForReading(argument);
@@ -182,18 +170,15 @@ int run(int argc, PathChar** argv) {
             break;
         }
         case InputMode::ImageFile: {
-            bitmap.reset(new Gdiplus::Bitmap(argument));
+            const std::unique_ptr<Gdiplus::Bitmap> bitmap(new Gdiplus::Bitmap(argument));
             if (bitmap == nullptr || bitmap->GetLastStatus() != Gdiplus::Ok) {
                 std::fputs("file does not exist or is invalid.", stderr);
                 return kExitInput;
             }
-            I2DBitPattern* handedOut = nullptr;
-            CreateGdiPlusMonoImage(bitmap.get(), &handedOut);
-            pattern.reset(handedOut);
-            break;
+            return printOutcome(decodePicture(*bitmap)) ? kExitOk : kExitOutput;
         }
     }
-    return decodeAndPrint(pattern, bitmap.get()) ? kExitOk : kExitOutput;
+    return printOutcome(decodePattern(*pattern)) ? kExitOk : kExitOutput;
 }
 
 }  // namespace

@@ -26,14 +26,26 @@ bool endsWithTxt(const PathChar* argument) {
     return true;
 }
 
-bool isStandardInputSwitch(const PathChar* argument) {
-    return argument[0] == '-' && argument[1] == 'i' && argument[2] == 0;
+bool isExactly(const PathChar* argument, const char* option) {
+    int i = 0;
+    while (option[i] != 0 && argument[i] == static_cast<PathChar>(option[i])) {
+        ++i;
+    }
+    return option[i] == 0 && argument[i] == 0;
 }
 
 }  // namespace
 
 InputMode chooseInputMode(const PathChar* argument) {
-    if (isStandardInputSwitch(argument)) {
+    // The conventional options take only their exact spelling, so that a file
+    // of that name is still read by any other path to it ("./--help").
+    if (isExactly(argument, "--help") || isExactly(argument, "-h")) {
+        return InputMode::Help;
+    }
+    if (isExactly(argument, "--version")) {
+        return InputMode::Version;
+    }
+    if (isExactly(argument, "-i")) {
         return InputMode::StandardInput;
     }
     if (endsWithTxt(argument)) {

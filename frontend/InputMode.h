@@ -5,6 +5,8 @@
 namespace ostrel2::tessoran {
 
 enum class InputMode {
+    Help,           // the argument is exactly "--help" or "-h"
+    Version,        // the argument is exactly "--version"
     StandardInput,  // the argument is exactly "-i"
     BarStringFile,  // the argument ends in ".txt", in any case
     ImageFile,      // anything else

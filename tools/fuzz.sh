@@ -18,7 +18,7 @@ fi
 
 ./tools/setup.sh clang libclang-rt-14-dev
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTESSORAN_FUZZ=ON -DTESSORAN_TESTS=OFF > /dev/null
+    -DTESSORAN_FUZZ=ON -DBUILD_TESTING=OFF > /dev/null
 cmake --build build/fuzz --target "${targets[@]}"
 
 mkdir -p build/fuzz/artifacts

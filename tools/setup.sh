@@ -22,6 +22,10 @@ if [ "${1:-}" = "--test" ]; then
         # The Windows build: the MinGW-w64 cross compiler (with the GDI+
         # headers and import library) and Wine to run its tests.
         g++-mingw-w64-x86-64 wine wine64
+        # The installed tree and the package: the example is C, the manual
+        # page is checked by man, the package's dependencies are found by
+        # dpkg-shlibdeps.
+        gcc man-db groff-base dpkg-dev binutils
         # The formatting check, and clang with its libFuzzer runtime for the
         # fuzz targets.
         clang-format-14 clang libclang-rt-14-dev

@@ -19,7 +19,7 @@ fi
 # the Windows program is tested under Wine by tools/wine-tests.sh instead.
 cmake -S . -B "$build_dir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DTESSORAN_WERROR=ON -DTESSORAN_TESTS=OFF \
+    -DCMAKE_BUILD_TYPE=Release -DTESSORAN_WERROR=ON -DBUILD_TESTING=OFF \
     "${extra[@]}" "$@"
 cmake --build "$build_dir" -j2 --target tessoran
 

@@ -69,7 +69,9 @@ void expectRuns(const std::vector<RunCase>& runs) {
     }
 }
 
-TEST(CommandLine, NoArgumentPrintsTheUsageWithTheProgramsNameAndOnlyTheFirstCounts) {
+// The conventional options, spelt exactly, answer on standard output with
+// status 0; a file of such a name is read by another path to it.
+TEST(CommandLine, UsageAndOnlyTheFirstArgument) {
     const RunOutcome run = runTessoran({});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.out, "");
@@ -77,6 +79,11 @@ TEST(CommandLine, NoArgumentPrintsTheUsageWithTheProgramsNameAndOnlyTheFirstCoun
     ASSERT_TRUE(run.err.starts_with(expectedBanner()) && run.err.ends_with(rest)) << run.err;
     EXPECT_TRUE(isProgramInvocationName(run.err.substr(
         expectedBanner().size(), run.err.size() - expectedBanner().size() - rest.size())));
+    const RunOutcome help = runTessoran({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: tessoran imagefile|string.txt|-i\n")) << help.out;
+    EXPECT_EQ(help.err, expectedBanner());
+    EXPECT_EQ(runTessoran({"-h"}).out, help.out);
     const RunOutcome first = runTessoran({sourcePath("examples/hello.txt"), "-i", "x"});
     EXPECT_EQ(first.exitStatus, 0);
     EXPECT_EQ(first.out, kHello);
@@ -154,6 +161,10 @@ TEST(CommandLine, InputsOfEveryKind) {
         // decoded bytes reach standard output unchanged.
         {"line ends and control bytes", sourcePath("tests/e2e/data/line-ends.txt"), 0,
          "10 Rows, 4 Cols, Error correction 3.\none\ntwo\r\nthree\x1A\xFF\n\r\n end\n", ""},
+        {"--version", "--version", 0, "tessoran " TESSORAN_VERSION "\n", ""},
+        {"--HELP is a path", "--HELP", 2, "", kNotLoaded},
+        {"an image named --help", file("--help", readFileBytes(sourcePath("examples/hello.png"))),
+         0, kHello, ""},
         {"an unusual bar-string path", u + ".txt", 0, kHello, ""},
         {"an unusual image path", u + ".png", 0, kHello, ""},
         {"an unusual missing path", u + "x.txt", 2, "", unopened(u + "x.txt")},
@@ -190,6 +201,7 @@ TEST(CommandLine, InputsOfEveryKind) {
          FullDevice, true},
         {"a prompt to a pipe without a reader", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},
          ClosedPipe, true},
+        {"the help to a full device", "--help", 3, "", kUnwritable, {}, FullDevice, true},
         {"a failure to a full device", d + "empty.txt", 0, "", kFailed, {}, FullDevice, true},
         {"a missing file to a full device",
          d + "m.txt",

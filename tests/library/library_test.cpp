@@ -1,0 +1,425 @@
+// The C interface end to end, through the shared library as another program
+// links it: symbols from image files, encoded images in memory and pixel
+// buffers, every status, hostile arguments, and the example program.
+
+#include <gtest/gtest.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/ImageWriters.h"
+#include "support/Pdf417Encoder.h"
+#include "support/PhotoRenderer.h"
+#include "support/ProgramRunner.h"
+#include "tessoran/tessoran.h"
+
+namespace tessoran_test {
+namespace {
+
+constexpr int kByteLatch = 901;
+constexpr int kTerminator = 922;
+
+using Decode = std::function<tessoran_status(tessoran_result**)>;
+
+// "HELLO" in text compaction, then five single bytes under the byte latch:
+// data with a 0 byte and bytes above 127.
+const std::string kData = std::string("HELLO") + '\0' + "\xFF\x80\n\r";
+std::vector<int> dataCodewords() {
+    std::vector<int> codewords = textCodewords({7, 4, 11, 11, 14});
+    codewords.insert(codewords.end(), {kByteLatch, 0, 255, 128, 10, 13});
+    return codewords;
+}
+
+ArgbImage uprightImage(const Pdf417Symbol& symbol) {
+    return argbFromGrid(renderSymbol(symbol, {2, 6, 4}));
+}
+
+// A symbol's pixels in one of the library's formats, each row followed by
+// `padding` bytes of 0 that are no pixels.
+struct PixelBuffer {
+    std::vector<unsigned char> bytes;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    tessoran_pixel_format format = TESSORAN_GREY8;
+
+    tessoran_status decode(tessoran_result** result) const {
+        return tessoran_decode_pixels(bytes.data(), width, height, stride, format, result);
+    }
+};
+
+PixelBuffer pixelsOf(const ArgbImage& image, tessoran_pixel_format format, int padding) {
+    const int size = format == TESSORAN_GREY8 ? 1 : format == TESSORAN_RGB24 ? 3 : 4;
+    PixelBuffer buffer{{}, image.width, image.height, image.width * size + padding, format};
+    buffer.bytes.assign(static_cast<std::size_t>(buffer.stride) * image.height, 0);
+    for (int row = 0; row < image.height; ++row) {
+        for (int column = 0; column < image.width; ++column) {
+            const std::uint32_t argb = image.at(row, column);
+            const auto a = static_cast<unsigned char>(argb >> 24);
+            const auto r = static_cast<unsigned char>(argb >> 16);
+            const auto g = static_cast<unsigned char>(argb >> 8);
+            const auto b = static_cast<unsigned char>(argb);
+            unsigned char* p = &buffer.bytes[static_cast<std::size_t>(row) * buffer.stride +
+                                             static_cast<std::size_t>(column) * size];
+            const unsigned char rgbaOrder[] = {r, g, b, a};
+            const unsigned char bgraOrder[] = {b, g, r, a};
+            if (format == TESSORAN_GREY8) {
+                p[0] = g;
+            } else {
+                std::memcpy(p, format == TESSORAN_BGRA32 ? bgraOrder : rgbaOrder,
+                            static_cast<std::size_t>(size));
+            }
+        }
+    }
+    return buffer;
+}
+
+std::string sizeLineOf(int rows, int columns, int level) {
+    return std::to_string(rows) + " Rows, " + std::to_string(columns) + " Cols, Error correction " +
+           std::to_string(level) + ".\n";
+}
+
+// What reaches file descriptors 1 and 2 while one is alive.
+class StandardStreamsWatch {
+  public:
+    StandardStreamsWatch() {
+        std::fflush(nullptr);
+        sink = std::tmpfile();
+        savedOut = dup(1);
+        savedErr = dup(2);
+        dup2(fileno(sink), 1);
+        dup2(fileno(sink), 2);
+    }
+    // A watch left early (by a failed assertion) shows what it caught.
+    ~StandardStreamsWatch() {
+        if (savedOut >= 0) {
+            std::fputs(written().c_str(), stderr);
+        }
+    }
+    StandardStreamsWatch(const StandardStreamsWatch&) = delete;
+    StandardStreamsWatch& operator=(const StandardStreamsWatch&) = delete;
+
+    // Ends the watch and returns what was written meanwhile.
+    std::string written() {
+        restore();
+        std::string text;
+        std::rewind(sink);
+        for (int c; (c = std::fgetc(sink)) != EOF;) {
+            text.push_back(static_cast<char>(c));
+        }
+        return text;
+    }
+
+  private:
+    void restore() {
+        if (savedOut >= 0) {
+            std::fflush(nullptr);
+            dup2(savedOut, 1);
+            dup2(savedErr, 2);
+            close(savedOut);
+            close(savedErr);
+            savedOut = savedErr = -1;
+        }
+    }
+
+    std::FILE* sink = nullptr;
+    int savedOut = -1;
+    int savedErr = -1;
+};
+
+struct SourceCase {
+    std::string name;
+    Decode decode;
+    // An image file that the program must read to the same size line and data.
+    std::string alsoByProgram;
+};
+
+// Every source the interface reads from, one symbol each, read to exactly its
+// size and bytes. The upright symbol is read by the scan-line reader; the
+// turned one and the one on a transparent page only by the capture reader.
+TEST(Library, ReadsTheSymbolOfEverySource) {
+    const Pdf417Symbol symbol = encodeSymbol(dataCodewords(), 2, 3);
+    const ArgbImage upright = uprightImage(symbol);
+    PhotoSettings turnedSettings;
+    turnedSettings.moduleSize = 3;
+    turnedSettings.angleDegrees = 33;
+    const RenderedPhoto turned = renderPhoto(moduleRowsOf(symbol), kData, turnedSettings);
+    PhotoSettings transparentSettings;
+    transparentSettings.moduleSize = 3;
+    transparentSettings.angleDegrees = 4;
+    transparentSettings.transparentBackground = true;
+    const RenderedPhoto transparent = renderPhoto(moduleRowsOf(symbol), kData, transparentSettings);
+
+    TemporaryDirectory directory;
+    const std::string png = directory.path() + "/symbol.png";
+    const std::string jpeg = directory.path() + "/symbol.jpg";
+    const std::string gif = directory.path() + "/symbol.gif";
+    const std::string tiff = directory.path() + "/symbol.tif";
+    const std::string bmp = directory.path() + "/symbol.bmp";
+    const std::string turnedPng = directory.path() + "/turned.png";
+    writePng(png, upright, PngLayout::Rgb8);
+    writeJpeg(jpeg, upright, JpegLayout::Colour, 95);
+    writeGif(gif, upright);
+    writeTiff(tiff, upright, TiffLayout::Rgb8);
+    writeBmp(bmp, upright, BmpLayout::Rgb24);
+    writePng(turnedPng, turned.image, PngLayout::Rgb8);
+
+    const PixelBuffer grey = pixelsOf(upright, TESSORAN_GREY8, 13);
+    const PixelBuffer rgba = pixelsOf(upright, TESSORAN_RGBA32, 4 * 13);
+    const PixelBuffer rgb = pixelsOf(upright, TESSORAN_RGB24, 0);
+    const PixelBuffer bgra = pixelsOf(upright, TESSORAN_BGRA32, 0);
+    const PixelBuffer turnedRgba = pixelsOf(turned.image, TESSORAN_RGBA32, 8);
+    const PixelBuffer transparentRgba = pixelsOf(transparent.image, TESSORAN_RGBA32, 0);
+
+    std::vector<SourceCase> cases;
+    for (const std::string& file : {png, jpeg, gif, tiff, bmp, turnedPng}) {
+        cases.push_back(
+            {"file " + file,
+             [file](tessoran_result** r) { return tessoran_decode_file(file.c_str(), r); }, file});
+        const std::string bytes = readFileBytes(file);
+        cases.push_back({"memory " + file,
+                         [bytes](tessoran_result** r) {
+                             return tessoran_decode_memory(bytes.data(), bytes.size(), r);
+                         },
+                         ""});
+    }
+    for (const auto& [name, buffer] :
+         {std::pair{"grey, rows padded", &grey}, std::pair{"RGBA, rows padded", &rgba},
+          std::pair{"RGB", &rgb}, std::pair{"BGRA", &bgra},
+          std::pair{"turned RGBA, rows padded", &turnedRgba},
+          std::pair{"RGBA on a transparent page", &transparentRgba}}) {
+        cases.push_back({name, [buffer](tessoran_result** r) { return buffer->decode(r); }, ""});
+    }
+
+    const std::string expectedSizeLine = sizeLineOf(symbol.rows, symbol.columns, symbol.ecLevel);
+    // The size line and the data, as the program prints them.
+    const auto decoded = [](const SourceCase& test) {
+        tessoran_result* result = nullptr;
+        const tessoran_status status = test.decode(&result);
+        std::size_t length = 0;
+        const unsigned char* data = tessoran_result_data(result, &length);
+        std::string output = std::to_string(status) + ": ";
+        if (status == TESSORAN_OK) {
+            output += sizeLineOf(tessoran_result_rows(result), tessoran_result_columns(result),
+                                 tessoran_result_ec_level(result)) +
+                      std::string(reinterpret_cast<const char*>(data), length);
+            EXPECT_EQ(data[length], 0) << test.name;
+        }
+        tessoran_result_free(result);
+        return output;
+    };
+    const std::string expected = "0: " + expectedSizeLine + kData;
+    StandardStreamsWatch streams;
+    for (const SourceCase& test : cases) {
+        EXPECT_EQ(decoded(test), expected) << test.name;
+        if (!test.alsoByProgram.empty()) {
+            EXPECT_EQ(runTessoran({test.alsoByProgram}).out, expectedSizeLine + kData) << test.name;
+        }
+    }
+    // All at once: calls share nothing.
+    std::vector<std::string> outputs(cases.size());
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        threads.emplace_back([&, i] { outputs[i] = decoded(cases[i]); });
+    }
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        threads[i].join();
+        EXPECT_EQ(outputs[i], expected) << cases[i].name << " on a thread of its own";
+    }
+    EXPECT_EQ(streams.written(), "");
+}
+
+struct StatusCase {
+    std::string name;
+    Decode decode;
+    tessoran_status expected;
+};
+
+// Each failure as its own status, with no result handed out and nothing
+// written anywhere; arguments that cannot describe a picture are refused
+// before anything is read through them.
+TEST(Library, TellsEveryFailureApart) {
+    Pdf417Symbol damaged = encodeSymbol(dataCodewords(), 0, 3);
+    damaged.codewords[7] = (damaged.codewords[7] + 500) % 929;
+    const PixelBuffer uncorrectable = pixelsOf(uprightImage(damaged), TESSORAN_GREY8, 0);
+    // The same symbol turned, where only the capture reader finds it: its
+    // failure, not the scan-line reader's "no symbol", is the answer.
+    PhotoSettings turned;
+    turned.moduleSize = 3;
+    turned.angleDegrees = 33;
+    const PixelBuffer turnedUncorrectable =
+        pixelsOf(renderPhoto(moduleRowsOf(damaged), "", turned).image, TESSORAN_RGBA32, 0);
+    // A terminator before the end of the data.
+    std::vector<int> terminatorFirst = dataCodewords();
+    terminatorFirst.insert(terminatorFirst.begin(), kTerminator);
+    const PixelBuffer malformed =
+        pixelsOf(uprightImage(encodeSymbol(terminatorFirst, 2, 3)), TESSORAN_GREY8, 0);
+    const PixelBuffer blank = pixelsOf(solidImage(300, 200, kOpaqueWhite), TESSORAN_RGB24, 0);
+    const std::string textPage = [] {
+        TemporaryDirectory directory;
+        const std::string path = directory.path() + "/page.png";
+        writePng(path, renderTextPage(640, 480, 7), PngLayout::Rgb8, 1);
+        return readFileBytes(path);
+    }();
+    const std::string cutPng = textPage.substr(0, textPage.size() / 2);
+    const std::string hugePng = pngHeaderOnly(60000, 60000);
+    const std::string notAnImage = "Hello, Tessoran! This is text, not an image.";
+    TemporaryDirectory directory;
+    const std::string missing = directory.path() + "/missing.png";
+    const std::string textFile = directory.write("text.png", notAnImage);
+    const unsigned char tiny[16] = {};
+
+    const auto pixels = [&tiny](int width, int height, int stride, tessoran_pixel_format format) {
+        return [=](tessoran_result** r) {
+            return tessoran_decode_pixels(tiny, width, height, stride, format, r);
+        };
+    };
+    const auto memory = [](const std::string& bytes) {
+        return [bytes](tessoran_result** r) {
+            return tessoran_decode_memory(bytes.data(), bytes.size(), r);
+        };
+    };
+    const auto file = [](const char* path) {
+        return [path](tessoran_result** r) { return tessoran_decode_file(path, r); };
+    };
+    const std::vector<StatusCase> cases = {
+        {"blank pixels", [&](tessoran_result** r) { return blank.decode(r); }, TESSORAN_NO_SYMBOL},
+        {"a page of text", memory(textPage), TESSORAN_NO_SYMBOL},
+        {"a wrong codeword at level 0",
+         [&](tessoran_result** r) { return uncorrectable.decode(r); }, TESSORAN_UNCORRECTABLE},
+        {"a wrong codeword at level 0, turned",
+         [&](tessoran_result** r) { return turnedUncorrectable.decode(r); },
+         TESSORAN_UNCORRECTABLE},
+        {"a terminator first", [&](tessoran_result** r) { return malformed.decode(r); },
+         TESSORAN_MALFORMED_DATA},
+        {"a null path", file(nullptr), TESSORAN_BAD_INPUT},
+        {"a missing file", file(missing.c_str()), TESSORAN_BAD_INPUT},
+        {"a text file", file(textFile.c_str()), TESSORAN_BAD_INPUT},
+        {"a directory", file(directory.path().c_str()), TESSORAN_BAD_INPUT},
+        {"null bytes", [](tessoran_result** r) { return tessoran_decode_memory(nullptr, 100, r); },
+         TESSORAN_BAD_INPUT},
+        {"no bytes", memory(""), TESSORAN_BAD_INPUT},
+        {"text bytes", memory(notAnImage), TESSORAN_BAD_INPUT},
+        {"half a PNG", memory(cutPng), TESSORAN_BAD_INPUT},
+        {"a PNG of 60000 x 60000 pixels", memory(hugePng), TESSORAN_BAD_INPUT},
+        {"more bytes than a decode may take",
+         [&tiny](tessoran_result** r) {
+             return tessoran_decode_memory(tiny, std::size_t{1} << 62, r);
+         },
+         TESSORAN_BAD_INPUT},
+        {"null pixels",
+         [](tessoran_result** r) { return tessoran_decode_pixels(nullptr, 4, 4, 4, 1, r); },
+         TESSORAN_BAD_INPUT},
+        {"no width", pixels(0, 4, 4, TESSORAN_GREY8), TESSORAN_BAD_INPUT},
+        {"negative height", pixels(4, -4, 4, TESSORAN_GREY8), TESSORAN_BAD_INPUT},
+        {"a stride shorter than a row", pixels(4, 4, 15, TESSORAN_RGBA32), TESSORAN_BAD_INPUT},
+        {"a negative stride", pixels(4, 1, -16, TESSORAN_RGBA32), TESSORAN_BAD_INPUT},
+        {"no such format", pixels(4, 4, 16, 0), TESSORAN_BAD_INPUT},
+        {"another unknown format", pixels(4, 4, 16, 99), TESSORAN_BAD_INPUT},
+        {"more pixels than a decode may take", pixels(100000, 100000, 100000, TESSORAN_GREY8),
+         TESSORAN_BAD_INPUT},
+        {"the largest sizes", pixels(2147483647, 2147483647, 2147483647, TESSORAN_BGRA32),
+         TESSORAN_BAD_INPUT},
+    };
+
+    StandardStreamsWatch streams;
+    for (const StatusCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        // Not left as the caller had it: a failure clears the result.
+        tessoran_result* result = reinterpret_cast<tessoran_result*>(&directory);
+        EXPECT_EQ(test.decode(&result), test.expected);
+        EXPECT_EQ(result, nullptr);
+        EXPECT_NE(std::string(tessoran_status_message(test.expected)), "unknown status");
+    }
+    // Nowhere to put a result, whatever the input.
+    const std::string png = readFileBytes(sourcePath("examples/hello.png"));
+    EXPECT_EQ(tessoran_decode_file(sourcePath("examples/hello.png").c_str(), nullptr),
+              TESSORAN_BAD_INPUT);
+    EXPECT_EQ(tessoran_decode_memory(png.data(), png.size(), nullptr), TESSORAN_BAD_INPUT);
+    EXPECT_EQ(blank.decode(nullptr), TESSORAN_BAD_INPUT);
+    // A null result reads as empty.
+    std::size_t length = 1;
+    EXPECT_EQ(tessoran_result_data(nullptr, &length), nullptr);
+    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(tessoran_result_rows(nullptr) + tessoran_result_columns(nullptr) +
+                  tessoran_result_ec_level(nullptr),
+              0);
+    tessoran_result_free(nullptr);
+    EXPECT_EQ(streams.written(), "");
+}
+
+// Memory that runs out while decoding is a status, not an end of the process:
+// the picture fits the decode budget but not the memory left.
+TEST(Library, MemoryThatRunsOutIsAStatus) {
+    if (kUnderAddressSanitizer) {
+        GTEST_SKIP() << "AddressSanitizer reserves far more address space than any limit allows";
+    }
+    // A grey copy larger than the 64 MiB heaps that other threads' memory
+    // came from, which could otherwise take it without new address space.
+    const int width = 8400;
+    const int height = 8400;
+    const std::vector<unsigned char> white(static_cast<std::size_t>(width) * height, 255);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Memory that earlier tests freed is kept for reuse inside the
+        // address space; give it back, and have large blocks mapped afresh,
+        // so that the limit bounds what the decode takes.
+        mallopt(M_MMAP_THRESHOLD, 128 << 10);
+        malloc_trim(0);
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        // Room for the scan-line reader's rows, not for a grey copy.
+        const rlim_t limit = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (8 << 20);
+        const rlimit bound{limit, limit};
+        setrlimit(RLIMIT_AS, &bound);
+        tessoran_result* result = nullptr;
+        _exit(tessoran_decode_pixels(white.data(), width, height, width, TESSORAN_GREY8, &result));
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), TESSORAN_OUT_OF_MEMORY);
+}
+
+// examples/decode.c: exactly the data on standard output, or a message and
+// status 1.
+TEST(Library, ExampleProgramWritesTheDataOrSaysWhy) {
+    TemporaryDirectory directory;
+    const std::string blank = directory.path() + "/blank.png";
+    writePng(blank, solidImage(120, 80, kOpaqueWhite), PngLayout::Grey8);
+    const std::string missing = directory.path() + "/missing.png";
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string out;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {{sourcePath("examples/hello.png")}, 0, "Hello, Tessoran!", ""},
+        {{blank}, 1, "", blank + ": no symbol found\n"},
+        {{missing}, 1, "", missing + ": bad input: not a readable image, or a bad argument\n"},
+        {{}, 1, "", "usage: decode FILE\n"},
+    };
+    for (const Case& test : cases) {
+        std::vector<std::string> command = {TESSORAN_DECODE_EXAMPLE};
+        command.insert(command.end(), test.arguments.begin(), test.arguments.end());
+        const RunOutcome run = runProgram(command);
+        EXPECT_EQ(run.exitStatus, test.exitStatus) << command.back();
+        EXPECT_EQ(run.out, test.out) << command.back();
+        EXPECT_EQ(run.err, test.err) << command.back();
+    }
+}
+
+}  // namespace
+}  // namespace tessoran_test
