@@ -63,6 +63,9 @@ struct LineCase {
     std::vector<std::pair<int, std::vector<double>>> lines;  // row index, column sums
     Words stored;
     Words erased;
+    // The row indicators noted, as row, side and value: those read in the
+    // same line as their start or stop pattern.
+    std::string indicators = "";
 };
 
 TEST(ScanLineReader, LinesToCodewordsAndErasures) {
@@ -74,14 +77,16 @@ TEST(ScanLineReader, LinesToCodewordsAndErasures) {
         {"an erased last data codeword stays",
          {{0, line({kStart, cw(0, 1), cw(0, 10), cw(6, 11), cw(0, 2), kStop})}},
          {10, 0},
-         {1}},
+         {1},
+         "0L1 0R2 "},
         // The next row's first codeword, readable, is not taken for erased;
         // its second, unreadable, is listed once.
         {"an unreadable right indicator takes its erasure with it",
          {{0, line({kStart, cw(0, 1), cw(0, 10), cw(0, 11), cw(3, 2), kStop})},
           {1, line({kStart, cw(3, 1), cw(3, 12), cw(0, 13), cw(3, 2), kStop})}},
          {10, 11, 12, 0},
-         {3}},
+         {3},
+         "0L1 1L1 1R2 "},
         // A start pattern is followed by the left row indicator, never decoded.
         {"a start ending a line skips the next line's first group",
          {{0, line({kStart, kBar})}, {1, line({cw(3, 40), cw(3, 41), kBar})}},
@@ -95,9 +100,18 @@ TEST(ScanLineReader, LinesToCodewordsAndErasures) {
     for (const LineCase& test : cases) {
         SCOPED_TRACE(test.what);
         Scan scan;
+        std::vector<RowIndicatorReading> noted;
+        scan.state.rowIndicators = &noted;
         for (const auto& [rowIndex, sums] : test.lines) {
             EXPECT_TRUE(scan.read(sums, rowIndex));
         }
+        std::string indicators;
+        for (const RowIndicatorReading& reading : noted) {
+            indicators += std::to_string(reading.row) +
+                          (reading.side == IndicatorSide::Left ? "L" : "R") +
+                          std::to_string(reading.value) + " ";
+        }
+        EXPECT_EQ(indicators, test.indicators);
         EXPECT_EQ(scan.stored(), test.stored);
         EXPECT_EQ(scan.erased(), test.erased);
     }
