@@ -14,6 +14,9 @@ constexpr float kMinSimilarity = 0.85f;
 // ... and this much above the next best codeword's.
 constexpr float kMinLead = 0.06f;
 
+constexpr int kLanes = 4;
+static_assert(CodewordTemplates::kSampleCount % kLanes == 0);
+
 // How dark a sample at `u` modules from a module's start is when only that
 // module is ink, under Gaussian blur of `sigma` modules.
 double moduleCoverage(double u, double sigma) {
@@ -114,10 +117,18 @@ std::optional<CodewordTemplates::Match> CodewordTemplates::identify(
                 &templates[(static_cast<std::size_t>(shiftIndex) * kCodewordValueCount +
                             static_cast<std::size_t>(value)) *
                            kSampleCount];
-            float similarity = 0;
-            for (int i = 0; i < kSampleCount; ++i) {
-                similarity += t[i] * seen[static_cast<std::size_t>(i)];
+            // Four sums side by side, which the compiler turns into one
+            // vector operation; one running sum would keep it a sample at a
+            // time, and this is where a blurred symbol's reading spends its
+            // time.
+            std::array<float, kLanes> lanes{};
+            for (int i = 0; i < kSampleCount; i += kLanes) {
+                for (int lane = 0; lane < kLanes; ++lane) {
+                    lanes[static_cast<std::size_t>(lane)] +=
+                        t[i + lane] * seen[static_cast<std::size_t>(i + lane)];
+                }
             }
+            const float similarity = (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
             auto& best = bestOfValue[static_cast<std::size_t>(value)];
             if (shiftIndex == 0 || similarity > best) {
                 best = similarity;

@@ -32,6 +32,8 @@ constexpr double kSecondLookMargin = 4;
 // cluster, and under what blur (sigma, in modules).
 constexpr double kTemplateLines[] = {0.3, 0.5, 0.7};
 constexpr double kTemplateBlurs[] = {0.3, 0.5};
+// Templates are tried only where edges read at least one cell in this many.
+constexpr std::size_t kTemplateShare = 5;
 
 // The codeword templates of each cluster and blur, made when first needed:
 // most symbols never need them.
@@ -99,6 +101,106 @@ class Ballot {
     std::map<std::int32_t, Tally> tallies;
 };
 
+// What the lines of one row make of it: a ballot for each column, column -1
+// being the left row indicator and `columns` the right one.
+struct RowBallots {
+    std::vector<Ballot> columns;
+    // How many votes a codeword needs to be taken.
+    int needed = 1;
+
+    Ballot& at(std::int32_t column) { return columns[static_cast<std::size_t>(column + 1)]; }
+};
+
+// Reads `row` along its lines, then looks again at each codeword that they
+// left undecided, on short lines of its own.
+RowBallots readRowEdges(const GreyImage& image, const SymbolFrame& frame,
+                        const CodewordShapes& shapes, std::int32_t row, LineScratch& scratch,
+                        std::vector<ModuleEdge>& edges) {
+    const std::int32_t columns = frame.columns;
+    const double width = symbolWidth(columns);
+    const Point centre = frame.toImage.map({width / 2, row + 0.5});
+    const double rowPixels = length(frame.toImage.map({width / 2, row + 1.0}) -
+                                    frame.toImage.map({width / 2, row * 1.0}));
+    const double modulePixels = length(frame.toImage.map({width / 2 + 1, row + 0.5}) - centre);
+    const int perModule = samplesPerModule(modulePixels);
+    const std::span<const double> shares = rowPixels >= kTallRowPixels
+                                               ? std::span<const double>(kTallRowLines)
+                                               : std::span<const double>(kShortRowLines);
+    RowBallots ballots;
+    ballots.columns.resize(static_cast<std::size_t>(columns) + 2);
+    int lines = 0;
+    for (const double share : shares) {
+        const double y = row + share;
+        if (!image.contains(frame.toImage.map({width / 2, y}))) {
+            continue;
+        }
+        ++lines;
+        edgesAlong(image, frame.toImage, y, -2, width + 2, perModule, scratch, edges);
+        for (std::int32_t column = -1; column <= columns; ++column) {
+            const double start = kFirstDataModule + kCodewordModules * column;
+            if (const auto read = readCodewordAt(edges, start, row % 3, shapes)) {
+                ballots.at(column).vote(*read, y);
+            }
+        }
+    }
+    ballots.needed = lines >= 3 ? 2 : 1;
+    for (std::int32_t column = -1; column <= columns; ++column) {
+        Ballot& ballot = ballots.at(column);
+        if (ballot.winner(ballots.needed)) {
+            continue;
+        }
+        const double start = kFirstDataModule + kCodewordModules * column;
+        for (const double share : kSecondLookLines) {
+            const double y = row + share;
+            if (!image.contains(frame.toImage.map({start + kCodewordModules / 2, y}))) {
+                continue;
+            }
+            edgesAlong(image, frame.toImage, y, start - kSecondLookMargin,
+                       start + kCodewordModules + kSecondLookMargin, perModule, scratch, edges);
+            if (const auto read = readCodewordAt(edges, start, row % 3, shapes)) {
+                ballot.vote(*read, y);
+            }
+        }
+    }
+    return ballots;
+}
+
+// Compares the codeword at `column` of `row`, which its edges left
+// undecided, with every codeword of the row's cluster under blur.
+void readWithTemplates(const GreyImage& image, const SymbolFrame& frame, std::int32_t row,
+                       std::int32_t column, TemplateSet& templates, std::vector<float>& profile,
+                       Ballot& ballot) {
+    const double start = kFirstDataModule + kCodewordModules * column;
+    for (const double share : kTemplateLines) {
+        const double y = row + share;
+        const double first = start - CodewordTemplates::kBefore;
+        const double step = 1.0 / CodewordTemplates::kSamplesPerModule;
+        const Homography::MappedLine line = frame.toImage.mapLine({first + step / 2, y}, {step, 0});
+        bool within = true;
+        for (std::size_t i = 0; i < profile.size() && within; ++i) {
+            const Point p = line.at(static_cast<double>(i));
+            within = image.contains(p);
+            profile[i] = within ? image.sample(p) : 255.0f;
+        }
+        if (!within) {
+            continue;
+        }
+        std::optional<CodewordTemplates::Match> best;
+        for (std::size_t blur = 0; blur < std::size(kTemplateBlurs); ++blur) {
+            const auto match = templates.of(row % 3, blur).identify(profile);
+            if (match && (!best || match->similarity > best->similarity)) {
+                best = match;
+            }
+        }
+        if (best) {
+            ballot.vote({{row % 3, best->value, 0, 0},
+                         start + best->shift,
+                         start + best->shift + kCodewordModules},
+                        y);
+        }
+    }
+}
+
 }  // namespace
 
 SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
@@ -108,92 +210,42 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
     if (frame.rows <= 0 || columns <= 0) {
         return reading;
     }
-    const double width = symbolWidth(columns);
     reading.codewords.assign(static_cast<std::size_t>(frame.rows) * columns, 0);
     LineScratch scratch;
     std::vector<ModuleEdge> edges;
-    TemplateSet templates;
-    std::vector<float> profile(CodewordTemplates::kSampleCount);
+    std::vector<RowBallots> rows;
+    rows.reserve(static_cast<std::size_t>(frame.rows));
+    std::size_t decided = 0;
+    for (std::int32_t row = 0; row < frame.rows; ++row) {
+        rows.push_back(readRowEdges(image, frame, shapes, row, scratch, edges));
+        for (const Ballot& ballot : rows.back().columns) {
+            decided += ballot.winner(rows.back().needed) ? 1 : 0;
+        }
+    }
+
+    // Templates cost a comparison with every codeword of a cluster, hundreds
+    // of times what reading edges does. They are spent only on a frame whose
+    // edges showed it to hold a symbol; a frame laid over text or noise,
+    // where hardly a codeword is read, would otherwise take seconds.
+    const std::size_t cells = rows.size() * (static_cast<std::size_t>(columns) + 2);
+    if (decided * kTemplateShare >= cells) {
+        TemplateSet templates;
+        std::vector<float> profile(CodewordTemplates::kSampleCount);
+        for (std::int32_t row = 0; row < frame.rows; ++row) {
+            RowBallots& ballots = rows[static_cast<std::size_t>(row)];
+            for (std::int32_t column = -1; column <= columns; ++column) {
+                if (!ballots.at(column).winner(ballots.needed)) {
+                    readWithTemplates(image, frame, row, column, templates, profile,
+                                      ballots.at(column));
+                }
+            }
+        }
+    }
 
     for (std::int32_t row = 0; row < frame.rows; ++row) {
-        const Point centre = frame.toImage.map({width / 2, row + 0.5});
-        const double rowPixels = length(frame.toImage.map({width / 2, row + 1.0}) -
-                                        frame.toImage.map({width / 2, row * 1.0}));
-        const double modulePixels = length(frame.toImage.map({width / 2 + 1, row + 0.5}) - centre);
-        const int perModule = samplesPerModule(modulePixels);
-        const std::span<const double> shares = rowPixels >= kTallRowPixels
-                                                   ? std::span<const double>(kTallRowLines)
-                                                   : std::span<const double>(kShortRowLines);
-        // Column -1 is the left row indicator, `columns` the right one.
-        std::vector<Ballot> ballots(static_cast<std::size_t>(columns) + 2);
-        int lines = 0;
-        for (const double share : shares) {
-            const double y = row + share;
-            if (!image.contains(frame.toImage.map({width / 2, y}))) {
-                continue;
-            }
-            ++lines;
-            edgesAlong(image, frame.toImage, y, -2, width + 2, perModule, scratch, edges);
-            for (std::int32_t column = -1; column <= columns; ++column) {
-                const double start = kFirstDataModule + kCodewordModules * column;
-                if (const auto read = readCodewordAt(edges, start, row % 3, shapes)) {
-                    ballots[static_cast<std::size_t>(column + 1)].vote(*read, y);
-                }
-            }
-        }
-        const int needed = lines >= 3 ? 2 : 1;
+        RowBallots& ballots = rows[static_cast<std::size_t>(row)];
         for (std::int32_t column = -1; column <= columns; ++column) {
-            Ballot& ballot = ballots[static_cast<std::size_t>(column + 1)];
-            if (ballot.winner(needed)) {
-                continue;
-            }
-            const double start = kFirstDataModule + kCodewordModules * column;
-            for (const double share : kSecondLookLines) {
-                const double y = row + share;
-                if (!image.contains(frame.toImage.map({start + kCodewordModules / 2, y}))) {
-                    continue;
-                }
-                edgesAlong(image, frame.toImage, y, start - kSecondLookMargin,
-                           start + kCodewordModules + kSecondLookMargin, perModule, scratch, edges);
-                if (const auto read = readCodewordAt(edges, start, row % 3, shapes)) {
-                    ballot.vote(*read, y);
-                }
-            }
-            if (ballot.winner(needed)) {
-                continue;
-            }
-            for (const double share : kTemplateLines) {
-                const double y = row + share;
-                const double first = start - CodewordTemplates::kBefore;
-                const double step = 1.0 / CodewordTemplates::kSamplesPerModule;
-                const Homography::MappedLine line =
-                    frame.toImage.mapLine({first + step / 2, y}, {step, 0});
-                bool within = true;
-                for (std::size_t i = 0; i < profile.size() && within; ++i) {
-                    const Point p = line.at(static_cast<double>(i));
-                    within = image.contains(p);
-                    profile[i] = within ? image.sample(p) : 255.0f;
-                }
-                if (!within) {
-                    continue;
-                }
-                std::optional<CodewordTemplates::Match> best;
-                for (std::size_t blur = 0; blur < std::size(kTemplateBlurs); ++blur) {
-                    const auto match = templates.of(row % 3, blur).identify(profile);
-                    if (match && (!best || match->similarity > best->similarity)) {
-                        best = match;
-                    }
-                }
-                if (best) {
-                    ballot.vote({{row % 3, best->value, 0, 0},
-                                 start + best->shift,
-                                 start + best->shift + kCodewordModules},
-                                y);
-                }
-            }
-        }
-        for (std::int32_t column = -1; column <= columns; ++column) {
-            const auto winner = ballots[static_cast<std::size_t>(column + 1)].winner(needed);
+            const auto winner = ballots.at(column).winner(ballots.needed);
             const std::size_t index = static_cast<std::size_t>(row) * columns + column;
             if (!winner) {
                 if (column >= 0 && column < columns) {
