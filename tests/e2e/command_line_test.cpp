@@ -95,7 +95,9 @@ TEST(CommandLine, InputsOfEveryKind) {
         return directory.write(name, contents);
     };
     const std::string d = directory.path() + "/";
-    const std::string hello = readFileBytes(sourcePath("examples/hello.txt"));
+    const std::string helloTxt = sourcePath("examples/hello.txt");
+    const std::string helloPng = sourcePath("examples/hello.png");
+    const std::string hello = readFileBytes(helloTxt);
     std::string crlf;
     for (const char c : hello) {
         crlf += c == '\n' ? "\r\n" : std::string(1, c);
@@ -114,15 +116,13 @@ TEST(CommandLine, InputsOfEveryKind) {
     const std::string u = d + "dir with spaces \xC3\xBC \xE6\x97\xA5/symbol \xC3\xB1 ";
     std::filesystem::create_directory(d + "dir with spaces \xC3\xBC \xE6\x97\xA5");
     writeFileBytes(u + ".txt", hello);
-    writeFileBytes(u + ".png", readFileBytes(sourcePath("examples/hello.png")));
+    writeFileBytes(u + ".png", readFileBytes(helloPng));
     const std::string control = d + "\x1b[2J\x1b]0;title\x07 tab\there\x7f \\x41.txt";
     const std::string latin1 = d + "latin-1 \xFC, cut \xE6\x97, overlong \xC0\xAF.txt";
     const std::string data = sourcePath("tests/e2e/data/hello");
     using enum OutputTo;
     expectRuns({
         {"missing .txt", d + "m.txt", 2, "", unopened(d + "m.txt")},
-        {"missing .TXT", d + "m.TXT", 2, "", unopened(d + "m.TXT")},
-        {"missing .Txt", d + "m.Txt", 2, "", unopened(d + "m.Txt")},
         // A directory opens for reading on POSIX systems but cannot be read.
         {"a directory named .txt", d + "folder.txt", 2, "", unopened(d + "folder.txt")},
         // Anything else names an image: ".txt.png" is no bar string, "-I" no
@@ -132,6 +132,8 @@ TEST(CommandLine, InputsOfEveryKind) {
         {"a directory", d, 2, "", kNotLoaded},
         {"no image", file("notes.png", "just some words\n"), 2, "", kNotLoaded},
         {"a bar string named .text", file("bars.text", "0000\n"), 2, "", kNotLoaded},
+        // Each format cut short, and images that declare more than the
+        // decode budget, are refused in the image layer's own tests.
         {"40 bytes of a PNG", file("cut.png", readFileBytes(d + "white.png").substr(0, 40)), 2, "",
          kNotLoaded},
         {"an empty bar string", file("empty.txt", ""), 0, "", kFailed},
@@ -148,11 +150,11 @@ TEST(CommandLine, InputsOfEveryKind) {
         {"a white palette PNG", d + "white.png", 0, "", kFailed},
         {"an interlaced GIF named .jpg", d + "gif.jpg", 0, "", kFailed},
         {"a grey JPEG", d + "grey.jpeg", 0, "", kFailed},
-        {"a bar string", sourcePath("examples/hello.txt"), 0, kHello, ""},
+        {"a bar string", helloTxt, 0, kHello, ""},
         {"CR LF", file("crlf.txt", crlf), 0, kHello, ""},
         {"a bar string on standard input", "-i", 0, kPrompt + kHello, "", hello},
         {"CR LF on standard input", "-i", 0, kPrompt + kHello, "", crlf},
-        {"PNG", sourcePath("examples/hello.png"), 0, kHello, ""},
+        {"PNG", helloPng, 0, kHello, ""},
         {"BMP", data + ".bmp", 0, kHello, ""},
         {"GIF", data + ".gif", 0, kHello, ""},
         {"TIFF", data + ".tif", 0, kHello, ""},
@@ -163,8 +165,7 @@ TEST(CommandLine, InputsOfEveryKind) {
          "10 Rows, 4 Cols, Error correction 3.\none\ntwo\r\nthree\x1A\xFF\n\r\n end\n", ""},
         {"--version", "--version", 0, "tessoran " TESSORAN_VERSION "\n", ""},
         {"--HELP is a path", "--HELP", 2, "", kNotLoaded},
-        {"an image named --help", file("--help", readFileBytes(sourcePath("examples/hello.png"))),
-         0, kHello, ""},
+        {"an image named --help", file("--help", readFileBytes(helloPng)), 0, kHello, ""},
         {"an unusual bar-string path", u + ".txt", 0, kHello, ""},
         {"an unusual image path", u + ".png", 0, kHello, ""},
         {"an unusual missing path", u + "x.txt", 2, "", unopened(u + "x.txt")},
@@ -181,22 +182,8 @@ TEST(CommandLine, InputsOfEveryKind) {
         // Output that does not arrive is a failure, not a success: status 3.
         // What was never to be written cannot fail. A prompt that cannot be
         // written reads nothing.
-        {"to a full device",
-         sourcePath("examples/hello.txt"),
-         3,
-         "",
-         kUnwritable,
-         {},
-         FullDevice,
-         true},
-        {"an image to a pipe without a reader",
-         sourcePath("examples/hello.png"),
-         3,
-         "",
-         kUnwritable,
-         {},
-         ClosedPipe,
-         true},
+        {"to a full device", helloTxt, 3, "", kUnwritable, {}, FullDevice, true},
+        {"an image to a pipe without a reader", helloPng, 3, "", kUnwritable, {}, ClosedPipe, true},
         {"a prompt to a full device", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},
          FullDevice, true},
         {"a prompt to a pipe without a reader", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},
@@ -232,10 +219,6 @@ TEST(CommandLine, OddBarStringsAndImages) {
     const auto withTail = [&](const std::string& tail) {
         return std::string(text).insert(2 * width + 1, tail);
     };
-    std::string highBytes;
-    for (int value = 128; value < 256; ++value) {
-        highBytes.push_back(static_cast<char>(value));
-    }
     std::string noise;
     std::mt19937 random(17);
     for (int i = 0; i < 20000 * 121; ++i) {
@@ -260,9 +243,6 @@ TEST(CommandLine, OddBarStringsAndImages) {
     // Indices beyond a BMP's palette were once read from whatever memory lay
     // past it; GDI+ shows such files in colours of its own choosing.
     writeBmp(d + "beyond.bmp", image, {.bitsPerPixel = 8, .paletteEntries = 1});
-    writePng(d + "half.png", image, PngLayout::Rgb8);
-    // Each format cut short is refused in the image layer's own tests.
-    writeFileBytes(d + "half.png", readFileBytes(d + "half.png").substr(0, 200));
     expectRuns({
         {"a line of 100,000 digits", file("F.txt", std::string(100000, 'F') + "\n"), 0, "",
          kFailed},
@@ -270,14 +250,10 @@ TEST(CommandLine, OddBarStringsAndImages) {
         // The first character of the first line is the first one read.
         {"a zero byte first", file("0.txt", '\0' + light.substr(1) + "\n" + light + "\n"), 10, "",
          invalid("\\x00")},
-        {"a byte above 127", file("e9.txt", light + "\n" + light.substr(1) + "\xE9\n"), 10, "",
-         invalid("\\xe9")},
         {"an escape", file("1b.txt", light + "\n\x1b" + light.substr(1) + "\n"), 10, "",
          invalid("\\x1b")},
-        {"only spaces", file("spaces.txt", "      \n      \n"), 10, "", invalid(" ")},
         {"a zero byte past the width", file("0G.txt", withTail(std::string(1, '\0') + "G")), 0,
          decoded, ""},
-        {"bytes above 127 past the width", file("high.txt", withTail(highBytes)), 0, decoded, ""},
         {"a line of 100,000 characters", file("x.txt", withTail(std::string(100000, 'x'))), 0,
          decoded, ""},
         {"20,000 light lines after", file("after.txt", text + lightLines), 0, decoded, ""},
@@ -297,11 +273,6 @@ TEST(CommandLine, OddBarStringsAndImages) {
          OutputTo::Captured,
          true},
         {"zero bytes", file("empty.png", ""), 2, "", kNotLoaded},
-        {"100,000 x 100,000 PNG", file("huge.png", pngHeaderOnly(100000, 100000)), 2, "",
-         kNotLoaded},
-        {"100,000 x 100,000 BMP", file("huge.bmp", bmpHeaderOnly(100000, 100000)), 2, "",
-         kNotLoaded},
-        {"a PNG cut short", d + "half.png", 2, "", kNotLoaded},
     });
 }
 

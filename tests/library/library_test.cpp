@@ -89,64 +89,26 @@ std::string sizeLineOf(int rows, int columns, int level) {
            std::to_string(level) + ".\n";
 }
 
-// What reaches file descriptors 1 and 2 while one is alive.
-class StandardStreamsWatch {
-  public:
-    StandardStreamsWatch() {
-        std::fflush(nullptr);
-        sink = std::tmpfile();
-        savedOut = dup(1);
-        savedErr = dup(2);
-        dup2(fileno(sink), 1);
-        dup2(fileno(sink), 2);
-    }
-    // A watch left early (by a failed assertion) shows what it caught.
-    ~StandardStreamsWatch() {
-        if (savedOut >= 0) {
-            std::fputs(written().c_str(), stderr);
-        }
-    }
-    StandardStreamsWatch(const StandardStreamsWatch&) = delete;
-    StandardStreamsWatch& operator=(const StandardStreamsWatch&) = delete;
-
-    // Ends the watch and returns what was written meanwhile.
-    std::string written() {
-        restore();
-        std::string text;
-        std::rewind(sink);
-        for (int c; (c = std::fgetc(sink)) != EOF;) {
-            text.push_back(static_cast<char>(c));
-        }
-        return text;
-    }
-
-  private:
-    void restore() {
-        if (savedOut >= 0) {
-            std::fflush(nullptr);
-            dup2(savedOut, 1);
-            dup2(savedErr, 2);
-            close(savedOut);
-            close(savedErr);
-            savedOut = savedErr = -1;
-        }
-    }
-
-    std::FILE* sink = nullptr;
-    int savedOut = -1;
-    int savedErr = -1;
-};
+// What reaches file descriptors 1 and 2 from watchStandardStreams() to
+// writtenToStandardStreams(): the library writes nothing there.
+void watchStandardStreams() {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+}
+std::string writtenToStandardStreams() {
+    std::string out = testing::internal::GetCapturedStdout();
+    return out + testing::internal::GetCapturedStderr();
+}
 
 struct SourceCase {
     std::string name;
     Decode decode;
-    // An image file that the program must read to the same size line and data.
-    std::string alsoByProgram;
 };
 
 // Every source the interface reads from, one symbol each, read to exactly its
 // size and bytes. The upright symbol is read by the scan-line reader; the
 // turned one and the one on a transparent page only by the capture reader.
+// The image formats are the program's own, tested with it.
 TEST(Library, ReadsTheSymbolOfEverySource) {
     const Pdf417Symbol symbol = encodeSymbol(dataCodewords(), 2, 3);
     const ArgbImage upright = uprightImage(symbol);
@@ -162,16 +124,8 @@ TEST(Library, ReadsTheSymbolOfEverySource) {
 
     TemporaryDirectory directory;
     const std::string png = directory.path() + "/symbol.png";
-    const std::string jpeg = directory.path() + "/symbol.jpg";
-    const std::string gif = directory.path() + "/symbol.gif";
-    const std::string tiff = directory.path() + "/symbol.tif";
-    const std::string bmp = directory.path() + "/symbol.bmp";
     const std::string turnedPng = directory.path() + "/turned.png";
     writePng(png, upright, PngLayout::Rgb8);
-    writeJpeg(jpeg, upright, JpegLayout::Colour, 95);
-    writeGif(gif, upright);
-    writeTiff(tiff, upright, TiffLayout::Rgb8);
-    writeBmp(bmp, upright, BmpLayout::Rgb24);
     writePng(turnedPng, turned.image, PngLayout::Rgb8);
 
     const PixelBuffer grey = pixelsOf(upright, TESSORAN_GREY8, 13);
@@ -182,23 +136,21 @@ TEST(Library, ReadsTheSymbolOfEverySource) {
     const PixelBuffer transparentRgba = pixelsOf(transparent.image, TESSORAN_RGBA32, 0);
 
     std::vector<SourceCase> cases;
-    for (const std::string& file : {png, jpeg, gif, tiff, bmp, turnedPng}) {
-        cases.push_back(
-            {"file " + file,
-             [file](tessoran_result** r) { return tessoran_decode_file(file.c_str(), r); }, file});
+    for (const std::string& file : {png, turnedPng}) {
+        cases.push_back({"file " + file, [file](tessoran_result** r) {
+                             return tessoran_decode_file(file.c_str(), r);
+                         }});
         const std::string bytes = readFileBytes(file);
-        cases.push_back({"memory " + file,
-                         [bytes](tessoran_result** r) {
+        cases.push_back({"memory " + file, [bytes](tessoran_result** r) {
                              return tessoran_decode_memory(bytes.data(), bytes.size(), r);
-                         },
-                         ""});
+                         }});
     }
     for (const auto& [name, buffer] :
          {std::pair{"grey, rows padded", &grey}, std::pair{"RGBA, rows padded", &rgba},
           std::pair{"RGB", &rgb}, std::pair{"BGRA", &bgra},
           std::pair{"turned RGBA, rows padded", &turnedRgba},
           std::pair{"RGBA on a transparent page", &transparentRgba}}) {
-        cases.push_back({name, [buffer](tessoran_result** r) { return buffer->decode(r); }, ""});
+        cases.push_back({name, [buffer](tessoran_result** r) { return buffer->decode(r); }});
     }
 
     const std::string expectedSizeLine = sizeLineOf(symbol.rows, symbol.columns, symbol.ecLevel);
@@ -219,12 +171,9 @@ TEST(Library, ReadsTheSymbolOfEverySource) {
         return output;
     };
     const std::string expected = "0: " + expectedSizeLine + kData;
-    StandardStreamsWatch streams;
+    watchStandardStreams();
     for (const SourceCase& test : cases) {
         EXPECT_EQ(decoded(test), expected) << test.name;
-        if (!test.alsoByProgram.empty()) {
-            EXPECT_EQ(runTessoran({test.alsoByProgram}).out, expectedSizeLine + kData) << test.name;
-        }
     }
     // All at once: calls share nothing.
     std::vector<std::string> outputs(cases.size());
@@ -236,7 +185,7 @@ TEST(Library, ReadsTheSymbolOfEverySource) {
         threads[i].join();
         EXPECT_EQ(outputs[i], expected) << cases[i].name << " on a thread of its own";
     }
-    EXPECT_EQ(streams.written(), "");
+    EXPECT_EQ(writtenToStandardStreams(), "");
 }
 
 struct StatusCase {
@@ -271,8 +220,6 @@ TEST(Library, TellsEveryFailureApart) {
         writePng(path, renderTextPage(640, 480, 7), PngLayout::Rgb8, 1);
         return readFileBytes(path);
     }();
-    const std::string cutPng = textPage.substr(0, textPage.size() / 2);
-    const std::string hugePng = pngHeaderOnly(60000, 60000);
     const std::string notAnImage = "Hello, Tessoran! This is text, not an image.";
     TemporaryDirectory directory;
     const std::string missing = directory.path() + "/missing.png";
@@ -310,8 +257,6 @@ TEST(Library, TellsEveryFailureApart) {
          TESSORAN_BAD_INPUT},
         {"no bytes", memory(""), TESSORAN_BAD_INPUT},
         {"text bytes", memory(notAnImage), TESSORAN_BAD_INPUT},
-        {"half a PNG", memory(cutPng), TESSORAN_BAD_INPUT},
-        {"a PNG of 60000 x 60000 pixels", memory(hugePng), TESSORAN_BAD_INPUT},
         {"more bytes than a decode may take",
          [&tiny](tessoran_result** r) {
              return tessoran_decode_memory(tiny, std::size_t{1} << 62, r);
@@ -332,7 +277,7 @@ TEST(Library, TellsEveryFailureApart) {
          TESSORAN_BAD_INPUT},
     };
 
-    StandardStreamsWatch streams;
+    watchStandardStreams();
     for (const StatusCase& test : cases) {
         SCOPED_TRACE(test.name);
         // Not left as the caller had it: a failure clears the result.
@@ -355,7 +300,7 @@ TEST(Library, TellsEveryFailureApart) {
                   tessoran_result_ec_level(nullptr),
               0);
     tessoran_result_free(nullptr);
-    EXPECT_EQ(streams.written(), "");
+    EXPECT_EQ(writtenToStandardStreams(), "");
 }
 
 // Memory that runs out while decoding is a status, not an end of the process:

@@ -220,12 +220,21 @@ PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options)
 
 std::string toBarString(const Pdf417Symbol& symbol) {
     requireWellFormed(symbol);
-    static constexpr char kHexDigits[] = "0123456789ABCDEF";
-    std::vector<std::vector<bool>> rows;
+    std::vector<std::string> rows;
     for (int row = 0; row < symbol.rows; ++row) {
-        rows.push_back(rowModules(symbol, row));
+        rows.emplace_back();
+        for (const bool dark : rowModules(symbol, row)) {
+            rows.back().push_back(dark ? '1' : '0');
+        }
     }
-    const std::size_t width = rows.front().size();
+    return moduleRowsToBarString(rows);
+}
+
+std::string moduleRowsToBarString(const std::vector<std::string>& rows) {
+    std::size_t width = 0;
+    for (const std::string& row : rows) {
+        width = std::max(width, row.size());
+    }
     std::string text;
     for (std::size_t top = 0; top < rows.size(); top += 4) {
         for (std::size_t column = 0; column < width; ++column) {
@@ -233,10 +242,12 @@ std::string toBarString(const Pdf417Symbol& symbol) {
             // The top row of the four is the digit's highest bit; rows past
             // the symbol's end stay light.
             for (std::size_t k = 0; k < 4; ++k) {
-                const bool dark = top + k < rows.size() && rows[top + k][column];
+                const std::size_t r = top + k;
+                const bool dark =
+                    r < rows.size() && column < rows[r].size() && rows[r][column] == '1';
                 digit |= (dark ? 1 : 0) << (3 - k);
             }
-            text += kHexDigits[digit];
+            text += "0123456789ABCDEF"[digit];
         }
         text += '\n';
     }

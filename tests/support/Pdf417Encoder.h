@@ -70,6 +70,9 @@ PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options 
 // The symbol as a V4 bar string: one character per module column, four symbol
 // rows per line (light rows fill the last line), lines ended by "\n".
 std::string toBarString(const Pdf417Symbol& symbol);
+// Module rows, one string of '1' (dark) and '0' a row, as a bar string the
+// same way; shorter rows are light past their end.
+std::string moduleRowsToBarString(const std::vector<std::string>& rows);
 
 // "%d Rows, %d Cols, Error correction %d.\n": what the program prints first
 // for `symbol`.

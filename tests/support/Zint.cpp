@@ -107,28 +107,6 @@ void zintPng(const std::vector<std::string>& options, const std::string& data,
     runZint(options, data, "--scale=0.5 -o " + shellQuote(path));
 }
 
-std::string moduleRowsToBarString(const std::vector<std::string>& rows) {
-    std::size_t width = 0;
-    for (const std::string& row : rows) {
-        width = std::max(width, row.size());
-    }
-    std::string text;
-    for (std::size_t first = 0; first < rows.size(); first += 4) {
-        for (std::size_t column = 0; column < width; ++column) {
-            int value = 0;
-            for (std::size_t k = 0; k < 4; ++k) {
-                const std::size_t r = first + k;
-                const bool dark =
-                    r < rows.size() && column < rows[r].size() && rows[r][column] == '1';
-                value = value * 2 + (dark ? 1 : 0);
-            }
-            text.push_back("0123456789ABCDEF"[value]);
-        }
-        text.push_back('\n');
-    }
-    return text;
-}
-
 std::vector<int> moduleRowsToCodewords(const std::vector<std::string>& rows) {
     std::vector<int> codewords;
     for (std::size_t r = 0; r < rows.size(); ++r) {

@@ -18,10 +18,6 @@ std::vector<std::string> zintModuleRows(const std::vector<std::string>& options,
 void zintPng(const std::vector<std::string>& options, const std::string& data,
              const std::string& path);
 
-// Module rows as a V4 bar string: four rows per line, bit 8 the top row,
-// light rows filling the last line.
-std::string moduleRowsToBarString(const std::vector<std::string>& rows);
-
 // The data and check codewords of module rows, read back with the standard's
 // pattern table (independently of the decoder): every row's data columns,
 // row indicators and start/stop patterns left out.
