@@ -533,17 +533,6 @@ std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
     return file;
 }
 
-std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height) {
-    std::string file = "BM";
-    // File size, reserved, pixel data offset, information header size.
-    for (const std::uint32_t field : {54u, 0u, 54u, 40u, width, height}) {
-        appendLittleEndian(file, field, 4);
-    }
-    appendLittleEndian(file, 1, 2);   // planes
-    appendLittleEndian(file, 24, 2);  // bits a pixel
-    return file + std::string(24 + 64, '\0');
-}
-
 std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height) {
     std::string jpeg =
         jpegBytes(solidImage(8, 8, 0xFF808080u), JpegLayout::Colour, 100, JpegCoding::Progressive);

@@ -127,11 +127,9 @@ void appendLittleEndian(std::string& out, std::uint32_t value, int bytes);
 // A PNG chunk: length, type, data and CRC.
 void appendPngChunk(std::string& out, const char* type, const std::string& data);
 
-// Files that declare width x height pixels in their header and hold no pixel
-// data: a PNG of 8-bit grey (signature and header chunk only), and a 24-bit
-// BMP (headers, then 64 bytes of nothing).
+// A PNG of 8-bit grey that declares width x height pixels and holds only its
+// signature and header chunk.
 std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height);
-std::string bmpHeaderOnly(std::uint32_t width, std::uint32_t height);
 // A progressive colour JPEG of 8 x 8 pixels whose frame header states
 // width x height (each below 65536): its scans hold far too little for that.
 std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height);

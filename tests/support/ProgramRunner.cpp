@@ -9,10 +9,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <thread>
+
+#include "support/ImageWriters.h"
 
 namespace tessoran_test {
 
@@ -251,13 +251,8 @@ TemporaryDirectory::~TemporaryDirectory() {
 }
 
 std::string TemporaryDirectory::write(const std::string& name, const std::string& contents) const {
-    const std::string path = directory + "/" + name;
-    std::ofstream file(path, std::ios::binary);
-    file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-    if (!file) {
-        throw std::runtime_error("cannot write " + path);
-    }
-    return path;
+    writeFileBytes(directory + "/" + name, contents);
+    return directory + "/" + name;
 }
 
 std::string sourcePath(const std::string& relative) {

@@ -442,7 +442,7 @@ TEST(ImageFile, WhatIsRefused) {
         {"TGA", std::string("\0\0\x02\0\0\0\0\0\0\0\0\0\x01\0\x01\0\x18\0\0\0\0", 21)},
         {"PNM", std::string("P6\n1 1\n255\n\0\0\0", 14)},
         {"100,000 x 100,000 PNG", pngHeaderOnly(100000, 100000)},
-        {"100,000 x 100,000 BMP", bmpHeaderOnly(100000, 100000)},
+        {"100,000 x 100,000 BMP", patched(patched(bmp, 18, 100000, 4), 22, 100000, 4)},
         {"65,535 x 65,535 GIF", hugeGif(65535)},
         {"a GIF frame beyond a small screen", hugeGif(16)},
         {"16,384 x 16,384 progressive JPEG", progressiveJpegDeclaring(16384, 16384)},
