@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -59,25 +58,19 @@ struct PixelBuffer {
 };
 
 PixelBuffer pixelsOf(const ArgbImage& image, tessoran_pixel_format format, int padding) {
-    const int size = format == TESSORAN_GREY8 ? 1 : format == TESSORAN_RGB24 ? 3 : 4;
+    // Where each byte of a pixel comes from in an ARGB value, by its shift.
+    const std::vector<int> shifts = format == TESSORAN_GREY8    ? std::vector<int>{8}
+                                    : format == TESSORAN_RGB24  ? std::vector<int>{16, 8, 0}
+                                    : format == TESSORAN_BGRA32 ? std::vector<int>{0, 8, 16, 24}
+                                                                : std::vector<int>{16, 8, 0, 24};
+    const auto size = static_cast<int>(shifts.size());
     PixelBuffer buffer{{}, image.width, image.height, image.width * size + padding, format};
     buffer.bytes.assign(static_cast<std::size_t>(buffer.stride) * image.height, 0);
     for (int row = 0; row < image.height; ++row) {
         for (int column = 0; column < image.width; ++column) {
-            const std::uint32_t argb = image.at(row, column);
-            const auto a = static_cast<unsigned char>(argb >> 24);
-            const auto r = static_cast<unsigned char>(argb >> 16);
-            const auto g = static_cast<unsigned char>(argb >> 8);
-            const auto b = static_cast<unsigned char>(argb);
-            unsigned char* p = &buffer.bytes[static_cast<std::size_t>(row) * buffer.stride +
-                                             static_cast<std::size_t>(column) * size];
-            const unsigned char rgbaOrder[] = {r, g, b, a};
-            const unsigned char bgraOrder[] = {b, g, r, a};
-            if (format == TESSORAN_GREY8) {
-                p[0] = g;
-            } else {
-                std::memcpy(p, format == TESSORAN_BGRA32 ? bgraOrder : rgbaOrder,
-                            static_cast<std::size_t>(size));
+            for (int i = 0; i < size; ++i) {
+                buffer.bytes[static_cast<std::size_t>(row * buffer.stride + column * size + i)] =
+                    static_cast<unsigned char>(image.at(row, column) >> shifts[i]);
             }
         }
     }

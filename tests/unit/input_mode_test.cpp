@@ -26,6 +26,7 @@ TEST(InputMode, ChosenFromTheArgumentAlone) {
         {"a.txt.png", InputMode::ImageFile},
         {"atxt", InputMode::ImageFile},
         {"a.tx", InputMode::ImageFile},
+        {"a.text", InputMode::ImageFile},
         {"txt", InputMode::ImageFile},
         {"", InputMode::ImageFile},
         {"a.png", InputMode::ImageFile},
