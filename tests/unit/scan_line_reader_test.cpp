@@ -21,9 +21,7 @@ const Elements kStart = {8, 1, 1, 1, 1, 1, 1, 3};
 const Elements kStop = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 const Elements kBar = {1};
 
-Elements cw(int cluster, int value) {
-    return codewordElements(cluster, value);
-}
+constexpr auto& cw = codewordElements;
 
 // Column sums of pixel rows (`dark` where dark, two rows in full): four light
 // columns, the bar-first `parts` at `scale` columns a module, four light ones.
@@ -117,9 +115,8 @@ TEST(ScanLineReader, LinesToCodewordsAndErasures) {
         }
         std::string indicators;
         for (const RowIndicatorReading& reading : noted) {
-            indicators += std::to_string(reading.row) +
-                          (reading.side == IndicatorSide::Left ? "L" : "R") +
-                          std::to_string(reading.value) + " ";
+            const char side = reading.side == IndicatorSide::Left ? 'L' : 'R';
+            indicators += std::to_string(reading.row) + side + std::to_string(reading.value) + " ";
         }
         EXPECT_EQ(indicators, test.indicators);
         EXPECT_EQ(scan.stored(), test.stored);
