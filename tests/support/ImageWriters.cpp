@@ -9,30 +9,26 @@
 #include <algorithm>
 #include <bit>
 #include <csetjmp>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 
 namespace tessoran_test {
 
 namespace {
 
-std::uint8_t alphaOf(std::uint32_t argb) {
-    return static_cast<std::uint8_t>(argb >> 24);
-}
-std::uint8_t redOf(std::uint32_t argb) {
-    return static_cast<std::uint8_t>(argb >> 16);
-}
-std::uint8_t greenOf(std::uint32_t argb) {
-    return static_cast<std::uint8_t>(argb >> 8);
-}
-std::uint8_t blueOf(std::uint32_t argb) {
-    return static_cast<std::uint8_t>(argb);
+std::array<std::uint8_t, 4> rgbaOf(std::uint32_t argb) {
+    return {static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
+            static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)};
 }
 
-// The distinct colours of an image (under `colourMask`) in order of first
-// appearance, and each pixel's index among them.
+std::string bigEndian(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 8), static_cast<char>(value)};
+}
+
+// An image's distinct colours (under `colourMask`), and each pixel's index.
 struct Palette {
     std::vector<std::uint32_t> colours;
     std::vector<std::uint8_t> indices;
@@ -53,36 +49,21 @@ Palette paletteOf(const ArgbImage& image, std::uint32_t colourMask) {
     return palette;
 }
 
-// Where libpng's bytes go: a string in memory or a file.
-struct PngSink {
-    std::string bytes;
-    std::FILE* file = nullptr;
-};
-
-[[noreturn]] void pngFailed(png_structp png, png_const_charp /*message*/) {
-    png_longjmp(png, 1);
-}
-void pngWarned(png_structp /*png*/, png_const_charp /*message*/) {}
-void pngWrite(png_structp png, png_bytep data, png_size_t length) {
-    auto& sink = *static_cast<PngSink*>(png_get_io_ptr(png));
-    if (sink.file == nullptr) {
-        sink.bytes.append(reinterpret_cast<const char*>(data), length);
-    } else if (std::fwrite(data, 1, length, sink.file) != length) {
-        png_error(png, "write failed");
-    }
-}
-void pngFlush(png_structp /*png*/) {}
-
 using RowFill = std::function<void(int, std::vector<png_byte>&)>;
 
-// Every libpng call of a write below this setjmp; nothing here needs
-// destroying.
-bool pngWriteAll(png_structp png, png_infop info, PngSink& sink, const PngForm& form, int width,
+// Every libpng call below this setjmp, with nothing here to destroy.
+bool pngWriteAll(png_structp png, png_infop info, std::string& out, const PngForm& form, int width,
                  int height, const RowFill& fill, std::vector<png_byte>& row) {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
-    png_set_write_fn(png, &sink, pngWrite, pngFlush);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp writing, png_bytep data, png_size_t length) {
+            static_cast<std::string*>(png_get_io_ptr(writing))
+                ->append(reinterpret_cast<const char*>(data), length);
+        },
+        [](png_structp) {});
     // Palette indices beyond the palette are written as they are: a reader
     // must cope with them.
     png_set_benign_errors(png, 1);
@@ -109,8 +90,7 @@ bool pngWriteAll(png_structp png, png_infop info, PngSink& sink, const PngForm& 
     if (form.bitDepth < 8) {
         png_set_packing(png);
     }
-    const int passes = png_set_interlace_handling(png);
-    for (int pass = 0; pass < passes; ++pass) {
+    for (int pass = png_set_interlace_handling(png); pass > 0; --pass) {
         for (int y = 0; y < height; ++y) {
             fill(y, row);
             png_write_row(png, row.data());
@@ -120,111 +100,66 @@ bool pngWriteAll(png_structp png, png_infop info, PngSink& sink, const PngForm& 
     return true;
 }
 
-void writeWithLibpng(PngSink& sink, const PngForm& form, int width, int height,
-                     const RowFill& fill) {
+}  // namespace
+
+std::string pngBytes(const PngForm& form, int width, int height, const RowFill& rowAt) {
     static constexpr int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
     std::vector<png_byte> row(static_cast<std::size_t>(width) * kChannels[form.colourType] *
                               (form.bitDepth == 16 ? 2 : 1));
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarned);
+    std::string out;
+    png_structp png = png_create_write_struct(
+        PNG_LIBPNG_VER_STRING, nullptr,
+        [](png_structp failed, png_const_charp) { png_longjmp(failed, 1); },
+        [](png_structp, png_const_charp) {});
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     const bool written =
-        info != nullptr && pngWriteAll(png, info, sink, form, width, height, fill, row);
+        info != nullptr && pngWriteAll(png, info, out, form, width, height, rowAt, row);
     png_destroy_write_struct(&png, &info);
     if (!written) {
         throw std::runtime_error("libpng could not write the image");
     }
+    return out;
 }
 
-}  // namespace
-
 ArgbImage solidImage(int width, int height, std::uint32_t argb) {
-    ArgbImage image;
-    image.width = width;
-    image.height = height;
-    image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), argb);
-    return image;
+    return {width, height,
+            std::vector<std::uint32_t>(
+                static_cast<std::size_t>(width) * static_cast<std::size_t>(height), argb)};
 }
 
 ArgbImage argbFromGrid(const PixelGrid& grid) {
     ArgbImage image = solidImage(grid.width, grid.height, kOpaqueWhite);
     for (std::size_t i = 0; i < grid.dark.size(); ++i) {
-        if (grid.dark[i] != 0) {
-            image.pixels[i] = kOpaqueBlack;
-        }
+        image.pixels[i] = grid.dark[i] != 0 ? kOpaqueBlack : kOpaqueWhite;
     }
     return image;
-}
-
-std::string pngBytes(const PngForm& form, int width, int height,
-                     const std::vector<std::uint16_t>& samples) {
-    const std::size_t perRow = samples.size() / static_cast<std::size_t>(height);
-    PngSink sink;
-    writeWithLibpng(sink, form, width, height, [&](int y, std::vector<png_byte>& row) {
-        for (std::size_t i = 0; i < perRow; ++i) {
-            const std::uint16_t sample = samples[static_cast<std::size_t>(y) * perRow + i];
-            if (form.bitDepth == 16) {
-                row[2 * i] = static_cast<png_byte>(sample >> 8);
-                row[2 * i + 1] = static_cast<png_byte>(sample);
-            } else {
-                row[i] = static_cast<png_byte>(sample);
-            }
-        }
-    });
-    return sink.bytes;
 }
 
 void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
               int compressionLevel) {
     static constexpr int kColourTypes[] = {2, 6, 0, 3};
+    static constexpr std::size_t kSamples[] = {3, 4, 1, 0};
     PngForm form{.colourType = kColourTypes[static_cast<int>(layout)],
                  .compressionLevel = compressionLevel};
-    const Palette palette =
-        layout == PngLayout::Palette8 ? paletteOf(image, 0xFFFFFFFFu) : Palette{};
+    const bool paletted = layout == PngLayout::Palette8;
+    const Palette palette = paletted ? paletteOf(image, 0xFFFFFFFFu) : Palette{};
     for (const std::uint32_t colour : palette.colours) {
-        form.palette += {static_cast<char>(redOf(colour)), static_cast<char>(greenOf(colour)),
-                         static_cast<char>(blueOf(colour))};
-        form.paletteAlpha.push_back(static_cast<char>(alphaOf(colour)));
+        const auto [red, green, blue, alpha] = rgbaOf(colour);
+        form.palette += {static_cast<char>(red), static_cast<char>(green), static_cast<char>(blue)};
+        form.paletteAlpha.push_back(static_cast<char>(alpha));
     }
-    if (form.paletteAlpha.find_first_not_of('\xFF') == std::string::npos) {
-        form.paletteAlpha.clear();
-    }
-    std::vector<std::uint16_t> samples;
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        const std::uint32_t pixel = image.pixels[i];
-        const std::uint16_t all[] = {redOf(pixel), greenOf(pixel), blueOf(pixel), alphaOf(pixel)};
-        switch (layout) {
-            case PngLayout::Palette8:
-                samples.push_back(palette.indices[i]);
-                break;
-            case PngLayout::Grey8:
-                samples.push_back(all[0]);
-                break;
-            default:
-                samples.insert(samples.end(), all, all + (layout == PngLayout::Rgb8 ? 3 : 4));
-                break;
+    const auto rowAt = [&](int y, std::vector<std::uint8_t>& row) {
+        row.clear();
+        for (int x = 0; x < image.width; ++x) {
+            const auto channels = rgbaOf(image.at(y, x));
+            if (paletted) {
+                row.push_back(palette.indices[image.indexOf(y, x)]);
+            }
+            row.insert(row.end(), channels.begin(),
+                       channels.begin() + kSamples[static_cast<int>(layout)]);
         }
-    }
-    writeFileBytes(path, pngBytes(form, image.width, image.height, samples));
-}
-
-void writeGreyPngByRows(const std::string& path, int width, int height,
-                        const std::function<void(int, std::vector<std::uint8_t>&)>& rowAt) {
-    PngSink sink;
-    sink.file = std::fopen(path.c_str(), "wb");
-    if (sink.file == nullptr) {
-        throw std::runtime_error("cannot create " + path);
-    }
-    PngForm form;
-    form.compressionLevel = 1;
-    try {
-        writeWithLibpng(sink, form, width, height, rowAt);
-    } catch (...) {
-        std::fclose(sink.file);
-        throw;
-    }
-    if (std::fclose(sink.file) != 0) {
-        throw std::runtime_error("cannot write " + path);
-    }
+    };
+    writeFileBytes(path, pngBytes(form, image.width, image.height, rowAt));
 }
 
 void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout, int quality,
@@ -233,28 +168,9 @@ void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layou
 }
 
 std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality, JpegCoding coding) {
-    std::vector<unsigned char> samples;
-    for (const std::uint32_t pixel : image.pixels) {
-        const std::uint8_t key = static_cast<std::uint8_t>(
-            255 - std::max({redOf(pixel), greenOf(pixel), blueOf(pixel)}));
-        switch (layout) {
-            case JpegLayout::Colour:
-                samples.insert(samples.end(), {redOf(pixel), greenOf(pixel), blueOf(pixel)});
-                break;
-            case JpegLayout::Grey:
-                samples.push_back(redOf(pixel));
-                break;
-            case JpegLayout::Cmyk:
-                samples.insert(samples.end(),
-                               {static_cast<unsigned char>(255 - redOf(pixel) - key),
-                                static_cast<unsigned char>(255 - greenOf(pixel) - key),
-                                static_cast<unsigned char>(255 - blueOf(pixel) - key), key});
-                break;
-        }
-    }
-    const int pixelFormat = layout == JpegLayout::Colour ? TJPF_RGB
-                            : layout == JpegLayout::Grey ? TJPF_GRAY
-                                                         : TJPF_CMYK;
+    // The pixel words as bytes: blue, green, red, alpha on a little-endian
+    // machine. Grey is their luminance; CMYK takes the bytes as its inks.
+    const int words = std::endian::native == std::endian::little ? TJPF_BGRA : TJPF_ARGB;
     tjhandle compressor = tjInitCompress();
     if (compressor == nullptr) {
         throw std::runtime_error("TurboJPEG compressor unavailable");
@@ -262,9 +178,10 @@ std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality, Jp
     unsigned char* jpeg = nullptr;
     unsigned long jpegSize = 0;
     const int status =
-        tjCompress2(compressor, samples.data(), image.width, 0, image.height, pixelFormat, &jpeg,
-                    &jpegSize, layout == JpegLayout::Grey ? TJSAMP_GRAY : TJSAMP_444, quality,
-                    coding == JpegCoding::Progressive ? TJFLAG_PROGRESSIVE : 0);
+        tjCompress2(compressor, reinterpret_cast<const unsigned char*>(image.pixels.data()),
+                    image.width, 0, image.height, layout == JpegLayout::Cmyk ? TJPF_CMYK : words,
+                    &jpeg, &jpegSize, layout == JpegLayout::Grey ? TJSAMP_GRAY : TJSAMP_444,
+                    quality, coding == JpegCoding::Progressive ? TJFLAG_PROGRESSIVE : 0);
     tjDestroy(compressor);
     const std::string bytes =
         status == 0 ? std::string(reinterpret_cast<const char*>(jpeg), jpegSize) : std::string();
@@ -276,7 +193,8 @@ std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality, Jp
 }
 
 void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layout) {
-    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    const std::unique_ptr<TIFF, void (*)(TIFF*)> file(TIFFOpen(path.c_str(), "w"), TIFFClose);
+    TIFF* tiff = file.get();
     if (tiff == nullptr) {
         throw std::runtime_error("cannot create " + path);
     }
@@ -285,69 +203,55 @@ void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layou
     const auto channels = static_cast<std::uint16_t>(grey ? 1 : alpha ? 4 : 3);
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.width));
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.height));
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, std::uint16_t{8});
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, channels);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, std::uint16_t{PLANARCONFIG_CONTIG});
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
-                 static_cast<std::uint16_t>(grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB));
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
     if (alpha) {
         const std::uint16_t kinds[] = {EXTRASAMPLE_UNASSALPHA};
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, std::uint16_t{1}, kinds);
     }
-    bool written = true;
     std::vector<std::uint8_t> line;
-    for (int row = 0; row < image.height && written; ++row) {
+    for (int row = 0; row < image.height; ++row) {
         line.clear();
         for (int column = 0; column < image.width; ++column) {
-            const std::uint32_t pixel = image.at(row, column);
-            const std::uint8_t all[] = {redOf(pixel), greenOf(pixel), blueOf(pixel),
-                                        alphaOf(pixel)};
-            line.insert(line.end(), all, all + channels);
+            const auto all = rgbaOf(image.at(row, column));
+            line.insert(line.end(), all.begin(), all.begin() + channels);
         }
-        written = TIFFWriteScanline(tiff, line.data(), static_cast<std::uint32_t>(row), 0) == 1;
-    }
-    TIFFClose(tiff);
-    if (!written) {
-        throw std::runtime_error("cannot write " + path);
+        if (TIFFWriteScanline(tiff, line.data(), static_cast<std::uint32_t>(row), 0) != 1) {
+            throw std::runtime_error("cannot write " + path);
+        }
     }
 }
 
 void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& layout) {
-    const Palette palette = paletteOf(image, 0x00FFFFFFu);
-    int transparentIndex = NO_TRANSPARENT_COLOR;
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        if (alphaOf(image.pixels[i]) == 0) {
-            transparentIndex = palette.indices[i];
-        }
-    }
-    const int mapSize = 1 << GifBitSize(static_cast<int>(palette.colours.size()));
-    std::vector<GifColorType> entries(static_cast<std::size_t>(mapSize), GifColorType{0, 0, 0});
-    for (std::size_t i = 0; i < palette.colours.size(); ++i) {
-        entries[i] = {redOf(palette.colours[i]), greenOf(palette.colours[i]),
-                      blueOf(palette.colours[i])};
-    }
-    ColorMapObject* colourMap = GifMakeMapObject(mapSize, entries.data());
+    Palette palette = paletteOf(image, 0x00FFFFFFu);
+    ColorMapObject* colourMap =
+        GifMakeMapObject(1 << GifBitSize(static_cast<int>(palette.colours.size())), nullptr);
     int error = 0;
     GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
     if (gif == nullptr || colourMap == nullptr) {
         GifFreeMapObject(colourMap);
         throw std::runtime_error("cannot create " + path);
     }
+    for (std::size_t i = 0; i < palette.colours.size(); ++i) {
+        const auto [red, green, blue, alpha] = rgbaOf(palette.colours[i]);
+        colourMap->Colors[i] = {red, green, blue};
+    }
     EGifSetGifVersion(gif, true);
-    bool written =
-        EGifPutScreenDesc(gif, layout.screenWidth != 0 ? layout.screenWidth : image.width,
-                          layout.screenHeight != 0 ? layout.screenHeight : image.height, 8, 0,
-                          layout.localColourMap ? nullptr : colourMap) == GIF_OK;
-    if (written && transparentIndex != NO_TRANSPARENT_COLOR) {
+    bool written = EGifPutScreenDesc(gif, image.width, image.height, 8, 0,
+                                     layout.localColourMap ? nullptr : colourMap) == GIF_OK;
+    const auto transparent = std::find_if(image.pixels.begin(), image.pixels.end(),
+                                          [](std::uint32_t pixel) { return pixel >> 24 == 0; });
+    if (written && transparent != image.pixels.end()) {
         GraphicsControlBlock control{};
-        control.TransparentColor = transparentIndex;
+        control.TransparentColor = palette.indices[transparent - image.pixels.begin()];
         GifByteType extension[4];
         const std::size_t length = EGifGCBToExtension(&control, extension);
         written = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length),
                                    extension) == GIF_OK;
     }
-    written = written && EGifPutImageDesc(gif, layout.left, layout.top, image.width, image.height,
-                                          layout.interlaced,
+    written = written && EGifPutImageDesc(gif, 0, 0, image.width, image.height, layout.interlaced,
                                           layout.localColourMap ? colourMap : nullptr) == GIF_OK;
     // An interlaced frame is stored in four passes: every eighth row from 0,
     // every eighth from 4, every fourth from 2, every second from 1.
@@ -355,10 +259,8 @@ void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& 
          layout.interlaced ? std::vector<std::pair<int, int>>{{0, 8}, {4, 8}, {2, 4}, {1, 2}}
                            : std::vector<std::pair<int, int>>{{0, 1}}) {
         for (int row = first; row < image.height && written; row += step) {
-            std::vector<GifPixelType> line(
-                palette.indices.begin() + static_cast<std::ptrdiff_t>(row) * image.width,
-                palette.indices.begin() + static_cast<std::ptrdiff_t>(row + 1) * image.width);
-            written = EGifPutLine(gif, line.data(), image.width) == GIF_OK;
+            written =
+                EGifPutLine(gif, &palette.indices[image.indexOf(row, 0)], image.width) == GIF_OK;
         }
     }
     written = EGifCloseFile(gif, &error) == GIF_OK && written;
@@ -368,112 +270,85 @@ void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& 
     }
 }
 
-namespace {
-
-// A channel written to a mask's width: its top bits, or the whole of it
-// followed by zero bits when the mask is wider.
-std::uint32_t maskedChannel(std::uint8_t value, std::uint32_t mask) {
-    if (mask == 0) {
-        return 0;
-    }
-    const int bits = std::popcount(mask);
-    const std::uint32_t field =
-        bits >= 8 ? std::uint32_t{value} << (bits - 8) : std::uint32_t{value} >> (8 - bits);
-    return field << std::countr_zero(mask);
-}
-
-}  // namespace
-
 std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
     const int depth = layout.bitsPerPixel;
     const bool paletted = depth <= 8;
     const bool core = layout.header == BmpHeader::Core;
+    const bool compressed = layout.compression != BmpCompression::None;
     const Palette palette = paletted ? paletteOf(image, 0x00FFFFFFu) : Palette{};
-    const std::size_t entries = layout.paletteEntries != 0
-                                    ? static_cast<std::size_t>(layout.paletteEntries)
-                                    : palette.colours.size();
+    const auto entries = static_cast<std::uint32_t>(
+        layout.paletteEntries != 0 ? static_cast<std::size_t>(layout.paletteEntries)
+                                   : palette.colours.size());
     const std::uint32_t entryBytes = core ? 3 : 4;
     static constexpr std::uint32_t kHeaderBytes[] = {12, 40, 108, 124, 64};
     const std::uint32_t header = kHeaderBytes[static_cast<int>(layout.header)];
-    const bool compressed = layout.compression != BmpCompression::None;
-    const bool masksAfterHeader = compressed && layout.header == BmpHeader::Info;
-    const std::uint32_t maskBytes =
-        masksAfterHeader ? (layout.compression == BmpCompression::AlphaBitFields ? 16 : 12) : 0;
+    // A Windows header keeps its masks after it: three, or four with alpha.
+    static constexpr std::uint32_t kMasksAfterInfo[] = {0, 3, 4};
+    const std::uint32_t masksAfter = layout.header == BmpHeader::Info
+                                         ? kMasksAfterInfo[static_cast<int>(layout.compression)]
+                                         : 0;
     const auto rowBytes = static_cast<std::uint32_t>((image.width * depth + 31) / 32 * 4);
     const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(image.height);
-    const std::uint32_t pixelOffset =
-        14 + header + maskBytes + static_cast<std::uint32_t>(entries) * entryBytes;
+    const std::uint32_t pixelOffset = 14 + header + 4 * masksAfter + entries * entryBytes;
 
     std::string file = "BM";
-    appendLittleEndian(file, pixelOffset + pixelBytes, 4);
-    appendLittleEndian(file, 0, 4);
-    appendLittleEndian(file, pixelOffset, 4);
-    std::string info;
-    appendLittleEndian(info, header, 4);
-    appendLittleEndian(info, static_cast<std::uint32_t>(image.width), core ? 2 : 4);
-    appendLittleEndian(info,
-                       static_cast<std::uint32_t>(layout.topDown ? -image.height : image.height),
-                       core ? 2 : 4);
-    appendLittleEndian(info, 1, 2);
-    appendLittleEndian(info, static_cast<std::uint32_t>(depth), 2);
+    for (const std::uint32_t field : {pixelOffset + pixelBytes, 0u, pixelOffset, header}) {
+        appendLittleEndian(file, field, 4);
+    }
+    const auto height = static_cast<std::uint32_t>(layout.topDown ? -image.height : image.height);
+    appendLittleEndian(file, static_cast<std::uint32_t>(image.width), core ? 2 : 4);
+    appendLittleEndian(file, height, core ? 2 : 4);
+    appendLittleEndian(file, 1u | static_cast<std::uint32_t>(depth) << 16, 4);  // planes, depth
     if (!core) {
         static constexpr std::uint32_t kCompression[] = {0, 3, 6};
-        appendLittleEndian(info, kCompression[static_cast<int>(layout.compression)], 4);
-        appendLittleEndian(info, pixelBytes, 4);
-        appendLittleEndian(info, 2835, 4);
-        appendLittleEndian(info, 2835, 4);
-        appendLittleEndian(info, paletted ? static_cast<std::uint32_t>(entries) : 0, 4);
-        appendLittleEndian(info, 0, 4);
+        for (const std::uint32_t field : {kCompression[static_cast<int>(layout.compression)],
+                                          pixelBytes, 2835u, 2835u, paletted ? entries : 0u, 0u}) {
+            appendLittleEndian(file, field, 4);
+        }
         if (layout.header == BmpHeader::V4 || layout.header == BmpHeader::V5) {
             for (const std::uint32_t mask : layout.masks) {
-                appendLittleEndian(info, mask, 4);
+                appendLittleEndian(file, mask, 4);
             }
-            appendLittleEndian(info, 0x73524742, 4);  // sRGB
+            appendLittleEndian(file, 0x73524742, 4);  // sRGB
         }
     }
-    info.resize(header, '\0');  // colour space end points, OS/2 fields: all 0
-    file += info;
-    for (std::size_t i = 0; i < maskBytes / 4; ++i) {
+    file.resize(14 + header, '\0');  // colour space end points, OS/2 fields: all 0
+    for (std::size_t i = 0; i < masksAfter; ++i) {
         appendLittleEndian(file, layout.masks[i], 4);
     }
     for (std::size_t i = 0; i < entries; ++i) {
         const std::uint32_t colour = i < palette.colours.size() ? palette.colours[i] : 0;
         appendLittleEndian(file, colour, static_cast<int>(entryBytes));
     }
+    // Without compression 16 bits are 5-5-5, 24 and 32 the pixel words' bytes.
+    const std::array<std::uint32_t, 4> masks =
+        compressed    ? layout.masks
+        : depth == 16 ? std::array<std::uint32_t, 4>{0x7C00, 0x3E0, 0x1F, 0}
+                      : std::array<std::uint32_t, 4>{0xFF0000, 0xFF00, 0xFF, 0xFF000000};
     for (int step = 0; step < image.height; ++step) {
         const int row = layout.topDown ? step : image.height - 1 - step;
         std::string line;
         std::uint32_t bits = 0;
-        int bitCount = 0;
         for (int column = 0; column < image.width; ++column) {
-            const std::uint32_t pixel = image.at(row, column);
-            if (paletted) {
-                bits = bits << depth |
-                       palette.indices[static_cast<std::size_t>(row) * image.width + column];
-                bitCount += depth;
-                if (bitCount == 8) {
-                    line.push_back(static_cast<char>(bits));
-                    bits = 0;
-                    bitCount = 0;
-                }
-            } else if (depth == 24 || (depth == 32 && !compressed)) {
-                appendLittleEndian(line, pixel, depth / 8);
-            } else {
-                // Without compression 16 bits are 5-5-5.
-                const std::array<std::uint32_t, 4> masks =
-                    compressed ? layout.masks
-                               : std::array<std::uint32_t, 4>{0x7C00, 0x3E0, 0x1F, 0};
-                const std::uint8_t channels[] = {redOf(pixel), greenOf(pixel), blueOf(pixel),
-                                                 alphaOf(pixel)};
-                std::uint32_t value = 0;
-                for (std::size_t i = 0; i < 4; ++i) {
-                    value |= maskedChannel(channels[i], masks[i]);
-                }
+            // Each channel to its mask's width: its top bits, or the whole of
+            // it followed by zero bits when the mask is wider.
+            const auto channels = rgbaOf(image.at(row, column));
+            std::uint32_t value = paletted ? palette.indices[image.indexOf(row, column)] : 0;
+            for (std::size_t i = 0; i < 4 && !paletted; ++i) {
+                const int width = std::popcount(masks[i]);
+                const std::uint32_t field = width >= 8 ? std::uint32_t{channels[i]} << (width - 8)
+                                                       : channels[i] >> (8 - width);
+                value |= masks[i] == 0 ? 0 : field << std::countr_zero(masks[i]);
+            }
+            if (depth >= 8) {
                 appendLittleEndian(line, value, depth / 8);
+            } else if (bits = bits << depth | value; (column + 1) * depth % 8 == 0) {
+                line.push_back(static_cast<char>(bits));
+                bits = 0;
             }
         }
-        if (bitCount > 0) {
-            line.push_back(static_cast<char>(bits << (8 - bitCount)));
+        if (depth < 8 && image.width * depth % 8 != 0) {
+            line.push_back(static_cast<char>(bits << (8 - image.width * depth % 8)));
         }
         line.resize(rowBytes, '\0');
         file += line;
@@ -508,28 +383,17 @@ void appendLittleEndian(std::string& out, std::uint32_t value, int bytes) {
 }
 
 void appendPngChunk(std::string& out, const char* type, const std::string& data) {
-    const auto appendBigEndian = [&out](std::uint32_t value) {
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            out.push_back(static_cast<char>((value >> shift) & 0xFF));
-        }
-    };
-    appendBigEndian(static_cast<std::uint32_t>(data.size()));
     const std::string typed = std::string(type, 4) + data;
-    out += typed;
-    appendBigEndian(static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()))));
+    out += bigEndian(static_cast<std::uint32_t>(data.size())) + typed +
+           bigEndian(static_cast<std::uint32_t>(crc32(
+               0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()))));
 }
 
 std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
-    std::string header;
-    for (const std::uint32_t value : {width, height}) {
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            header.push_back(static_cast<char>((value >> shift) & 0xFF));
-        }
-    }
-    header += std::string("\x08\x00\x00\x00\x00", 5);  // 8-bit grey, not interlaced
     std::string file = "\x89PNG\r\n\x1A\n";
-    appendPngChunk(file, "IHDR", header);
+    // 8-bit grey, not interlaced.
+    appendPngChunk(file, "IHDR",
+                   bigEndian(width) + bigEndian(height) + std::string("\x08\x00\x00\x00\x00", 5));
     return file;
 }
 
@@ -541,9 +405,7 @@ std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height) 
     if (frame == std::string::npos) {
         throw std::runtime_error("no progressive frame header");
     }
-    const char size[] = {static_cast<char>(height >> 8), static_cast<char>(height),
-                         static_cast<char>(width >> 8), static_cast<char>(width)};
-    jpeg.replace(frame + 5, 4, size, 4);
+    jpeg.replace(frame + 5, 4, bigEndian(height).substr(2) + bigEndian(width).substr(2));
     return jpeg;
 }
 
