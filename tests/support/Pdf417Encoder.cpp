@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <numeric>
+#include <span>
 #include <sstream>
 #include <stdexcept>
 
@@ -18,8 +19,9 @@ constexpr int kMaxRows = 90;
 constexpr int kMaxCodewords = 928;
 constexpr int kModulesPerCodeword = 17;
 
-const std::vector<int> kStartPattern = {8, 1, 1, 1, 1, 1, 1, 3};
-const std::vector<int> kStopPattern = {7, 1, 1, 3, 1, 1, 1, 2, 1};
+// Constant, so that symbols drawn while other files' globals are made see them.
+constexpr int kStartPattern[] = {8, 1, 1, 1, 1, 1, 1, 3};
+constexpr int kStopPattern[] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 
 using PatternTable = std::vector<std::vector<int>>;  // [cluster / 3 * 929 + codeword]
 
@@ -72,7 +74,7 @@ std::vector<int> generatorPolynomial(int ecCount) {
     return generator;
 }
 
-void appendElements(std::vector<bool>& modules, const std::vector<int>& widths) {
+void appendElements(std::vector<bool>& modules, std::span<const int> widths) {
     bool dark = true;
     for (const int width : widths) {
         modules.insert(modules.end(), static_cast<std::size_t>(width), dark);
