@@ -58,9 +58,10 @@ class CodewordTemplateSet {
   public:
     // Blurs (sigma, in modules) under which codewords are looked for.
     static constexpr double kBlurs[] = {0.3, 0.5};
-    // Profiles that a picture may have compared; enough for every codeword of
-    // the largest symbol to be looked at on two lines.
-    static constexpr int kProfileBudget = 2 * 928;
+    // Profiles that a picture may have compared: blurred symbols that decode
+    // take up to about 200, and 512 hold a picture's work on frames that lead
+    // nowhere to a fraction of a second.
+    static constexpr int kProfileBudget = 512;
 
     // The best match of `profile` under any blur, if the budget allows.
     std::optional<CodewordTemplates::Match> identify(std::int32_t cluster,
