@@ -156,13 +156,14 @@ void traceReading(const SymbolFrame& frame, const SymbolReading& reading,
 // that does not decode is tried again in a frame refitted to where its
 // codewords were read, for as long as that reads more of them.
 Status readCandidate(const GreyImage& image, const Candidate& candidate,
-                     const CodewordShapes& shapes, CaptureTrace* trace, OwnedResult& decoded) {
+                     const CodewordShapes& shapes, CodewordTemplateSet& templates,
+                     CaptureTrace* trace, OwnedResult& decoded) {
     std::optional<SymbolFrame> frame =
         locateSymbol(image, *candidate.start, *candidate.stop, shapes, trace);
     if (!frame) {
         return kNoSymbol;
     }
-    SymbolReading reading = readSymbol(image, *frame, shapes);
+    SymbolReading reading = readSymbol(image, *frame, shapes, templates);
     OwnedResult result;
     Status status = decodeReading(reading, frame->rows, result);
     for (int round = 0; round < kRefinements && failed(status); ++round) {
@@ -170,7 +171,7 @@ Status readCandidate(const GreyImage& image, const Candidate& candidate,
         if (!refined) {
             break;
         }
-        SymbolReading again = readSymbol(image, *refined, shapes);
+        SymbolReading again = readSymbol(image, *refined, shapes, templates);
         if (again.erasures.size() >= reading.erasures.size()) {
             break;
         }
@@ -194,6 +195,7 @@ Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResul
         return E_POINTER;
     }
     const CodewordShapes shapes;
+    CodewordTemplateSet templates;
     Status outcome = kNoSymbol;
     for (const ScanPass& pass : scanPasses(image)) {
         const std::vector<GuardHit> hits = scanForGuards(image, pass.spacing, pass.directions);
@@ -207,7 +209,8 @@ Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResul
         }
         for (const Candidate& candidate : pairUp(starts, stops)) {
             OwnedResult decoded;
-            const Status status = readCandidate(image, candidate, shapes, trace, decoded);
+            const Status status =
+                readCandidate(image, candidate, shapes, templates, trace, decoded);
             if (status >= 0) {
                 void* handedOut = nullptr;
                 const Status query = decoded->QueryInterface(IID_ITessoranResult, &handedOut);

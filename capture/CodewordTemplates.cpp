@@ -1,5 +1,6 @@
 #include "capture/CodewordTemplates.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -27,6 +28,20 @@ double moduleCoverage(double u, double sigma) {
     return 0.5 * (std::erf((1 - u) * scale) - std::erf(-u * scale));
 }
 
+// The length of `values` less their mean.
+double centredLength(std::span<const float> values) {
+    double sum = 0;
+    for (const float v : values) {
+        sum += v;
+    }
+    const double mean = sum / static_cast<double>(values.size());
+    double squares = 0;
+    for (const float v : values) {
+        squares += (v - mean) * (v - mean);
+    }
+    return squares > 1e-9 ? std::sqrt(squares) : 0.0;
+}
+
 // Centres `values` and scales them to unit length; false when they are flat.
 bool normalise(std::span<float> values) {
     double sum = 0;
@@ -51,19 +66,19 @@ bool normalise(std::span<float> values) {
 
 }  // namespace
 
-CodewordTemplates::CodewordTemplates(std::int32_t cluster, double blur) {
-    templates.assign(static_cast<std::size_t>(kShifts) * kCodewordValueCount * kSampleCount, 0.0f);
-    // Sample i lies at -kBefore + (i + 0.5) / kSamplesPerModule; with the
-    // codeword shifted by shiftIndex quarters less four, module k of it begins
-    // at (shiftIndex - 4) / 4 + k. So a sample's place in a module depends
-    // only on q = i - shiftIndex - 4k, and the darkness one module gives it
-    // is looked up by q.
+CodewordTemplates::CodewordTemplates(std::int32_t cluster, double blur)
+    : darkness(static_cast<std::size_t>(kCodewordValueCount) * kSpan, 0.0f),
+      scale(static_cast<std::size_t>(kCodewordValueCount)) {
+    // Sample i of the window of shift s lies at -kBefore + (i + 0.5) /
+    // kSamplesPerModule modules; the codeword, moved by (s - 4) quarters,
+    // begins module k at (s - 4) / 4 + k. Kept at j = i + kShifts - 1 - s,
+    // the sample's place in module k depends only on q = j - 4k, and the
+    // darkness one module gives it is looked up by q.
     constexpr int kModules = 18;  // the codeword's 17 and the next codeword's first bar
-    constexpr int kLowest = -(kShifts - 1) - kSamplesPerModule * (kModules - 1);
-    constexpr int kHighest = kSampleCount;
-    std::array<float, kHighest - kLowest + 1> response{};
-    for (int q = kLowest; q <= kHighest; ++q) {
-        const double u = (q + 0.5 + kShifts / 2) / kSamplesPerModule - kBefore;
+    constexpr int kLowest = -kSamplesPerModule * (kModules - 1);
+    std::array<float, kSpan - kLowest> response{};
+    for (int q = kLowest; q < kSpan; ++q) {
+        const double u = (q - (kShifts - 1) + 0.5 + kShifts / 2) / kSamplesPerModule - kBefore;
         response[static_cast<std::size_t>(q - kLowest)] =
             static_cast<float>(moduleCoverage(u, blur));
     }
@@ -78,20 +93,21 @@ CodewordTemplates::CodewordTemplates(std::int32_t cluster, double blur) {
             }
         }
         ink[kModules - 1] = true;
-        for (int shiftIndex = 0; shiftIndex < kShifts; ++shiftIndex) {
-            float* out = &templates[(static_cast<std::size_t>(shiftIndex) * kCodewordValueCount +
-                                     static_cast<std::size_t>(value)) *
-                                    kSampleCount];
-            for (int k = 0; k < kModules; ++k) {
-                if (!ink[static_cast<std::size_t>(k)]) {
-                    continue;
-                }
-                for (int i = 0; i < kSampleCount; ++i) {
-                    out[i] += response[static_cast<std::size_t>(i - shiftIndex -
-                                                                kSamplesPerModule * k - kLowest)];
+        float* out = &darkness[static_cast<std::size_t>(value) * kSpan];
+        for (int k = 0; k < kModules; ++k) {
+            if (ink[static_cast<std::size_t>(k)]) {
+                for (int j = 0; j < kSpan; ++j) {
+                    out[j] +=
+                        response[static_cast<std::size_t>(j - kSamplesPerModule * k - kLowest)];
                 }
             }
-            normalise(std::span<float>(out, kSampleCount));
+        }
+        for (int shift = 0; shift < kShifts; ++shift) {
+            std::array<float, kSampleCount> window;
+            std::copy_n(out + (kShifts - 1 - shift), kSampleCount, window.begin());
+            const double length = centredLength(window);
+            scale[static_cast<std::size_t>(value)][static_cast<std::size_t>(shift)] =
+                length > 0 ? static_cast<float>(1 / length) : 0.0f;
         }
     }
 }
@@ -101,7 +117,8 @@ std::optional<CodewordTemplates::Match> CodewordTemplates::identify(
     if (profile.size() != static_cast<std::size_t>(kSampleCount)) {
         return std::nullopt;
     }
-    // Darkness, as the templates hold it.
+    // Darkness, centred and of unit length. Centred, it gives a window of a
+    // template the same sum whether or not that window is centred too.
     std::array<float, kSampleCount> seen{};
     for (int i = 0; i < kSampleCount; ++i) {
         seen[static_cast<std::size_t>(i)] = -profile[static_cast<std::size_t>(i)];
@@ -111,28 +128,31 @@ std::optional<CodewordTemplates::Match> CodewordTemplates::identify(
     }
     std::array<float, kCodewordValueCount> bestOfValue{};
     std::array<int, kCodewordValueCount> bestShift{};
-    for (int shiftIndex = 0; shiftIndex < kShifts; ++shiftIndex) {
-        for (int value = 0; value < kCodewordValueCount; ++value) {
-            const float* t =
-                &templates[(static_cast<std::size_t>(shiftIndex) * kCodewordValueCount +
-                            static_cast<std::size_t>(value)) *
-                           kSampleCount];
-            // Four sums side by side, which the compiler turns into one
-            // vector operation; one running sum would keep it a sample at a
-            // time, and this is where a blurred symbol's reading spends its
-            // time.
-            std::array<float, kLanes> lanes{};
-            for (int i = 0; i < kSampleCount; i += kLanes) {
+    for (int value = 0; value < kCodewordValueCount; ++value) {
+        const float* t = &darkness[static_cast<std::size_t>(value) * kSpan];
+        const auto& scales = scale[static_cast<std::size_t>(value)];
+        // Every shift's sum at once, each in four lanes: the compiler makes
+        // each shift's lanes one vector operation, and the shifts' sums do
+        // not wait for each other. This is where a blurred symbol's reading
+        // spends its time.
+        std::array<std::array<float, kLanes>, kShifts> lanes{};
+        for (int i = 0; i < kSampleCount; i += kLanes) {
+            for (int shift = 0; shift < kShifts; ++shift) {
+                const float* window = t + (kShifts - 1 - shift) + i;
                 for (int lane = 0; lane < kLanes; ++lane) {
-                    lanes[static_cast<std::size_t>(lane)] +=
-                        t[i + lane] * seen[static_cast<std::size_t>(i + lane)];
+                    lanes[static_cast<std::size_t>(shift)][static_cast<std::size_t>(lane)] +=
+                        window[lane] * seen[static_cast<std::size_t>(i + lane)];
                 }
             }
-            const float similarity = (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+        }
+        for (int shift = 0; shift < kShifts; ++shift) {
+            const auto& sums = lanes[static_cast<std::size_t>(shift)];
+            const float similarity = ((sums[0] + sums[1]) + (sums[2] + sums[3])) *
+                                     scales[static_cast<std::size_t>(shift)];
             auto& best = bestOfValue[static_cast<std::size_t>(value)];
-            if (shiftIndex == 0 || similarity > best) {
+            if (shift == 0 || similarity > best) {
                 best = similarity;
-                bestShift[static_cast<std::size_t>(value)] = shiftIndex;
+                bestShift[static_cast<std::size_t>(value)] = shift;
             }
         }
     }
@@ -153,6 +173,26 @@ std::optional<CodewordTemplates::Match> CodewordTemplates::identify(
     }
     return Match{winner, (bestShift[static_cast<std::size_t>(winner)] - kShifts / 2) * 0.25,
                  similarity};
+}
+
+std::optional<CodewordTemplates::Match> CodewordTemplateSet::identify(
+    std::int32_t cluster, std::span<const float> profile) {
+    if (profilesLeft <= 0 || cluster < 0 || cluster >= 3) {
+        return std::nullopt;
+    }
+    --profilesLeft;
+    std::optional<CodewordTemplates::Match> best;
+    for (std::size_t blur = 0; blur < std::size(kBlurs); ++blur) {
+        auto& slot = made[static_cast<std::size_t>(cluster)][blur];
+        if (!slot) {
+            slot.emplace(cluster, kBlurs[blur]);
+        }
+        const auto match = slot->identify(profile);
+        if (match && (!best || match->similarity > best->similarity)) {
+            best = match;
+        }
+    }
+    return best;
 }
 
 }  // namespace ostrel2::tessoran::capture

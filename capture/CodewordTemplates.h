@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -36,10 +37,39 @@ class CodewordTemplates {
     std::optional<Match> identify(std::span<const float> profile) const;
 
   private:
+    // A shift is a quarter module, one sample: each codeword's darkness is
+    // kept once over the samples of every shift, and a shift is a window
+    // into it.
     static constexpr int kShifts = 9;
-    // Per shift, per codeword: kSampleCount values of darkness, centred and
-    // scaled to unit length.
-    std::vector<float> templates;
+    static constexpr int kSpan = kSampleCount + kShifts - 1;
+    // Per codeword: kSpan values of darkness; per codeword and shift: one
+    // over the length of the window's values less their mean, 0 where they
+    // are flat.
+    std::vector<float> darkness;
+    std::vector<std::array<float, kShifts>> scale;
+};
+
+// The templates of one picture's reading, each made when first needed (most
+// symbols never need them, and they are too costly to make for every frame),
+// and what may still be spent on them: a comparison with every codeword of a
+// cluster costs hundreds of times what reading a codeword's edges does, and a
+// picture of noise could otherwise offer frames without end.
+class CodewordTemplateSet {
+  public:
+    // Blurs (sigma, in modules) under which codewords are looked for.
+    static constexpr double kBlurs[] = {0.3, 0.5};
+    // Profiles that a picture may have compared: blurred symbols that decode
+    // take up to about 200, and 512 hold a picture's work on frames that lead
+    // nowhere to a fraction of a second.
+    static constexpr int kProfileBudget = 512;
+
+    // The best match of `profile` under any blur, if the budget allows.
+    std::optional<CodewordTemplates::Match> identify(std::int32_t cluster,
+                                                     std::span<const float> profile);
+
+  private:
+    std::array<std::array<std::optional<CodewordTemplates>, std::size(kBlurs)>, 3> made;
+    int profilesLeft = kProfileBudget;
 };
 
 }  // namespace ostrel2::tessoran::capture

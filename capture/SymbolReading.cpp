@@ -29,27 +29,10 @@ constexpr double kSecondLookLines[] = {-0.3, -0.15, 0.05, 0.25, 0.5, 0.75, 0.95,
 // How far before and after a codeword its short lines reach, in modules.
 constexpr double kSecondLookMargin = 4;
 // Where a codeword still undecided is compared with every codeword of its
-// cluster, and under what blur (sigma, in modules).
+// cluster.
 constexpr double kTemplateLines[] = {0.3, 0.5, 0.7};
-constexpr double kTemplateBlurs[] = {0.3, 0.5};
 // Templates are tried only where edges read at least one cell in this many.
 constexpr std::size_t kTemplateShare = 5;
-
-// The codeword templates of each cluster and blur, made when first needed:
-// most symbols never need them.
-class TemplateSet {
-  public:
-    const CodewordTemplates& of(std::int32_t cluster, std::size_t blur) {
-        auto& slot = made[static_cast<std::size_t>(cluster)][blur];
-        if (!slot) {
-            slot.emplace(cluster, kTemplateBlurs[blur]);
-        }
-        return *slot;
-    }
-
-  private:
-    std::array<std::array<std::optional<CodewordTemplates>, std::size(kTemplateBlurs)>, 3> made;
-};
 
 // Votes of the lines of one row for the codeword at one column, and where
 // on them the codeword voted for was found.
@@ -168,10 +151,13 @@ RowBallots readRowEdges(const GreyImage& image, const SymbolFrame& frame,
 // Compares the codeword at `column` of `row`, which its edges left
 // undecided, with every codeword of the row's cluster under blur.
 void readWithTemplates(const GreyImage& image, const SymbolFrame& frame, std::int32_t row,
-                       std::int32_t column, TemplateSet& templates, std::vector<float>& profile,
-                       Ballot& ballot) {
+                       std::int32_t column, CodewordTemplateSet& templates,
+                       std::vector<float>& profile, Ballot& ballot, int needed) {
     const double start = kFirstDataModule + kCodewordModules * column;
     for (const double share : kTemplateLines) {
+        if (ballot.winner(needed)) {
+            return;
+        }
         const double y = row + share;
         const double first = start - CodewordTemplates::kBefore;
         const double step = 1.0 / CodewordTemplates::kSamplesPerModule;
@@ -185,13 +171,7 @@ void readWithTemplates(const GreyImage& image, const SymbolFrame& frame, std::in
         if (!within) {
             continue;
         }
-        std::optional<CodewordTemplates::Match> best;
-        for (std::size_t blur = 0; blur < std::size(kTemplateBlurs); ++blur) {
-            const auto match = templates.of(row % 3, blur).identify(profile);
-            if (match && (!best || match->similarity > best->similarity)) {
-                best = match;
-            }
-        }
+        const auto best = templates.identify(row % 3, profile);
         if (best) {
             ballot.vote({{row % 3, best->value, 0, 0},
                          start + best->shift,
@@ -204,7 +184,7 @@ void readWithTemplates(const GreyImage& image, const SymbolFrame& frame, std::in
 }  // namespace
 
 SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
-                         const CodewordShapes& shapes) {
+                         const CodewordShapes& shapes, CodewordTemplateSet& templates) {
     SymbolReading reading;
     const std::int32_t columns = frame.columns;
     if (frame.rows <= 0 || columns <= 0) {
@@ -229,14 +209,13 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
     // where hardly a codeword is read, would otherwise take seconds.
     const std::size_t cells = rows.size() * (static_cast<std::size_t>(columns) + 2);
     if (decided * kTemplateShare >= cells) {
-        TemplateSet templates;
         std::vector<float> profile(CodewordTemplates::kSampleCount);
         for (std::int32_t row = 0; row < frame.rows; ++row) {
             RowBallots& ballots = rows[static_cast<std::size_t>(row)];
             for (std::int32_t column = -1; column <= columns; ++column) {
                 if (!ballots.at(column).winner(ballots.needed)) {
                     readWithTemplates(image, frame, row, column, templates, profile,
-                                      ballots.at(column));
+                                      ballots.at(column), ballots.needed);
                 }
             }
         }

@@ -5,6 +5,7 @@
 
 #include "capture/CaptureTrace.h"
 #include "capture/CodewordShapes.h"
+#include "capture/CodewordTemplates.h"
 #include "capture/GreyImage.h"
 #include "capture/SymbolFrame.h"
 #include "decoding/DecodeResult.h"
@@ -29,7 +30,7 @@ struct SymbolReading {
 // codeword, and a codeword without a clear winner is erased. A row outside the
 // picture (a symbol cut at its top or bottom) is erased whole.
 SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
-                         const CodewordShapes& shapes);
+                         const CodewordShapes& shapes, CodewordTemplateSet& templates);
 
 // The frame fitted anew to the places it was first fitted to and the places
 // where `reading` saw codewords, all across the symbol: what a frame from the

@@ -94,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             frame.toImage = *map;
             frame.rows = static_cast<std::int8_t>(input.byte()) % 100;
             frame.columns = static_cast<std::int8_t>(input.byte()) % 40;
-            const SymbolReading reading = readSymbol(image, frame, shapes);
+            CodewordTemplateSet templates;
+            const SymbolReading reading = readSymbol(image, frame, shapes, templates);
             ostrel2::tessoran::DecodeResult result;
             if (fillResult(reading, frame.rows, result)) {
                 ostrel2::tessoran::decodeCodewords(result, reading.indicators);

@@ -13,6 +13,7 @@ namespace tessoran_test {
 namespace {
 
 using ostrel2::tessoran::capture::CodewordTemplates;
+using ostrel2::tessoran::capture::CodewordTemplateSet;
 using ostrel2::tessoran::capture::Edge;
 using ostrel2::tessoran::capture::EdgeFinder;
 using ostrel2::tessoran::capture::findGuardHits;
@@ -181,6 +182,27 @@ TEST(CaptureProfile, BlurredCodewordsMatchTheirTemplates) {
     // Paper shows no codeword.
     const std::vector<float> paper(CodewordTemplates::kSampleCount, 200.0f);
     EXPECT_FALSE(templates.identify(paper).has_value());
+}
+
+// One picture's templates look at so many profiles, and no more.
+TEST(CaptureProfile, TemplatesHaveABudget) {
+    std::vector<int> widths = codewordElements(6, 321);
+    widths.push_back(2);
+    constexpr double kModule = CodewordTemplates::kSamplesPerModule;
+    const Drawing drawing =
+        draw(widths, kModule, CodewordTemplates::kBefore * kModule - 0.5, 0.3 * kModule, 2);
+    const std::vector<float> codeword(drawing.profile.begin(),
+                                      drawing.profile.begin() + CodewordTemplates::kSampleCount);
+    const std::vector<float> paper(CodewordTemplates::kSampleCount, 200.0f);
+    CodewordTemplateSet set;
+    for (int i = 1; i < CodewordTemplateSet::kProfileBudget; ++i) {
+        ASSERT_FALSE(set.identify(2, paper).has_value());
+    }
+    const auto last = set.identify(2, codeword);
+    ASSERT_TRUE(last.has_value());
+    EXPECT_EQ(last->value, 321);
+    EXPECT_FALSE(set.identify(2, codeword).has_value());
+    EXPECT_FALSE(CodewordTemplateSet().identify(3, codeword).has_value());
 }
 
 }  // namespace
