@@ -80,6 +80,7 @@ struct TextCase {
 TEST(BarStringImage, TextToGrid) {
     const std::vector<TextCase> cases = {
         {"every digit in both cases", "0123456789ABCDEFabcdef\n", {"0123456789ABCDEFABCDEF"}},
+        {"the characters beside the digits", "0/:@G`g\n", {"0000000"}, '/'},
         {"empty lines anywhere", "\n\n8F0\n\n1A2\n\n", {"8F0", "1A2"}},
         {"CRs dropped, no final line end", "\r\n8F\r0\r\r\n1A2", {"8F0", "1A2"}},
         {"short lines dropped, long ones read to the width",
