@@ -63,6 +63,8 @@ TEST(CaptureGeometry, PointsThatFixNoMapGiveNone) {
         {{{0, 0}, {0, 0}}, {{1, 1}, {2, 2}}, {{2, 2}, {4, 4}}, {{3, 3}, {6, 6}}},
         // All the same point.
         {{{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}},
+        // Corners folded onto one line: x + y + 1 on both axes.
+        {{{0, 0}, {1, 1}}, {{1, 0}, {2, 2}}, {{1, 1}, {3, 3}}, {{0, 1}, {2, 2}}},
         {{{0, 0}, {nan, 0}}, kCorners[1], kCorners[2], kCorners[3]},
         {{{0, 0}, {infinity, 0}}, kCorners[1], kCorners[2], kCorners[3]},
     };

@@ -141,6 +141,12 @@ TEST(CaptureProfile, GuardPatternsEitherWay) {
         // The last bar washed out: two modules of its space and the module of
         // the bar read as paper.
         {"stop without its last bar", {7, 1, 1, 3, 1, 1, 1}, GuardKind::Stop, margin, -1},
+        // A bar beyond the quiet zone does not hide the start pattern.
+        {"start after a bar",
+         {1, 4, 8, 1, 1, 1, 1, 1, 1, 3, 2},
+         GuardKind::Start,
+         margin + 5 * module,
+         1},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -148,8 +154,11 @@ TEST(CaptureProfile, GuardPatternsEitherWay) {
         ASSERT_EQ(hits.size(), 1u);
         EXPECT_EQ(hits[0].kind, test.kind);
         EXPECT_NEAR(hits[0].barStart().x, test.barStart, 0.7);
-        EXPECT_NEAR(hits[0].module, module, 0.15);
+        EXPECT_NEAR(hits[0].module, module, 0.08);
         EXPECT_NEAR(hits[0].inward().x, test.inwardX, 1e-9);
+        // A start pattern spans 17 modules, a stop pattern 18.
+        const int modules = test.kind == GuardKind::Start ? 17 : 18;
+        EXPECT_NEAR(std::abs(hits[0].inner.x - hits[0].outer.x), modules * module, 0.7);
     }
     // No quiet zone before the start pattern: a bar one module away.
     EXPECT_TRUE(hitsOf({1, 1, 8, 1, 1, 1, 1, 1, 1, 3, 2}, module).empty());

@@ -108,6 +108,10 @@ TEST(RowIndicators, AdmitOnlyTheShapeTheyState) {
     EXPECT_FALSE(firstRow.admits(16, 4));
     EXPECT_FALSE(firstRow.admits(12, 4));
     EXPECT_FALSE(summariseRowIndicators(readings(3, 13, -3)).admits(11, 4));
+    // Row 0's left indicator alone states (rows - 1) div 3: a shape to check.
+    const std::vector<RowIndicatorReading> leftOfRow0 = {readings(0, 0)[0]};
+    EXPECT_TRUE(summariseRowIndicators(leftOfRow0).anyStated());
+    EXPECT_FALSE(summariseRowIndicators({}).anyStated());
 }
 
 }  // namespace
