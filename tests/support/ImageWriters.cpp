@@ -280,7 +280,7 @@ std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
         layout.paletteEntries != 0 ? static_cast<std::size_t>(layout.paletteEntries)
                                    : palette.colours.size());
     const std::uint32_t entryBytes = core ? 3 : 4;
-    static constexpr std::uint32_t kHeaderBytes[] = {12, 40, 108, 124, 64};
+    static constexpr std::uint32_t kHeaderBytes[] = {12, 40, 52, 56, 108, 124, 64};
     const std::uint32_t header = kHeaderBytes[static_cast<int>(layout.header)];
     // A Windows header keeps its masks after it: three, or four with alpha.
     static constexpr std::uint32_t kMasksAfterInfo[] = {0, 3, 4};
@@ -305,7 +305,8 @@ std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
                                           pixelBytes, 2835u, 2835u, paletted ? entries : 0u, 0u}) {
             appendLittleEndian(file, field, 4);
         }
-        if (layout.header == BmpHeader::V4 || layout.header == BmpHeader::V5) {
+        // Later headers hold the masks themselves, as many as they have room for.
+        if (layout.header != BmpHeader::Info && layout.header != BmpHeader::Os2) {
             for (const std::uint32_t mask : layout.masks) {
                 appendLittleEndian(file, mask, 4);
             }

@@ -75,7 +75,7 @@ void writeGif(const std::string& path, const ArgbImage& image, const GifLayout& 
 
 // A BMP's information header: OS/2 1.x (12 bytes, 16-bit sizes, 3-byte
 // palette entries), Windows (40), V4 and V5 (108, 124, masks inside), OS/2 2.x.
-enum class BmpHeader { Core, Info, V4, V5, Os2 };
+enum class BmpHeader { Core, Info, V2, V3, V4, V5, Os2 };
 enum class BmpCompression { None, BitFields, AlphaBitFields };
 
 // Depths up to 8 write a palette of the image's colours (alpha dropped), or

@@ -207,9 +207,12 @@ TEST(ImageFile, BmpOfEveryDepthAndHeader) {
         {"1-bit OS/2 1.x", {.bitsPerPixel = 1, .header = Core}, two, two},
         {"4-bit", {.bitsPerPixel = 4}, colours, colours},
         {"8-bit top-down", {.bitsPerPixel = 8, .topDown = true}, colours, colours},
+        {"8-bit, all 256 entries", {.bitsPerPixel = 8, .paletteEntries = 256}, colours, colours},
         {"8-bit OS/2 2.x", {.bitsPerPixel = 8, .header = Os2}, colours, colours},
         {"16-bit 5-5-5", {.bitsPerPixel = 16}, rgb555, rgb555},
         {"16-bit 5-6-5", {16, Info, BitFields, {0xF800, 0x7E0, 0x1F, 0}}, rgb565, rgb565},
+        {"16-bit 5-6-5 V2", {16, V2, BitFields, {0xF800, 0x7E0, 0x1F, 0}}, rgb565, rgb565},
+        {"32-bit V3 bit fields", {32, V3, BitFields, rgba}, alpha, alpha},
         {"24-bit OS/2 1.x", {.bitsPerPixel = 24, .header = Core}, colours, colours},
         {"32-bit with alpha", {.bitsPerPixel = 32}, alpha, alpha},
         {"32-bit, alpha all 0", {.bitsPerPixel = 32}, noAlpha, colours},
@@ -354,11 +357,17 @@ std::string gifOf(std::uint32_t screenWidth, std::uint32_t screenHeight,
 // its background colour (entry 0, white), transparent.
 TEST(ImageFile, GifFramesOnTheirScreen) {
     constexpr std::uint32_t kClear = 0x00FFFFFFu;
-    EXPECT_EQ(decoded(gifOf(2, 2, {0, 1, 2, 1})),
-              (Pixels{kClear, kClear, kOpaqueBlack, kOpaqueWhite}));
+    for (const char version : {'9', '7'}) {  // GIF89a and GIF87a
+        std::string gif = gifOf(2, 2, {0, 1, 2, 1});
+        gif[4] = version;
+        EXPECT_EQ(decoded(gif), (Pixels{kClear, kClear, kOpaqueBlack, kOpaqueWhite}));
+    }
     EXPECT_EQ(decoded(gifOf(2, 2, {0, 1, 2, 1}, false)), std::nullopt);
     EXPECT_EQ(decoded(gifOf(3, 2, {2, 1, 2, 1})),
               (Pixels{kClear, kClear, kClear, kClear, kClear, kOpaqueBlack}));
+    // A screen declared empty is as large as the frame needs.
+    EXPECT_EQ(decoded(gifOf(0, 0, {1, 1, 2, 1})),
+              (Pixels{kClear, kClear, kClear, kClear, kOpaqueBlack, kOpaqueWhite}));
 }
 
 // A progressive grey JPEG whose first scan, the DC coefficients, comes

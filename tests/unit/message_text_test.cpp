@@ -18,8 +18,9 @@ TEST(MessageText, EscapesControlCharactersAndWhatIsNoUtf8) {
     const std::vector<EscapeCase> cases = {
         {"printable ASCII and backslashes", "a/b\\c d~", "a/b\\c d~"},
         {"control characters", std::string("\x00\x01\x1b\x1f\x7f", 5), "\\x00\\x01\\x1b\\x1f\\x7f"},
-        {"two, three and four bytes", "\xC2\xA0\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF",
-         "\xC2\xA0\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
+        {"two, three and four bytes",
+         "\xC2\xA0\xE2\x82\xAC\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF",
+         "\xC2\xA0\xE2\x82\xAC\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
         {"a lone continuation byte",
          "a\x80"
          "b",
