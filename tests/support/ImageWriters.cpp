@@ -162,9 +162,8 @@ void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
     writeFileBytes(path, pngBytes(form, image.width, image.height, rowAt));
 }
 
-void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout, int quality,
-               JpegCoding coding) {
-    writeFileBytes(path, jpegBytes(image, layout, quality, coding));
+void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout, int quality) {
+    writeFileBytes(path, jpegBytes(image, layout, quality));
 }
 
 std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality, JpegCoding coding) {
@@ -396,18 +395,6 @@ std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
     appendPngChunk(file, "IHDR",
                    bigEndian(width) + bigEndian(height) + std::string("\x08\x00\x00\x00\x00", 5));
     return file;
-}
-
-std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height) {
-    std::string jpeg =
-        jpegBytes(solidImage(8, 8, 0xFF808080u), JpegLayout::Colour, 100, JpegCoding::Progressive);
-    // The progressive frame header: marker, length, precision, height, width.
-    const std::size_t frame = jpeg.find("\xFF\xC2");
-    if (frame == std::string::npos) {
-        throw std::runtime_error("no progressive frame header");
-    }
-    jpeg.replace(frame + 5, 4, bigEndian(height).substr(2) + bigEndian(width).substr(2));
-    return jpeg;
 }
 
 }  // namespace tessoran_test

@@ -21,8 +21,7 @@ struct ArgbImage {
     std::vector<std::uint32_t> pixels;
 
     std::size_t indexOf(int row, int column) const {
-        return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
-               static_cast<std::size_t>(column);
+        return static_cast<std::size_t>(row * width + column);
     }
     std::uint32_t at(int row, int column) const { return pixels[indexOf(row, column)]; }
     void set(int row, int column, std::uint32_t argb) { pixels[indexOf(row, column)] = argb; }
@@ -61,7 +60,7 @@ enum class JpegCoding { Baseline, Progressive };
 std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality = 100,
                       JpegCoding coding = JpegCoding::Baseline);
 void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout,
-               int quality = 100, JpegCoding coding = JpegCoding::Baseline);
+               int quality = 100);
 
 enum class TiffLayout { Rgb8, RgbaUnassociated8, Grey8 };
 void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layout);
@@ -94,13 +93,9 @@ void writeBmp(const std::string& path, const ArgbImage& image, const BmpLayout& 
 
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
-
 void appendLittleEndian(std::string& out, std::uint32_t value, int bytes);
 void appendPngChunk(std::string& out, const char* type, const std::string& data);
-
 // A PNG signature and 8-bit grey header chunk, and nothing more.
 std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height);
-// An 8 x 8 progressive colour JPEG whose frame header states width x height.
-std::string progressiveJpegDeclaring(std::uint32_t width, std::uint32_t height);
 
 }  // namespace tessoran_test

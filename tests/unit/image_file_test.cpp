@@ -53,12 +53,9 @@ std::optional<Pixels> decoded(const std::string& bytes) {
 // width x height pixels, colours[(row * 3 + column * 5) mod n]: every colour
 // in every row, rows all different.
 ArgbImage patternOf(const Pixels& colours, int width = 7, int height = 10) {
-    ArgbImage image = solidImage(width, height, kOpaqueWhite);
-    for (int row = 0; row < height; ++row) {
-        for (int column = 0; column < width; ++column) {
-            image.set(row, column,
-                      colours[static_cast<std::size_t>(row * 3 + column * 5) % colours.size()]);
-        }
+    ArgbImage image = solidImage(width, height, 0);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        image.pixels[i] = colours[(i / width * 3 + i % width * 5) % colours.size()];
     }
     return image;
 }
@@ -109,7 +106,11 @@ std::string bytesOf(const FormatCase& format, const ArgbImage& image) {
 // PNG's layouts, and its damage, have tables of their own below.
 std::vector<FormatCase> formatCases() {
     using namespace std::placeholders;
-    using enum JpegCoding;
+    const auto jpeg = [](JpegLayout layout, JpegCoding coding) {
+        return [=](const std::string& path, const ArgbImage& image) {
+            writeFileBytes(path, jpegBytes(image, layout, 100, coding));
+        };
+    };
     return {
         {"BMP", std::bind(writeBmp, _1, _2, BmpLayout{}), patternOf(kThresholdColours)},
         {"GIF with transparency", std::bind(writeGif, _1, _2, GifLayout{}),
@@ -120,11 +121,9 @@ std::vector<FormatCase> formatCases() {
         {"TIFF RGBA unassociated", std::bind(writeTiff, _1, _2, TiffLayout::RgbaUnassociated8),
          patternOf(kTransparentToo)},
         {"TIFF grey", std::bind(writeTiff, _1, _2, TiffLayout::Grey8), patternOf(kGreys)},
-        {"JPEG colour", std::bind(writeJpeg, _1, _2, JpegLayout::Colour, 100, Baseline), kBlocks,
-         3},
-        {"JPEG grey", std::bind(writeJpeg, _1, _2, JpegLayout::Grey, 100, Baseline), kBlocks, 3},
-        {"JPEG progressive", std::bind(writeJpeg, _1, _2, JpegLayout::Colour, 100, Progressive),
-         kBlocks, 3},
+        {"JPEG colour", jpeg(JpegLayout::Colour, JpegCoding::Baseline), kBlocks, 3},
+        {"JPEG grey", jpeg(JpegLayout::Grey, JpegCoding::Baseline), kBlocks, 3},
+        {"JPEG progressive", jpeg(JpegLayout::Colour, JpegCoding::Progressive), kBlocks, 3},
     };
 }
 
@@ -132,15 +131,12 @@ TEST(ImageFile, EachFormatReadsAsWritten) {
     for (const FormatCase& format : formatCases()) {
         SCOPED_TRACE(format.name);
         const std::optional<Pixels> pixels = decoded(bytesOf(format, format.image));
-        ASSERT_TRUE(pixels.has_value());
-        ASSERT_EQ(pixels->size(), format.image.pixels.size());
-        for (std::size_t i = 0; i < pixels->size(); ++i) {
-            for (const int shift : {0, 8, 16, 24}) {
-                ASSERT_LE(std::abs(static_cast<int>(((*pixels)[i] >> shift) & 0xFF) -
-                                   static_cast<int>((format.image.pixels[i] >> shift) & 0xFF)),
-                          format.tolerance)
-                    << "pixel " << i;
-            }
+        ASSERT_EQ(pixels.value_or(Pixels()).size(), format.image.pixels.size());
+        for (std::size_t i = 0; i < 4 * pixels->size(); ++i) {
+            const auto channel = [i](const Pixels& of) { return of[i / 4] >> (i % 4 * 8) & 0xFF; };
+            ASSERT_LE(std::abs(static_cast<int>(channel(*pixels) - channel(format.image.pixels))),
+                      format.tolerance)
+                << "pixel " << i / 4;
         }
     }
 }
@@ -246,37 +242,33 @@ std::string paletteOf(int entries) {
 // as opaque black, one beyond the transparency chunk as opaque.
 std::pair<std::vector<std::uint8_t>, Pixels> pngSamples(const PngForm& form, int width,
                                                         int height) {
-    // Where red, green, blue and alpha come from among a pixel's channels
-    // (4: opaque), by colour type.
-    static constexpr std::size_t kFrom[7][4] = {{0, 0, 0, 4}, {}, {0, 1, 2, 4}, {0, 0, 0, 4},
-                                                {0, 0, 0, 1}, {}, {0, 1, 2, 3}};
-    static constexpr int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+    const int colours = form.colourType % 4 == 2 ? 3 : 1;  // then alpha from type 4 on
+    const int channels = colours + (form.colourType >= 4 ? 1 : 0);
     const std::uint32_t top = (1u << std::min(form.bitDepth, 8)) - 1;
     std::pair<std::vector<std::uint8_t>, Pixels> png;
     for (int pixel = 0; pixel < width * height; ++pixel) {
-        std::uint32_t level[5] = {0, 0, 0, 0, 255};
-        for (int i = 0; i < kChannels[form.colourType]; ++i) {
-            const auto value =
+        std::uint32_t value[4] = {0, 0, 0, top};
+        for (int i = 0; i < channels; ++i) {
+            value[i] =
                 static_cast<std::uint32_t>(pixel / width * 37 + pixel % width * 11 + i * 71) %
                 (top + 1);
             png.first.insert(png.first.end(), form.bitDepth == 16 ? 2 : 1,
-                             static_cast<std::uint8_t>(value));  // 16 bits: value * 257
-            level[i] = value * 255 / top;                        // spread over 8 bits
+                             static_cast<std::uint8_t>(value[i]));  // 16 bits: value * 257
         }
-        const std::uint32_t index = level[0] * top / 255;
-        if (form.colourType == 3) {
-            const std::uint32_t alpha = index < form.paletteAlpha.size()
-                                            ? static_cast<std::uint8_t>(form.paletteAlpha[index])
-                                            : 255;
-            png.second.push_back(index >= form.palette.size() / 3
-                                     ? kOpaqueBlack
-                                     : alpha << 24 | index << 16 | (255 - index) << 8 |
-                                           ((3 * index) & 0xFF));
-            continue;
-        }
-        const auto& from = kFrom[form.colourType];
-        png.second.push_back(level[from[3]] << 24 | level[from[0]] << 16 | level[from[1]] << 8 |
-                             level[from[2]]);
+        // Levels spread over 8 bits; a palette entry's alpha from its chunk.
+        const auto level = [&](int i) { return value[i] * 255 / top; };
+        const std::uint32_t index = value[0];
+        const std::uint32_t alpha = form.colourType == 3
+                                        ? (index < form.paletteAlpha.size()
+                                               ? static_cast<std::uint8_t>(form.paletteAlpha[index])
+                                               : 255u)
+                                        : level(form.colourType >= 4 ? channels - 1 : 3);
+        png.second.push_back(
+            form.colourType != 3
+                ? alpha << 24 | level(0) << 16 | level(colours / 2) << 8 | level(colours - 1)
+            : index >= form.palette.size() / 3
+                ? kOpaqueBlack
+                : alpha << 24 | index << 16 | (255 - index) << 8 | ((3 * index) & 0xFF));
     }
     return png;
 }
@@ -372,9 +364,16 @@ TEST(ImageFile, GifFramesOnTheirScreen) {
 
 // A progressive grey JPEG whose first scan, the DC coefficients, comes
 // `scans` times over, its successive-approximation byte set to give them
-// whole: every repeat is valid, and only the number of scans is amiss.
-std::string jpegWithScans(int scans) {
-    const std::string jpeg = jpegBytes(kBlocks, JpegLayout::Grey, 100, JpegCoding::Progressive);
+// whole: every repeat is valid, and only the number of scans is amiss. Its
+// frame header states a `side` x `side` picture when `side` is not 0.
+std::string progressiveJpeg(int scans, std::uint16_t side = 0) {
+    std::string jpeg = jpegBytes(kBlocks, JpegLayout::Grey, 100, JpegCoding::Progressive);
+    // The frame header: marker, length, precision, height, width.
+    const auto high = static_cast<char>(side >> 8);
+    const auto low = static_cast<char>(side);
+    if (side != 0) {
+        jpeg.replace(jpeg.find("\xFF\xC2") + 5, 4, {high, low, high, low});
+    }
     const std::size_t start = jpeg.find("\xFF\xDA");
     const std::size_t headerEnd = start + 2 +
                                   (static_cast<std::uint8_t>(jpeg[start + 2]) << 8 |
@@ -395,10 +394,13 @@ std::string jpegWithScans(int scans) {
     return file + "\xFF\xD9";
 }
 
-// Damage anywhere in what a palette PNG's pixels need: a wrong data CRC,
-// damaged compressed data under a CRC made to match (zlib's own checks must
-// catch it), a file cut in its pixels, no palette at all.
-void addDamagedPngs(std::vector<std::pair<std::string, std::string>>& cases) {
+// Files that are damaged, cut short, no image of ours, or that declare far
+// more than they hold are refused, in little memory, and leave the image
+// they were to be decoded into as it was.
+TEST(ImageFile, WhatIsRefused) {
+    // Damage anywhere in what a palette PNG's pixels need: a wrong data CRC,
+    // damaged compressed data under a CRC made to match (zlib's own checks
+    // must catch it), a file cut in its pixels, no palette at all.
     std::vector<std::uint8_t> indices(400);
     for (std::size_t i = 0; i < indices.size(); ++i) {
         indices[i] = static_cast<std::uint8_t>((i * 13 + i / 20 * 7) & 1);
@@ -413,17 +415,6 @@ void addDamagedPngs(std::vector<std::pair<std::string, std::string>>& cases) {
     badData[(idat + crc) / 2] = static_cast<char>(badData[(idat + crc) / 2] ^ 0x10);
     std::string rechecked = badData.substr(0, idat - 4);
     appendPngChunk(rechecked, "IDAT", badData.substr(idat + 4, crc - idat - 4));
-    cases.insert(cases.end(),
-                 {{"PNG: a bad data CRC", badCrc},
-                  {"PNG: bad data, a good CRC", rechecked + png.substr(crc + 4)},
-                  {"PNG: cut in the pixels", png.substr(0, idat + 20)},
-                  {"PNG without its palette", std::string(png).erase(png.find("PLTE") - 4, 18)}});
-}
-
-// Files that are damaged, cut short, no image of ours, or that declare far
-// more than they hold are refused, in little memory, and leave the image
-// they were to be decoded into as it was.
-TEST(ImageFile, WhatIsRefused) {
     const ArgbImage threeColours = patternOf({0xFF000000u, 0xFFFFFFFFu, 0xFF808080u}, 9, 4);
     const std::string bmp = bmpBytes(threeColours, {.bitsPerPixel = 8});
     const auto patched = [](std::string file, std::size_t offset, std::uint32_t value, int bytes) {
@@ -432,6 +423,10 @@ TEST(ImageFile, WhatIsRefused) {
         return file.replace(offset, static_cast<std::size_t>(bytes), field);
     };
     std::vector<std::pair<std::string, std::string>> cases = {
+        {"PNG: a bad data CRC", badCrc},
+        {"PNG: bad data, a good CRC", rechecked + png.substr(crc + 4)},
+        {"PNG: cut in the pixels", png.substr(0, idat + 20)},
+        {"PNG without its palette", std::string(png).erase(png.find("PLTE") - 4, 18)},
         {"BMP, 8 bits, two palette entries for three colours",
          bmpBytes(threeColours, {.bitsPerPixel = 8, .paletteEntries = 2})},
         {"BMP, 1 bit, one palette entry",
@@ -460,10 +455,9 @@ TEST(ImageFile, WhatIsRefused) {
         {"100,000 x 100,000 BMP", patched(patched(bmp, 18, 100000, 4), 22, 100000, 4)},
         {"65,535 x 65,535 GIF", gifOf(65535, 65535, {0, 0, 65535, 65535})},
         {"a GIF frame beyond a small screen", gifOf(16, 16, {0, 0, 65535, 65535})},
-        {"16,384 x 16,384 progressive JPEG", progressiveJpegDeclaring(16384, 16384)},
-        {"a progressive JPEG of 301 scans", jpegWithScans(301)},
+        {"16,384 x 16,384 progressive JPEG", progressiveJpeg(1, 16384)},
+        {"a progressive JPEG of 301 scans", progressiveJpeg(301)},
     };
-    addDamagedPngs(cases);
     // Every format cut at a quarter, a half and three quarters.
     ArgbImage noise = solidImage(40, 40, kOpaqueWhite);
     for (std::size_t i = 0; i < noise.pixels.size(); ++i) {
@@ -477,26 +471,25 @@ TEST(ImageFile, WhatIsRefused) {
                              whole.substr(0, whole.size() * quarters / 4)});
         }
     }
+    const auto peakKiB = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
-        rusage before{};
-        getrusage(RUSAGE_SELF, &before);
-        Gdiplus::GpImage image;
-        image.width = 5;
-        image.height = 1;
-        image.pixels = Gdiplus::PixelBuffer(5);
+        const long before = peakKiB();
+        Gdiplus::GpImage image{.width = 5, .height = 1, .pixels = Gdiplus::PixelBuffer(5)};
         std::fill(image.pixels.begin(), image.pixels.end(), 0x12345678u);
         EXPECT_FALSE(loadImageFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()),
                                          bytes.size(), image));
-        EXPECT_EQ(image.width, 5);
-        EXPECT_EQ(image.height, 1);
-        EXPECT_EQ(Pixels(image.pixels.begin(), image.pixels.end()), Pixels(5, 0x12345678u));
-        rusage after{};
-        getrusage(RUSAGE_SELF, &after);
-        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);
+        EXPECT_EQ(
+            std::tuple(image.width, image.height, Pixels(image.pixels.begin(), image.pixels.end())),
+            std::tuple(5, 1, Pixels(5, 0x12345678u)));
+        EXPECT_LT(peakKiB() - before, 64 * 1024);
     }
     // Up to 300 scans a progressive JPEG is read.
-    EXPECT_NE(decoded(jpegWithScans(300)), std::nullopt);
+    EXPECT_NE(decoded(progressiveJpeg(300)), std::nullopt);
 }
 
 // Files are read whole, from a regular file or a stream alike (3 MiB are
