@@ -16,6 +16,7 @@
 
 #include "support/ImageWriters.h"
 #include "support/Pdf417Encoder.h"
+#include "support/PhotoRenderer.h"
 #include "support/ProgramRunner.h"
 
 namespace tessoran_test {
@@ -171,14 +172,8 @@ TEST(CommandLine, InputsOfEveryKind) {
          ClosedPipe, true},
         {"the help to a full device", "--help", 3, "", kUnwritable, {}, FullDevice, true},
         {"a failure to a full device", d + "empty.txt", 0, "", kFailed, {}, FullDevice, true},
-        {"a missing file to a full device",
-         d + "m.txt",
-         2,
-         "",
-         unopened(d + "m.txt"),
-         {},
-         FullDevice,
-         true},
+        {"a missing file to a full device", d + "m.txt", 2, "", unopened(d + "m.txt"), std::nullopt,
+         FullDevice, true},
         {"closed standard input", "-i", 2, kPrompt, kUnreadable, ClosedInput{}},
         {"a directory on standard input", "-i", 2, kPrompt, kUnreadable, InputFile{d}},
     });
@@ -218,6 +213,7 @@ TEST(CommandLine, OddBarStringsAndImages) {
     // Indices beyond a BMP's palette were once read from whatever memory lay
     // past it; GDI+ shows such files in colours of its own choosing.
     writeBmp(d + "beyond.bmp", image, {.bitsPerPixel = 8, .paletteEntries = 1});
+    writeJpeg(d + "page.jpg", renderTextPage(1600, 1200, 7), JpegLayout::Colour, 85);
     expectRuns({
         {"a line of 100,000 digits", file("F.txt", std::string(100000, 'F') + "\n"), 0, "",
          kFailed},
@@ -236,15 +232,11 @@ TEST(CommandLine, OddBarStringsAndImages) {
         {"a GIF named .png", d + "gif.png", 0, decoded, ""},
         {"a BMP with rows from the top", d + "top-down.bmp", 0, decoded, ""},
         {"a 1-bit BMP of OS/2", d + "os2.bmp", 0, decoded, ""},
-        {"a BMP with indices beyond its palette",
-         d + "beyond.bmp",
-         2,
-         "",
-         kNotLoaded,
-         {},
-         OutputTo::Captured,
-         true},
+        {"a BMP with indices beyond its palette", d + "beyond.bmp", 2, "", kNotLoaded, std::nullopt,
+         OutputTo::Captured, true},
         {"zero bytes", file("empty.png", ""), 2, "", kNotLoaded},
+        // The capture reader looks all over a page of print and finds no symbol.
+        {"a page without a symbol", d + "page.jpg", 0, "", kFailed},
     });
 }
 

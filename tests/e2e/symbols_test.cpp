@@ -23,15 +23,21 @@ constexpr int p(int high, int low) {
 const std::string kFailed = "Decoding failed.\n";
 const std::string kPrompt = "Enter barcode string below (V4 only):\n";
 
-// Runs the program on `barString` and on `pngPath` and expects both to end
-// with status 0 and exactly these outputs.
-void expectBothInputs(const TemporaryDirectory& directory, const std::string& barString,
-                      const std::string& pngPath, const std::string& out, const std::string& err) {
-    for (const std::string& path : {directory.write("symbol.txt", barString), pngPath}) {
+// Runs the program on `barString` as a file, on `pngPath` and, when `piped`,
+// on the bar string as standard input; expects each run to end with status 0
+// and exactly these outputs (after the prompt on standard input).
+void expectRuns(const TemporaryDirectory& directory, const std::string& barString,
+                const std::string& pngPath, const std::string& out, const std::string& err,
+                bool piped = false) {
+    std::vector<std::string> paths = {directory.write("symbol.txt", barString), pngPath};
+    if (piped) {
+        paths.emplace_back("-i");
+    }
+    for (const std::string& path : paths) {
         SCOPED_TRACE(path);
-        const RunOutcome run = runTessoran({path});
+        const RunOutcome run = runTessoran({path}, path == "-i" ? barString : "");
         EXPECT_EQ(run.exitStatus, 0);
-        EXPECT_EQ(run.out, out);
+        EXPECT_EQ(run.out, (path == "-i" ? kPrompt : "") + out);
         EXPECT_EQ(run.err, expectedBanner() + err);
     }
 }
@@ -100,11 +106,10 @@ TEST(Symbols, MadeByZint) {
         const std::vector<std::string> rows = zintModuleRows(options, test.data);
         const std::string png = directory.path() + "/zint.png";
         zintPng(options, test.data, png);
-        expectBothInputs(directory, moduleRowsToBarString(rows), png,
-                         std::to_string(rows.size()) + " Rows, " + std::to_string(test.columns) +
-                             " Cols, Error correction " + std::to_string(test.level) + ".\n" +
-                             test.expected,
-                         "");
+        expectRuns(directory, moduleRowsToBarString(rows), png,
+                   sizeLine({static_cast<int>(rows.size()), test.columns, test.level, {}, {}}) +
+                       test.expected,
+                   "");
     }
 }
 
@@ -173,13 +178,7 @@ TEST(Symbols, FromHandMadeCodewords) {
         // Without a quiet zone: the symbol's first bar is the picture's edge.
         const std::string png = directory.path() + "/symbol.png";
         writePng(png, argbFromGrid(renderSymbol(symbol, {2, 6, 0})), PngLayout::Grey8);
-        expectBothInputs(directory, toBarString(symbol), png, out, err);
-        if (test.fromStandardInput) {
-            const RunOutcome run = runTessoran({"-i"}, toBarString(symbol));
-            EXPECT_EQ(run.exitStatus, 0);
-            EXPECT_EQ(run.out, kPrompt + out);
-            EXPECT_EQ(run.err, expectedBanner() + err);
-        }
+        expectRuns(directory, toBarString(symbol), png, out, err, test.fromStandardInput);
     }
 }
 
@@ -272,12 +271,12 @@ TEST(Symbols, DamagedWithinAndPastTheCorrectionBudget) {
         }
         const std::string png = directory.path() + "/symbol.png";
         writePng(png, argbFromGrid(renderSymbol(symbol, {2, 6, 2})), PngLayout::Grey8);
-        expectBothInputs(directory, toBarString(symbol), png,
-                         test.decodes ? sizeLine(clean) +
-                                            "DAMAGED SYMBOL3141592653589793238462643"
-                                            "3832795028841971693"
-                                      : "",
-                         test.decodes ? "" : kFailed);
+        expectRuns(directory, toBarString(symbol), png,
+                   test.decodes ? sizeLine(clean) +
+                                      "DAMAGED SYMBOL3141592653589793238462643"
+                                      "3832795028841971693"
+                                : "",
+                   test.decodes ? "" : kFailed);
     }
 }
 

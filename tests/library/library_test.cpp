@@ -40,45 +40,28 @@ ArgbImage uprightImage(const Pdf417Symbol& symbol) {
     return argbFromGrid(renderSymbol(symbol, {2, 6, 4}));
 }
 
-// A symbol's pixels in one of the library's formats, each row followed by
-// `padding` bytes of 0 that are no pixels.
-struct PixelBuffer {
-    std::vector<unsigned char> bytes;
-    int width = 0;
-    int height = 0;
-    int stride = 0;
-    tessoran_pixel_format format = TESSORAN_GREY8;
-
-    Decode decode() const {
-        return [buffer = *this](tessoran_result** result) {
-            return tessoran_decode_pixels(buffer.bytes.data(), buffer.width, buffer.height,
-                                          buffer.stride, buffer.format, result);
-        };
-    }
-};
-
-PixelBuffer pixelsOf(const ArgbImage& image, tessoran_pixel_format format, int padding) {
+// A decode of `image`'s pixels in one of the library's formats, each row
+// followed by `padding` bytes of 0 that are no pixels.
+Decode pixelsOf(const ArgbImage& image, tessoran_pixel_format format, int padding) {
     // Where each byte of a pixel comes from in an ARGB value, by its shift.
     const std::vector<int> shifts = format == TESSORAN_GREY8    ? std::vector<int>{8}
                                     : format == TESSORAN_RGB24  ? std::vector<int>{16, 8, 0}
                                     : format == TESSORAN_BGRA32 ? std::vector<int>{0, 8, 16, 24}
                                                                 : std::vector<int>{16, 8, 0, 24};
-    const auto size = static_cast<int>(shifts.size());
-    PixelBuffer buffer{{}, image.width, image.height, image.width * size + padding, format};
+    std::vector<unsigned char> bytes;
     for (int row = 0; row < image.height; ++row) {
         for (int column = 0; column < image.width; ++column) {
             for (const int shift : shifts) {
-                buffer.bytes.push_back(static_cast<unsigned char>(image.at(row, column) >> shift));
+                bytes.push_back(static_cast<unsigned char>(image.at(row, column) >> shift));
             }
         }
-        buffer.bytes.insert(buffer.bytes.end(), static_cast<std::size_t>(padding), 0);
+        bytes.insert(bytes.end(), static_cast<std::size_t>(padding), 0);
     }
-    return buffer;
-}
-
-std::string sizeLineOf(int rows, int columns, int level) {
-    return std::to_string(rows) + " Rows, " + std::to_string(columns) + " Cols, Error correction " +
-           std::to_string(level) + ".\n";
+    const int stride = image.width * static_cast<int>(shifts.size()) + padding;
+    return [bytes, width = image.width, height = image.height, stride,
+            format](tessoran_result** result) {
+        return tessoran_decode_pixels(bytes.data(), width, height, stride, format, result);
+    };
 }
 
 // What reaches file descriptors 1 and 2 from watchStandardStreams() to
@@ -90,6 +73,15 @@ void watchStandardStreams() {
 std::string writtenToStandardStreams() {
     std::string out = testing::internal::GetCapturedStdout();
     return out + testing::internal::GetCapturedStderr();
+}
+
+Decode fromFile(const char* path) {
+    return [path](tessoran_result** r) { return tessoran_decode_file(path, r); };
+}
+Decode fromMemory(const std::string& bytes) {
+    return [bytes](tessoran_result** r) {
+        return tessoran_decode_memory(bytes.data(), bytes.size(), r);
+    };
 }
 
 struct DecodeCase {
@@ -114,22 +106,16 @@ TEST(Library, ReadsTheSymbolOfEverySource) {
     TemporaryDirectory directory;
     const std::string png = directory.path() + "/symbol.png";
     writePng(png, upright, PngLayout::Rgb8);
-    const std::string bytes = readFileBytes(png);
-    std::vector<DecodeCase> cases = {
-        {"file", [&png](tessoran_result** r) { return tessoran_decode_file(png.c_str(), r); }},
-        {"memory", [&bytes](tessoran_result** r) {
-             return tessoran_decode_memory(bytes.data(), bytes.size(), r);
-         }}};
-    for (const auto& [name, buffer] : {
-             std::pair{"grey, rows padded", pixelsOf(upright, TESSORAN_GREY8, 13)},
-             std::pair{"RGBA, rows padded", pixelsOf(upright, TESSORAN_RGBA32, 4 * 13)},
-             std::pair{"RGB", pixelsOf(upright, TESSORAN_RGB24, 0)},
-             std::pair{"BGRA", pixelsOf(upright, TESSORAN_BGRA32, 0)},
-             std::pair{"turned RGBA, rows padded", pixelsOf(turned, TESSORAN_RGBA32, 8)},
-             std::pair{"RGBA on a transparent page", pixelsOf(transparent, TESSORAN_RGBA32, 0)},
-         }) {
-        cases.push_back({name, buffer.decode()});
-    }
+    const std::vector<DecodeCase> cases = {
+        {"file", fromFile(png.c_str())},
+        {"memory", fromMemory(readFileBytes(png))},
+        {"grey, rows padded", pixelsOf(upright, TESSORAN_GREY8, 13)},
+        {"RGBA, rows padded", pixelsOf(upright, TESSORAN_RGBA32, 4 * 13)},
+        {"RGB", pixelsOf(upright, TESSORAN_RGB24, 0)},
+        {"BGRA", pixelsOf(upright, TESSORAN_BGRA32, 0)},
+        {"turned RGBA, rows padded", pixelsOf(turned, TESSORAN_RGBA32, 8)},
+        {"RGBA on a transparent page", pixelsOf(transparent, TESSORAN_RGBA32, 0)},
+    };
 
     // The size line and the data, as the program prints them.
     const auto decoded = [](const DecodeCase& test) {
@@ -139,16 +125,16 @@ TEST(Library, ReadsTheSymbolOfEverySource) {
         const unsigned char* data = tessoran_result_data(result, &length);
         std::string output = std::to_string(status) + ": ";
         if (status == TESSORAN_OK) {
-            output += sizeLineOf(tessoran_result_rows(result), tessoran_result_columns(result),
-                                 tessoran_result_ec_level(result)) +
+            output += std::to_string(tessoran_result_rows(result)) + " Rows, " +
+                      std::to_string(tessoran_result_columns(result)) + " Cols, Error correction " +
+                      std::to_string(tessoran_result_ec_level(result)) + ".\n" +
                       std::string(reinterpret_cast<const char*>(data), length);
             EXPECT_EQ(data[length], 0) << test.name;
         }
         tessoran_result_free(result);
         return output;
     };
-    const std::string expected =
-        "0: " + sizeLineOf(symbol.rows, symbol.columns, symbol.ecLevel) + kData;
+    const std::string expected = "0: " + sizeLine(symbol) + kData;
     // All at once, each on a thread of its own: calls share nothing.
     watchStandardStreams();
     std::vector<std::string> outputs(cases.size());
@@ -174,8 +160,7 @@ TEST(Library, TellsEveryFailureApart) {
     std::vector<int> terminatorFirst = dataCodewords();
     terminatorFirst.insert(terminatorFirst.begin(), 922);  // the terminator, before the data
     const ArgbImage malformed = uprightImage(encodeSymbol(terminatorFirst, 2, 3));
-    const Decode blank = pixelsOf(solidImage(300, 200, kOpaqueWhite), TESSORAN_RGB24, 0).decode();
-    const std::string notAnImage = "Hello, Tessoran! This is text, not an image.";
+    const Decode blank = pixelsOf(solidImage(300, 200, kOpaqueWhite), TESSORAN_RGB24, 0);
     TemporaryDirectory directory;
     const std::string missing = directory.path() + "/missing.png";
     const std::string textPage = directory.path() + "/page.png";
@@ -187,32 +172,24 @@ TEST(Library, TellsEveryFailureApart) {
             return tessoran_decode_pixels(tiny, width, height, stride, format, r);
         };
     };
-    const auto memory = [](const std::string& bytes) {
-        return [bytes](tessoran_result** r) {
-            return tessoran_decode_memory(bytes.data(), bytes.size(), r);
-        };
-    };
-    const auto file = [](const char* path) {
-        return [path](tessoran_result** r) { return tessoran_decode_file(path, r); };
-    };
     const std::vector<DecodeCase> cases = {
         {"blank pixels", blank, TESSORAN_NO_SYMBOL},
-        {"a page of text", file(textPage.c_str()), TESSORAN_NO_SYMBOL},
-        {"a wrong codeword at level 0", pixelsOf(uprightImage(damaged), TESSORAN_GREY8, 0).decode(),
+        {"a page of text", fromFile(textPage.c_str()), TESSORAN_NO_SYMBOL},
+        {"a wrong codeword at level 0", pixelsOf(uprightImage(damaged), TESSORAN_GREY8, 0),
          TESSORAN_UNCORRECTABLE},
         // Turned, where only the capture reader finds it: its failure, not
         // the scan-line reader's "no symbol", is the answer.
-        {"a wrong codeword at level 0, turned", pixelsOf(turnedDamage, TESSORAN_RGBA32, 0).decode(),
+        {"a wrong codeword at level 0, turned", pixelsOf(turnedDamage, TESSORAN_RGBA32, 0),
          TESSORAN_UNCORRECTABLE},
-        {"a terminator first", pixelsOf(malformed, TESSORAN_GREY8, 0).decode(),
-         TESSORAN_MALFORMED_DATA},
-        {"a null path", file(nullptr), TESSORAN_BAD_INPUT},
-        {"a missing file", file(missing.c_str()), TESSORAN_BAD_INPUT},
-        {"a directory", file(directory.path().c_str()), TESSORAN_BAD_INPUT},
+        {"a terminator first", pixelsOf(malformed, TESSORAN_GREY8, 0), TESSORAN_MALFORMED_DATA},
+        {"a null path", fromFile(nullptr), TESSORAN_BAD_INPUT},
+        {"a missing file", fromFile(missing.c_str()), TESSORAN_BAD_INPUT},
+        {"a directory", fromFile(directory.path().c_str()), TESSORAN_BAD_INPUT},
         {"null bytes", [](tessoran_result** r) { return tessoran_decode_memory(nullptr, 100, r); },
          TESSORAN_BAD_INPUT},
-        {"no bytes", memory(""), TESSORAN_BAD_INPUT},
-        {"text bytes", memory(notAnImage), TESSORAN_BAD_INPUT},
+        {"no bytes", fromMemory(""), TESSORAN_BAD_INPUT},
+        {"text bytes", fromMemory("Hello, Tessoran! This is text, not an image."),
+         TESSORAN_BAD_INPUT},
         {"more bytes than a decode may take",
          [&tiny](tessoran_result** r) {
              return tessoran_decode_memory(tiny, std::size_t{1} << 62, r);
