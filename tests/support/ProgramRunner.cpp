@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,25 +32,62 @@ std::string lastPathComponent(const std::string& path) {
     return path.substr(path.find_last_of("/\\") + 1);
 }
 
-int checked(int result, const std::string& what) {
-    if (result < 0) {
-        throw std::runtime_error(what + " failed");
+// An open descriptor, closed when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int descriptor = -1) : fd(descriptor) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd; }
+    int release() {
+        const int released = fd;
+        fd = -1;
+        return released;
     }
-    return result;
+    void reset(int descriptor = -1) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        fd = descriptor;
+    }
+
+  private:
+    int fd;
+};
+
+void makePipe(Descriptor& readEnd, Descriptor& writeEnd) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    readEnd.reset(fds[0]);
+    writeEnd.reset(fds[1]);
 }
 
-// A file in memory for one of the child's outputs, read back after the run.
+// A file for one of the child's outputs, removed at once: the descriptor
+// keeps it until the run has been read back.
 int outputFile() {
-    return checked(memfd_create("tessoran-output", MFD_CLOEXEC), "memfd_create");
+    std::string path = (std::filesystem::temp_directory_path() / "tessoran-out-XXXXXX").string();
+    const int fd = mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0) {
+        throw std::runtime_error("mkostemp failed");
+    }
+    unlink(path.c_str());
+    return fd;
 }
 
 std::string readBack(int fd) {
     std::string text;
     char buffer[65536];
-    for (ssize_t count; (count = pread(fd, buffer, sizeof buffer, off_t(text.size()))) > 0;) {
+    for (off_t offset = 0;;) {
+        const ssize_t count = pread(fd, buffer, sizeof buffer, offset);
+        if (count <= 0) {
+            return text;
+        }
         text.append(buffer, static_cast<std::size_t>(count));
+        offset += count;
     }
-    return text;
 }
 
 }  // namespace
@@ -79,38 +115,46 @@ RunOutcome runProgram(const std::vector<std::string>& command,
     }
     argv.push_back(nullptr);
     const StandardInput source = standardInput.value_or(std::string());
-    // The child's descriptors 0, 1 and 2 (-1: closed), and what writes its input.
-    int streams[3] = {-1, -1, outputFile()};
-    int inputWriter = -1;
-    int ends[2];
+    Descriptor input;
+    Descriptor inputWriter;
     if (const auto* file = std::get_if<InputFile>(&source)) {
-        streams[0] = checked(open(file->path.c_str(), O_RDONLY | O_CLOEXEC), "open " + file->path);
+        input.reset(open(file->path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (input.get() < 0) {
+            throw std::runtime_error("cannot open " + file->path);
+        }
     } else if (std::holds_alternative<std::string>(source)) {
-        checked(pipe2(ends, O_CLOEXEC), "pipe");
-        streams[0] = ends[0];
-        inputWriter = ends[1];
+        makePipe(input, inputWriter);
     }
+    const Descriptor out(setting.output == OutputTo::FullDevice
+                             ? open("/dev/full", O_WRONLY | O_CLOEXEC)
+                             : outputFile());
+    Descriptor pipeReader;
+    Descriptor pipeWriter;
     if (setting.output == OutputTo::ClosedPipe) {
-        checked(pipe2(ends, O_CLOEXEC), "pipe");
-        close(ends[0]);  // no process ever holds the reading end
-        streams[1] = ends[1];
-    } else {
-        streams[1] = setting.output == OutputTo::FullDevice
-                         ? checked(open("/dev/full", O_WRONLY | O_CLOEXEC), "open /dev/full")
-                         : outputFile();
+        makePipe(pipeReader, pipeWriter);
+        pipeReader.reset();  // no process ever holds the reading end
     }
+    const Descriptor err(outputFile());
+    const int outFd = setting.output == OutputTo::ClosedPipe ? pipeWriter.get() : out.get();
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
-    const pid_t pid = checked(fork(), "fork");
+    const pid_t pid = fork();
+    if (pid < 0) {
+        throw std::runtime_error("fork failed");
+    }
     if (pid == 0) {
         // Only calls that are safe between fork and exec. A group of its own,
         // so that a launcher and the program under it can be stopped together.
         setpgid(0, 0);
         signal(SIGPIPE, setting.output == OutputTo::ClosedPipe ? SIG_IGN : SIG_DFL);
-        for (int fd = 0; fd < 3; ++fd) {
-            streams[fd] >= 0 ? dup2(streams[fd], fd) : close(fd);
+        if (input.get() >= 0) {
+            dup2(input.get(), 0);
+        } else {
+            close(0);
         }
+        dup2(outFd, 1);
+        dup2(err.get(), 2);
         if (setting.addressSpaceBytes.has_value()) {
             const rlimit limit{*setting.addressSpaceBytes, *setting.addressSpaceBytes};
             setrlimit(RLIMIT_AS, &limit);
@@ -119,21 +163,23 @@ RunOutcome runProgram(const std::vector<std::string>& command,
         _exit(127);
     }
     setpgid(pid, pid);  // also here, so that a kill cannot come before it
-    close(streams[0]);
+    input.reset();
+    pipeWriter.reset();
     // Standard input is written as the program reads it; a program that stops
-    // reading leaves the writer to fail. Closing the pipe ends the input.
+    // reading leaves the writer to fail.
     std::thread writer;
     if (const auto* text = std::get_if<std::string>(&source)) {
         signal(SIGPIPE, SIG_IGN);
-        writer = std::thread([text, inputWriter] {
+        // The writer closes its end when done, which ends the program's input.
+        writer = std::thread([text, fd = inputWriter.release()] {
             for (std::size_t done = 0; done < text->size();) {
-                const ssize_t count = write(inputWriter, text->data() + done, text->size() - done);
+                const ssize_t count = write(fd, text->data() + done, text->size() - done);
                 if (count <= 0) {
                     break;
                 }
                 done += static_cast<std::size_t>(count);
             }
-            close(inputWriter);
+            close(fd);
         });
     }
 
@@ -152,15 +198,15 @@ RunOutcome runProgram(const std::vector<std::string>& command,
         }
         std::this_thread::sleep_for(pause);
     }
+    outcome.wallTime =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
     if (writer.joinable()) {
         writer.join();
     }
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.peakMemoryKiB = usage.ru_maxrss;  // kibibytes on Linux
-    outcome.out = setting.output == OutputTo::Captured ? readBack(streams[1]) : "";
-    outcome.err = readBack(streams[2]);
-    close(streams[1]);
-    close(streams[2]);
+    outcome.out = setting.output == OutputTo::Captured ? readBack(out.get()) : "";
+    outcome.err = readBack(err.get());
     return outcome;
 }
 

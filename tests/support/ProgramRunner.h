@@ -11,11 +11,12 @@ namespace tessoran_test {
 
 // What one run of the real program did.
 struct RunOutcome {
-    int exitStatus = -1;     // -1 when the program did not exit normally
-    std::string out;         // standard output, exact bytes
-    std::string err;         // standard error, exact bytes
-    bool timedOut = false;   // killed for running past its time limit
-    long peakMemoryKiB = 0;  // the child's peak resident set size
+    int exitStatus = -1;                    // -1 when the program did not exit normally
+    std::string out;                        // standard output, exact bytes
+    std::string err;                        // standard error, exact bytes
+    bool timedOut = false;                  // killed for running past its time limit
+    long peakMemoryKiB = 0;                 // the child's peak resident set size
+    std::chrono::milliseconds wallTime{0};  // from start to exit
 };
 
 // A run's standard input: text written to it through a pipe, which is then
@@ -39,25 +40,26 @@ struct RunSetting {
     std::optional<std::uint64_t> addressSpaceBytes = std::nullopt;
 };
 
-// Runs any program: `command` is its path (searched in PATH when it has no
-// slash) and its arguments, with `standardInput` (empty when not given). With
-// a `timeLimit`, a program still running after it is killed, together with
+// Runs the tessoran program with `arguments` (without the program name) and
+// `standardInput` (empty when not given). If the environment names a launcher
+// in TESSORAN_LAUNCHER (for example an emulator), the program is started
+// through it; TESSORAN_PROGRAM overrides the program's path. With a
+// `timeLimit`, a program still running after it is killed, together with
 // anything it started, and the outcome says so.
-RunOutcome runProgram(const std::vector<std::string>& command,
-                      const std::optional<StandardInput>& standardInput = std::nullopt,
-                      std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
-                      const RunSetting& setting = {});
-
-// Runs the tessoran program with `arguments` (without the program name), the
-// rest as runProgram. TESSORAN_PROGRAM overrides the program's path; if the
-// environment names a launcher in TESSORAN_LAUNCHER (for example an
-// emulator), the program is started through it.
 RunOutcome runTessoran(const std::vector<std::string>& arguments,
                        const std::optional<StandardInput>& standardInput = std::nullopt,
                        std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
                        const RunSetting& setting = {});
 
-// The path runTessoran starts: TESSORAN_PROGRAM, or the program of this build.
+// Runs any program: `command` is its path (searched in PATH when it has no
+// slash) and its arguments; the rest as for runTessoran.
+RunOutcome runProgram(const std::vector<std::string>& command,
+                      const std::optional<StandardInput>& standardInput = std::nullopt,
+                      std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
+                      const RunSetting& setting = {});
+
+// The path runTessoran starts: TESSORAN_PROGRAM from the environment, or the
+// program of this build.
 std::string tessoranPath();
 
 // Whether this build runs under AddressSanitizer, whose shadow memory and
