@@ -73,16 +73,32 @@ const std::vector<Scene> kScenes = {
     {"sensor_noise", 4, 3, kInvoice, -60, 3, [](auto& s) { s.noiseLevels = 10; }},
     {"jpeg_quality_30", 5, 3, kInvoice, 18, 3.5, [](auto&) {}, 30},
     {"light_falling_off", 4, 3, kInvoice, 110, 3,
-     [](auto& s) { s.lightFalloff = 0.4, s.lightDirectionDegrees = 30; }},
+     [](auto& s) {
+         s.lightFalloff = 0.4;
+         s.lightDirectionDegrees = 30;
+     }},
     {"grey_on_grey", 4, 3, kInvoice, -13, 3,
-     [](auto& s) { s.paperColour = 0xB8B8B8, s.inkColour = 0x6E6E6E; }},
+     [](auto& s) {
+         s.paperColour = 0xB8B8B8;
+         s.inkColour = 0x6E6E6E;
+     }},
     {"coloured_print", 4, 3, kInvoice, 145, 3,
-     [](auto& s) { s.paperColour = 0xF0E6B4, s.inkColour = 0x1E3C8C; }},
+     [](auto& s) {
+         s.paperColour = 0xF0E6B4;
+         s.inkColour = 0x1E3C8C;
+     }},
     {"transparent_page", 4, 2, kShort, 28, 3,
-     [](auto& s) { s.transparentBackground = true, s.blurModules = s.noiseLevels = 0; }},
+     [](auto& s) {
+         s.transparentBackground = true;
+         s.blurModules = 0;
+         s.noiseLevels = 0;
+     }},
     {"print_around_a_narrow_quiet_zone", 5, 3, kInvoice, -8, 3,
      [](auto& s) {
-         s.quietZone = 2, s.clutterMarks = 30, s.imageWidth = 900, s.imageHeight = 700;
+         s.quietZone = 2;
+         s.clutterMarks = 30;
+         s.imageWidth = 900;
+         s.imageHeight = 700;
      }},
     {"two_rows_cut_off_the_top", 4, 4, kInvoice, 6, 3, [](auto& s) { s.rowsCut = 2; }},
     {"a_row_cut_off_the_bottom", 4, 4, kInvoice, -170, 3, [](auto& s) { s.rowsCut = -1; }},
