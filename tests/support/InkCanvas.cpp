@@ -67,27 +67,31 @@ double channel(std::uint32_t rgb, int shift) {
 
 }  // namespace
 
-InkCanvas::InkCanvas(int canvasWidth, int canvasHeight)
-    : width(canvasWidth),
-      height(canvasHeight),
-      coverage(static_cast<std::size_t>(canvasWidth) * static_cast<std::size_t>(canvasHeight),
-               0.0f) {}
+float sampledCoverage(int row, int column, int supersampling,
+                      const std::function<bool(Point)>& inside) {
+    const double step = 1.0 / supersampling;
+    int count = 0;
+    for (int i = 0; i < supersampling; ++i) {
+        for (int j = 0; j < supersampling; ++j) {
+            count += inside({column + (j + 0.5) * step, row + (i + 0.5) * step}) ? 1 : 0;
+        }
+    }
+    return static_cast<float>(count) / static_cast<float>(supersampling * supersampling);
+}
 
 void drawStrokes(InkCanvas& canvas, const std::vector<Stroke>& strokes, int supersampling,
                  const std::function<bool(Point)>& keepOut) {
-    const double step = 1.0 / supersampling;
     for (const Stroke& stroke : strokes) {
-        const double reach = stroke.halfWidth + 1.0;
-        const int left =
-            std::max(0, static_cast<int>(std::floor(std::min(stroke.from.x, stroke.to.x) - reach)));
-        const int right =
-            std::min(canvas.width - 1,
-                     static_cast<int>(std::ceil(std::max(stroke.from.x, stroke.to.x) + reach)));
-        const int top =
-            std::max(0, static_cast<int>(std::floor(std::min(stroke.from.y, stroke.to.y) - reach)));
-        const int bottom =
-            std::min(canvas.height - 1,
-                     static_cast<int>(std::ceil(std::max(stroke.from.y, stroke.to.y) + reach)));
+        // The pixels the stroke may reach along one axis, within `size`.
+        const auto reach = [&](double from, double to, int size) {
+            return std::pair{
+                std::max(
+                    0, static_cast<int>(std::floor(std::min(from, to) - (stroke.halfWidth + 1.0)))),
+                std::min(size - 1, static_cast<int>(
+                                       std::ceil(std::max(from, to) + (stroke.halfWidth + 1.0))))};
+        };
+        const auto [left, right] = reach(stroke.from.x, stroke.to.x, canvas.width);
+        const auto [top, bottom] = reach(stroke.from.y, stroke.to.y, canvas.height);
         for (int row = top; row <= bottom; ++row) {
             for (int column = left; column <= right; ++column) {
                 const Point centre{column + 0.5, row + 0.5};
@@ -95,16 +99,11 @@ void drawStrokes(InkCanvas& canvas, const std::vector<Stroke>& strokes, int supe
                     keepOut(centre)) {
                     continue;
                 }
-                int inside = 0;
-                for (int i = 0; i < supersampling; ++i) {
-                    for (int j = 0; j < supersampling; ++j) {
-                        const Point sample{column + (j + 0.5) * step, row + (i + 0.5) * step};
-                        inside += distanceToSegment(sample, stroke) <= stroke.halfWidth ? 1 : 0;
-                    }
-                }
                 float& pixel = canvas.at(row, column);
-                pixel = std::max(pixel, static_cast<float>(inside) /
-                                            static_cast<float>(supersampling * supersampling));
+                pixel =
+                    std::max(pixel, sampledCoverage(row, column, supersampling, [&](Point sample) {
+                                 return distanceToSegment(sample, stroke) <= stroke.halfWidth;
+                             }));
             }
         }
     }
@@ -127,8 +126,7 @@ ArgbImage shade(const InkCanvas& canvas, const Shading& shading) {
         shading.lightStep.x * shading.lightStep.x + shading.lightStep.y * shading.lightStep.y;
     for (int row = 0; row < canvas.height; ++row) {
         for (int column = 0; column < canvas.width; ++column) {
-            const double ink = canvas.coverage[static_cast<std::size_t>(row) * canvas.width +
-                                               static_cast<std::size_t>(column)];
+            const double ink = canvas.coverage[image.indexOf(row, column)];
             if (shading.transparent) {
                 const auto alpha = static_cast<std::uint32_t>(std::lround(255.0 * ink));
                 image.set(row, column, alpha << 24);

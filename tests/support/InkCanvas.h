@@ -13,7 +13,11 @@
 namespace tessoran_test {
 
 struct InkCanvas {
-    InkCanvas(int canvasWidth, int canvasHeight);
+    InkCanvas(int canvasWidth, int canvasHeight)
+        : width(canvasWidth),
+          height(canvasHeight),
+          coverage(static_cast<std::size_t>(canvasWidth) * static_cast<std::size_t>(canvasHeight)) {
+    }
 
     int width = 0;
     int height = 0;
@@ -32,6 +36,11 @@ struct Stroke {
     double halfWidth = 0.5;
 };
 
+// The share of `supersampling` x `supersampling` samples spread evenly over
+// the pixel at (`row`, `column`) that `inside` accepts.
+float sampledCoverage(int row, int column, int supersampling,
+                      const std::function<bool(Point)>& inside);
+
 // Adds strokes, each pixel sampled `supersampling` x `supersampling` times;
 // pixels whose centre `keepOut` accepts stay as they are.
 void drawStrokes(InkCanvas& canvas, const std::vector<Stroke>& strokes, int supersampling,
@@ -48,7 +57,7 @@ struct Shading {
     // `lightStart` along `lightStep` (the falloff is complete after one step's
     // length).
     double lightFalloff = 0.0;
-    Point lightStart;
+    Point lightStart{};
     Point lightStep{1.0, 0.0};
     double noiseLevels = 0.0;  // sigma of sensor noise in grey levels, per channel
     bool transparent = false;  // black ink on a transparent page

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <numeric>
+#include <iterator>
 #include <span>
 #include <sstream>
 #include <stdexcept>
@@ -25,9 +25,11 @@ constexpr int kStopPattern[] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 
 using PatternTable = std::vector<std::vector<int>>;  // [cluster / 3 * 929 + codeword]
 
-// The standard's patterns, each checked to be 17 modules wide.
 PatternTable loadPatterns() {
     std::ifstream file(TESSORAN_SOURCE_DIR "/data/pdf417-codeword-patterns.txt");
+    if (!file) {
+        throw std::runtime_error("the codeword pattern table is missing");
+    }
     PatternTable table(3 * kCodewordValues);
     std::string line;
     while (std::getline(file, line)) {
@@ -38,17 +40,10 @@ PatternTable loadPatterns() {
         if (line.empty() || line[0] == '#' || !(fields >> cluster >> codeword >> widths)) {
             continue;
         }
-        std::vector<int>& entry =
-            table.at(static_cast<std::size_t>(cluster / 3 * kCodewordValues + codeword));
         for (const char digit : widths) {
-            entry.push_back(digit - '0');
+            table.at(static_cast<std::size_t>(cluster / 3 * kCodewordValues + codeword))
+                .push_back(digit - '0');
         }
-        if (std::accumulate(entry.begin(), entry.end(), 0) != kModulesPerCodeword) {
-            throw std::runtime_error("pattern is not 17 modules wide: " + line);
-        }
-    }
-    if (std::any_of(table.begin(), table.end(), [](const auto& entry) { return entry.empty(); })) {
-        throw std::runtime_error("the codeword pattern table is incomplete");
     }
     return table;
 }
@@ -74,12 +69,15 @@ std::vector<int> generatorPolynomial(int ecCount) {
     return generator;
 }
 
-void appendElements(std::vector<bool>& modules, std::span<const int> widths) {
+// Widths of alternating bars and spaces, bar first, as modules ('1' dark).
+std::string modulesOf(std::span<const int> widths) {
+    std::string modules;
     bool dark = true;
     for (const int width : widths) {
-        modules.insert(modules.end(), static_cast<std::size_t>(width), dark);
+        modules.append(static_cast<std::size_t>(width), dark ? '1' : '0');
         dark = !dark;
     }
+    return modules;
 }
 
 void requireWellFormed(const Pdf417Symbol& symbol) {
@@ -167,25 +165,33 @@ const std::vector<int>& codewordElements(int cluster, int codeword) {
     return patterns[static_cast<std::size_t>(cluster / 3 * kCodewordValues + codeword)];
 }
 
-std::vector<bool> rowModules(const Pdf417Symbol& symbol, int row) {
+std::string codewordModules(int cluster, int codeword) {
+    return modulesOf(codewordElements(cluster, codeword));
+}
+
+std::vector<std::string> moduleRowsOf(const Pdf417Symbol& symbol) {
     requireWellFormed(symbol);
-    if (row < 0 || row >= symbol.rows) {
-        throw std::invalid_argument("no such row");
+    std::vector<std::string> rows;
+    for (int row = 0; row < symbol.rows; ++row) {
+        const int cluster = 3 * (row % 3);
+        const auto [left, right] = rowIndicators(symbol, row);
+        std::string modules = modulesOf(kStartPattern) + codewordModules(cluster, left);
+        for (int column = 0; column < symbol.columns; ++column) {
+            const std::size_t index = static_cast<std::size_t>(row) * symbol.columns + column;
+            const int drawnAs = symbol.drawCluster.empty() ? -1 : symbol.drawCluster[index];
+            modules += codewordModules(drawnAs == -1 ? cluster : drawnAs, symbol.codewords[index]);
+        }
+        rows.push_back(modules + codewordModules(cluster, right) + modulesOf(kStopPattern));
     }
-    const int cluster = 3 * (row % 3);
-    const auto [left, right] = rowIndicators(symbol, row);
-    std::vector<bool> modules;
-    appendElements(modules, kStartPattern);
-    appendElements(modules, codewordElements(cluster, left));
-    for (int column = 0; column < symbol.columns; ++column) {
-        const std::size_t index = static_cast<std::size_t>(row) * symbol.columns + column;
-        const int drawnAs = symbol.drawCluster.empty() ? -1 : symbol.drawCluster[index];
-        appendElements(
-            modules, codewordElements(drawnAs == -1 ? cluster : drawnAs, symbol.codewords[index]));
-    }
-    appendElements(modules, codewordElements(cluster, right));
-    appendElements(modules, kStopPattern);
-    return modules;
+    return rows;
+}
+
+std::vector<bool> rowModules(const Pdf417Symbol& symbol, int row) {
+    const std::string modules = moduleRowsOf(symbol).at(static_cast<std::size_t>(row));
+    std::vector<bool> dark;
+    std::transform(modules.begin(), modules.end(), std::back_inserter(dark),
+                   [](char module) { return module == '1'; });
+    return dark;
 }
 
 PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options) {
@@ -201,15 +207,16 @@ PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options)
     grid.width = symbolModules * options.moduleWidth + 2 * marginColumns;
     grid.height = symbol.rows * options.rowHeight + 2 * marginRows;
     grid.dark.assign(static_cast<std::size_t>(grid.width) * grid.height, 0);
+    const std::vector<std::string> rows = moduleRowsOf(symbol);
     for (int row = 0; row < symbol.rows; ++row) {
-        const std::vector<bool> modules = rowModules(symbol, row);
+        const std::string& modules = rows[static_cast<std::size_t>(row)];
         for (int pixelRow = 0; pixelRow < options.rowHeight; ++pixelRow) {
             const std::size_t rowStart =
                 static_cast<std::size_t>(marginRows + row * options.rowHeight + pixelRow) *
                     grid.width +
                 marginColumns;
             for (std::size_t module = 0; module < modules.size(); ++module) {
-                if (modules[module]) {
+                if (modules[module] == '1') {
                     std::fill_n(grid.dark.begin() + static_cast<std::ptrdiff_t>(
                                                         rowStart + module * options.moduleWidth),
                                 options.moduleWidth, std::uint8_t{1});
@@ -221,15 +228,7 @@ PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options)
 }
 
 std::string toBarString(const Pdf417Symbol& symbol) {
-    requireWellFormed(symbol);
-    std::vector<std::string> rows;
-    for (int row = 0; row < symbol.rows; ++row) {
-        rows.emplace_back();
-        for (const bool dark : rowModules(symbol, row)) {
-            rows.back().push_back(dark ? '1' : '0');
-        }
-    }
-    return moduleRowsToBarString(rows);
+    return moduleRowsToBarString(moduleRowsOf(symbol));
 }
 
 std::string moduleRowsToBarString(const std::vector<std::string>& rows) {

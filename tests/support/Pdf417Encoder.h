@@ -41,6 +41,12 @@ const std::vector<int>& codewordElements(int cluster, int codeword);
 // The left and right row indicators of row `row` (from 0 at the top).
 std::pair<int, int> rowIndicators(const Pdf417Symbol& symbol, int row);
 
+// The 17 modules of `codeword` in `cluster`, '1' for dark.
+std::string codewordModules(int cluster, int codeword);
+
+// The symbol's module rows ('1' dark, '0' light), as zintModuleRows gives them.
+std::vector<std::string> moduleRowsOf(const Pdf417Symbol& symbol);
+
 // One row of modules (true = dark) for row `row`: start pattern, left row
 // indicator, data columns, right row indicator, stop pattern; 17 * columns + 69
 // modules in all.

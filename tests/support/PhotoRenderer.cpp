@@ -17,6 +17,8 @@ namespace {
 
 // Rounding slack when a size computed in floating point should be whole.
 constexpr double kSlack = 1e-6;
+// Samples across and down each pixel that is not wholly in one region.
+constexpr int kSupersampling = 4;
 
 // Where the symbol's frame (modules across, modules down) lies in the image,
 // both ways.
@@ -82,25 +84,20 @@ class ModuleMap {
         if (!(point.y >= 0.0)) {
             return -3;
         }
-        if (!(point.y < totalHeight())) {
+        if (!(point.y < static_cast<double>(rows.size()) * height)) {
             return -4;
         }
         const auto row = static_cast<std::size_t>(point.y / height);
-        const auto column = static_cast<std::size_t>(point.x);
-        return static_cast<long>(row) * (width + 1) + runIndices[row][column];
+        return static_cast<long>(row) * (width + 1) +
+               runIndices[row][static_cast<std::size_t>(point.x)];
     }
 
     bool dark(Point point) const {
-        if (!(point.x >= 0.0 && point.x < width && point.y >= 0.0 && point.y < totalHeight())) {
-            return false;
-        }
-        const auto row = static_cast<std::size_t>(point.y / height);
-        return rows[row][static_cast<std::size_t>(point.x)] == '1';
+        return region(point) >= 0 && rows[static_cast<std::size_t>(point.y / height)]
+                                         [static_cast<std::size_t>(point.x)] == '1';
     }
 
   private:
-    double totalHeight() const { return static_cast<double>(rows.size()) * height; }
-
     const std::vector<std::string>& rows;
     int height;
     int width = 0;
@@ -123,11 +120,11 @@ void requireSymbolRows(const std::vector<std::string>& moduleRows) {
 }
 
 void requireSensible(const PhotoSettings& settings) {
-    const bool sensible =
-        settings.moduleSize > 0.0 && settings.rowHeight >= 1 && settings.quietZone >= 0 &&
-        settings.imageWidth >= 0 && settings.imageHeight >= 0 && settings.supersampling >= 1 &&
-        settings.blurModules >= 0.0 && settings.noiseLevels >= 0.0 &&
-        settings.lightFalloff >= 0.0 && settings.lightFalloff <= 1.0 && settings.clutterMarks >= 0;
+    const bool sensible = settings.moduleSize > 0.0 && settings.rowHeight >= 1 &&
+                          settings.quietZone >= 0 && settings.imageWidth >= 0 &&
+                          settings.imageHeight >= 0 && settings.blurModules >= 0.0 &&
+                          settings.noiseLevels >= 0.0 && settings.lightFalloff >= 0.0 &&
+                          settings.lightFalloff <= 1.0 && settings.clutterMarks >= 0;
     if (!sensible) {
         throw std::invalid_argument("photo settings out of range");
     }
@@ -174,6 +171,19 @@ std::vector<Point> borderPoints(double left, double top, double right, double bo
     return points;
 }
 
+// The smallest box, in the image, around `points` of the symbol's frame:
+// its lowest and highest corners.
+std::pair<Point, Point> imageBounds(const Placement& placement, const std::vector<Point>& points) {
+    Point low{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    Point high{-low.x, -low.y};
+    for (const Point& point : points) {
+        const Point image = placement.toImage(point);
+        low = {std::min(low.x, image.x), std::min(low.y, image.y)};
+        high = {std::max(high.x, image.x), std::max(high.y, image.y)};
+    }
+    return {low, high};
+}
+
 // How far to move the symbol so that the image border facing the symbol's
 // top (rowsCut > 0) or bottom crosses it `rowsCut` rows deep at most.
 Point cutShift(const Placement& placement, double width, double height, double rowHeight,
@@ -188,31 +198,22 @@ Point cutShift(const Placement& placement, double width, double height, double r
     const Point outer = placement.toImage({width / 2, top ? 0.0 : height});
     const Point inner = placement.toImage({width / 2, top ? height : 0.0});
     const Point facing{outer.x - inner.x, outer.y - inner.y};
-    double low = std::numeric_limits<double>::infinity();
-    double high = -low;
-    const bool vertical = std::abs(facing.y) >= std::abs(facing.x);
-    for (const Point& point : kept) {
-        const Point image = placement.toImage(point);
-        low = std::min(low, vertical ? image.y : image.x);
-        high = std::max(high, vertical ? image.y : image.x);
+    const auto [low, high] = imageBounds(placement, kept);
+    if (std::abs(facing.y) >= std::abs(facing.x)) {
+        return {0.0, facing.y < 0 ? -low.y : imageHeight - high.y};
     }
-    if (vertical) {
-        return {0.0, facing.y < 0 ? -low : imageHeight - high};
-    }
-    return {facing.x < 0 ? -low : imageWidth - high, 0.0};
+    return {facing.x < 0 ? -low.x : imageWidth - high.x, 0.0};
 }
 
 // Fills `canvas` with the symbol's ink: pixels wholly inside one region at
 // once, the others sampled.
-void drawSymbol(InkCanvas& canvas, const Placement& placement, const ModuleMap& modules,
-                int supersampling) {
+void drawSymbol(InkCanvas& canvas, const Placement& placement, const ModuleMap& modules) {
     const auto columns = static_cast<std::size_t>(canvas.width) + 1;
     std::vector<Point> upper(columns);
     std::vector<Point> lower(columns);
     for (std::size_t x = 0; x < columns; ++x) {
         upper[x] = placement.toSymbol({static_cast<double>(x), 0.0});
     }
-    const double step = 1.0 / supersampling;
     for (int row = 0; row < canvas.height; ++row) {
         for (std::size_t x = 0; x < columns; ++x) {
             lower[x] = placement.toSymbol({static_cast<double>(x), row + 1.0});
@@ -225,15 +226,9 @@ void drawSymbol(InkCanvas& canvas, const Placement& placement, const ModuleMap& 
                 canvas.at(row, column) = modules.dark(upper[c]) ? 1.0f : 0.0f;
                 continue;
             }
-            int dark = 0;
-            for (int i = 0; i < supersampling; ++i) {
-                for (int j = 0; j < supersampling; ++j) {
-                    const Point sample{column + (j + 0.5) * step, row + (i + 0.5) * step};
-                    dark += modules.dark(placement.toSymbol(sample)) ? 1 : 0;
-                }
-            }
-            canvas.at(row, column) =
-                static_cast<float>(dark) / static_cast<float>(supersampling * supersampling);
+            canvas.at(row, column) = sampledCoverage(
+                row, column, kSupersampling,
+                [&](Point sample) { return modules.dark(placement.toSymbol(sample)); });
         }
         std::swap(upper, lower);
     }
@@ -257,20 +252,13 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
         return Placement(width, settings.bend,
                          Homography::rectangleToQuad(width, height, shifted(around, offset)));
     };
-    const std::vector<Point> outline = borderPoints(-quiet, -quiet, width + quiet, height + quiet);
     int imageWidth = settings.imageWidth;
     int imageHeight = settings.imageHeight;
     Point offset{settings.centre.x * imageWidth, settings.centre.y * imageHeight};
     if (imageWidth == 0 || imageHeight == 0) {
         // Just the symbol and its quiet zone.
-        const Placement centred = placeAt({0.0, 0.0});
-        Point low{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
-        Point high{-low.x, -low.y};
-        for (const Point& point : outline) {
-            const Point image = centred.toImage(point);
-            low = {std::min(low.x, image.x), std::min(low.y, image.y)};
-            high = {std::max(high.x, image.x), std::max(high.y, image.y)};
-        }
+        const auto [low, high] = imageBounds(
+            placeAt({0.0, 0.0}), borderPoints(-quiet, -quiet, width + quiet, height + quiet));
         imageWidth = static_cast<int>(std::ceil(high.x - low.x - kSlack));
         imageHeight = static_cast<int>(std::ceil(high.y - low.y - kSlack));
         offset = {(imageWidth - (high.x + low.x)) / 2, (imageHeight - (high.y + low.y)) / 2};
@@ -286,8 +274,7 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
     const Placement placement = placeAt(offset);
 
     InkCanvas canvas(imageWidth, imageHeight);
-    drawSymbol(canvas, placement, ModuleMap(moduleRows, settings.rowHeight),
-               settings.supersampling);
+    drawSymbol(canvas, placement, ModuleMap(moduleRows, settings.rowHeight));
     SeededRandom random(settings.seed);
     if (settings.clutterMarks > 0) {
         const Point right = placement.toImage({width, 0.0});
@@ -301,21 +288,15 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
         drawStrokes(canvas,
                     scatteredMarks(settings.clutterMarks, imageWidth, imageHeight, rowAngle,
                                    settings.moduleSize * settings.rowHeight * 2.0, random),
-                    settings.supersampling, insideQuietZone);
+                    kSupersampling, insideQuietZone);
     }
     blur(canvas, settings.blurModules * settings.moduleSize);
 
-    RenderedPhoto photo;
-    for (std::size_t c = 0; c < 4; ++c) {
-        const Point corner{c == 1 || c == 2 ? width : 0.0, c >= 2 ? height : 0.0};
-        photo.corners[c] = placement.toImage(corner);
-    }
-    Shading shading;
-    shading.paperColour = settings.paperColour;
-    shading.inkColour = settings.inkColour;
-    shading.noiseLevels = settings.noiseLevels;
-    shading.transparent = settings.transparentBackground;
-    shading.seed = random.next();
+    Shading shading{.paperColour = settings.paperColour,
+                    .inkColour = settings.inkColour,
+                    .noiseLevels = settings.noiseLevels,
+                    .transparent = settings.transparentBackground,
+                    .seed = random.next()};
     if (settings.lightFalloff > 0.0) {
         // From the symbol's brightest corner to its darkest, along the light's
         // direction.
@@ -323,8 +304,10 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
         const Point direction{std::cos(angle), std::sin(angle)};
         double low = std::numeric_limits<double>::infinity();
         double high = -low;
-        for (const Point& corner : photo.corners) {
-            const double along = corner.x * direction.x + corner.y * direction.y;
+        for (const Point& corner :
+             {Point{0.0, 0.0}, Point{width, 0.0}, Point{width, height}, Point{0.0, height}}) {
+            const Point image = placement.toImage(corner);
+            const double along = image.x * direction.x + image.y * direction.y;
             low = std::min(low, along);
             high = std::max(high, along);
         }
@@ -333,24 +316,7 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
         shading.lightStart = {direction.x * low, direction.y * low};
         shading.lightStep = {direction.x * span, direction.y * span};
     }
-    photo.image = shade(canvas, shading);
-    photo.rows = format.rows;
-    photo.columns = format.columns;
-    photo.ecLevel = format.ecLevel;
-    photo.data = data;
-    return photo;
-}
-
-std::vector<std::string> moduleRowsOf(const Pdf417Symbol& symbol) {
-    std::vector<std::string> rows;
-    for (int row = 0; row < symbol.rows; ++row) {
-        std::string text;
-        for (const bool dark : rowModules(symbol, row)) {
-            text.push_back(dark ? '1' : '0');
-        }
-        rows.push_back(std::move(text));
-    }
-    return rows;
+    return {shade(canvas, shading), format.rows, format.columns, format.ecLevel, data};
 }
 
 ArgbImage renderTextPage(int width, int height, std::uint64_t seed) {
@@ -371,15 +337,12 @@ ArgbImage renderTextPage(int width, int height, std::uint64_t seed) {
     strokes.insert(strokes.end(), marks.begin(), marks.end());
     drawStrokes(canvas, strokes, 2, [](Point) { return false; });
     blur(canvas, 0.6);
-    Shading shading;
-    shading.paperColour = 0xE8E4DC;
-    shading.inkColour = 0x202020;
-    shading.lightFalloff = 0.35;
-    shading.lightStart = {0.0, 0.0};
-    shading.lightStep = {0.5 * width, 0.5 * height};
-    shading.noiseLevels = 3.0;
-    shading.seed = random.next();
-    return shade(canvas, shading);
+    return shade(canvas, {.paperColour = 0xE8E4DC,
+                          .inkColour = 0x202020,
+                          .lightFalloff = 0.35,
+                          .lightStep = {0.5 * width, 0.5 * height},
+                          .noiseLevels = 3.0,
+                          .seed = random.next()});
 }
 
 }  // namespace tessoran_test

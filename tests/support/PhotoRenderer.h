@@ -42,7 +42,6 @@ struct PhotoSettings {
     int rowsCut = 0;
 
     // Drawing.
-    int supersampling = 4;      // samples across and down each pixel
     double blurModules = 0.0;   // Gaussian blur, sigma in modules
     double noiseLevels = 0.0;   // sensor noise, sigma in grey levels
     double lightFalloff = 0.0;  // light lost across the symbol, 0 to 1
@@ -63,10 +62,6 @@ struct RenderedPhoto {
     int columns = 0;  // data columns
     int ecLevel = 0;
     std::string data;  // the decoded bytes, as the caller gave them
-    // The symbol's corners in image pixels (the image's top-left pixel covers
-    // 0..1 in x and y): its top-left (the start pattern's top), top-right,
-    // bottom-right and bottom-left, without the quiet zone.
-    std::array<Point, 4> corners{};
 };
 
 // Module rows ('1' dark, '0' light) from start pattern to stop pattern, as
@@ -75,9 +70,6 @@ struct RenderedPhoto {
 // out of range.
 RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std::string& data,
                           const PhotoSettings& settings);
-
-// The test encoder's symbol as module rows.
-std::vector<std::string> moduleRowsOf(const Pdf417Symbol& symbol);
 
 // A page with no symbol: lines of text-like marks on paper lit unevenly, with
 // noise; `width` x `height` pixels.

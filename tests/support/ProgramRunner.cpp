@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "support/ImageWriters.h"
 
@@ -33,27 +34,19 @@ std::string lastPathComponent(const std::string& path) {
 }
 
 // An open descriptor, closed when it goes out of scope.
-class Descriptor {
-  public:
-    explicit Descriptor(int descriptor = -1) : fd(descriptor) {}
-    ~Descriptor() { reset(); }
+struct Descriptor {
+    int fd = -1;
+    Descriptor() = default;
+    explicit Descriptor(int descriptor) : fd(descriptor) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd; }
-    int release() {
-        const int released = fd;
-        fd = -1;
-        return released;
-    }
+    ~Descriptor() { reset(); }
     void reset(int descriptor = -1) {
         if (fd >= 0) {
             close(fd);
         }
         fd = descriptor;
     }
-
-  private:
-    int fd;
 };
 
 void makePipe(Descriptor& readEnd, Descriptor& writeEnd) {
@@ -65,29 +58,18 @@ void makePipe(Descriptor& readEnd, Descriptor& writeEnd) {
     writeEnd.reset(fds[1]);
 }
 
-// A file for one of the child's outputs, removed at once: the descriptor
-// keeps it until the run has been read back.
+// A nameless file for one of the child's outputs, gone when closed.
 int outputFile() {
-    std::string path = (std::filesystem::temp_directory_path() / "tessoran-out-XXXXXX").string();
-    const int fd = mkostemp(path.data(), O_CLOEXEC);
+    const int fd =
+        open(std::filesystem::temp_directory_path().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) {
-        throw std::runtime_error("mkostemp failed");
+        throw std::runtime_error("cannot create an output file");
     }
-    unlink(path.c_str());
     return fd;
 }
 
-std::string readBack(int fd) {
-    std::string text;
-    char buffer[65536];
-    for (off_t offset = 0;;) {
-        const ssize_t count = pread(fd, buffer, sizeof buffer, offset);
-        if (count <= 0) {
-            return text;
-        }
-        text.append(buffer, static_cast<std::size_t>(count));
-        offset += count;
-    }
+std::string readBack(const Descriptor& file) {
+    return readFileBytes("/proc/self/fd/" + std::to_string(file.fd));
 }
 
 }  // namespace
@@ -119,23 +101,21 @@ RunOutcome runProgram(const std::vector<std::string>& command,
     Descriptor inputWriter;
     if (const auto* file = std::get_if<InputFile>(&source)) {
         input.reset(open(file->path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (input.get() < 0) {
+        if (input.fd < 0) {
             throw std::runtime_error("cannot open " + file->path);
         }
     } else if (std::holds_alternative<std::string>(source)) {
         makePipe(input, inputWriter);
     }
-    const Descriptor out(setting.output == OutputTo::FullDevice
-                             ? open("/dev/full", O_WRONLY | O_CLOEXEC)
-                             : outputFile());
-    Descriptor pipeReader;
-    Descriptor pipeWriter;
+    Descriptor out;
     if (setting.output == OutputTo::ClosedPipe) {
-        makePipe(pipeReader, pipeWriter);
-        pipeReader.reset();  // no process ever holds the reading end
+        Descriptor reader;
+        makePipe(reader, out);  // no process ever holds the reading end
+    } else {
+        out.reset(setting.output == OutputTo::FullDevice ? open("/dev/full", O_WRONLY | O_CLOEXEC)
+                                                         : outputFile());
     }
     const Descriptor err(outputFile());
-    const int outFd = setting.output == OutputTo::ClosedPipe ? pipeWriter.get() : out.get();
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
@@ -148,13 +128,13 @@ RunOutcome runProgram(const std::vector<std::string>& command,
         // so that a launcher and the program under it can be stopped together.
         setpgid(0, 0);
         signal(SIGPIPE, setting.output == OutputTo::ClosedPipe ? SIG_IGN : SIG_DFL);
-        if (input.get() >= 0) {
-            dup2(input.get(), 0);
+        if (input.fd >= 0) {
+            dup2(input.fd, 0);
         } else {
             close(0);
         }
-        dup2(outFd, 1);
-        dup2(err.get(), 2);
+        dup2(out.fd, 1);
+        dup2(err.fd, 2);
         if (setting.addressSpaceBytes.has_value()) {
             const rlimit limit{*setting.addressSpaceBytes, *setting.addressSpaceBytes};
             setrlimit(RLIMIT_AS, &limit);
@@ -164,14 +144,13 @@ RunOutcome runProgram(const std::vector<std::string>& command,
     }
     setpgid(pid, pid);  // also here, so that a kill cannot come before it
     input.reset();
-    pipeWriter.reset();
     // Standard input is written as the program reads it; a program that stops
     // reading leaves the writer to fail.
     std::thread writer;
     if (const auto* text = std::get_if<std::string>(&source)) {
         signal(SIGPIPE, SIG_IGN);
         // The writer closes its end when done, which ends the program's input.
-        writer = std::thread([text, fd = inputWriter.release()] {
+        writer = std::thread([text, fd = std::exchange(inputWriter.fd, -1)] {
             for (std::size_t done = 0; done < text->size();) {
                 const ssize_t count = write(fd, text->data() + done, text->size() - done);
                 if (count <= 0) {
@@ -198,20 +177,14 @@ RunOutcome runProgram(const std::vector<std::string>& command,
         }
         std::this_thread::sleep_for(pause);
     }
-    outcome.wallTime =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
     if (writer.joinable()) {
         writer.join();
     }
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.peakMemoryKiB = usage.ru_maxrss;  // kibibytes on Linux
-    outcome.out = setting.output == OutputTo::Captured ? readBack(out.get()) : "";
-    outcome.err = readBack(err.get());
+    outcome.out = setting.output == OutputTo::Captured ? readBack(out) : "";
+    outcome.err = readBack(err);
     return outcome;
-}
-
-std::string tessoranPath() {
-    return programPath();
 }
 
 bool runsThroughLauncher() {
@@ -224,6 +197,10 @@ bool isProgramInvocationName(const std::string& name) {
         return name == program;
     }
     return !name.empty() && lastPathComponent(name) == lastPathComponent(program);
+}
+
+std::string tessoranPath() {
+    return programPath();
 }
 
 const std::string& expectedBanner() {

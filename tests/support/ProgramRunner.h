@@ -11,12 +11,11 @@ namespace tessoran_test {
 
 // What one run of the real program did.
 struct RunOutcome {
-    int exitStatus = -1;                    // -1 when the program did not exit normally
-    std::string out;                        // standard output, exact bytes
-    std::string err;                        // standard error, exact bytes
-    bool timedOut = false;                  // killed for running past its time limit
-    long peakMemoryKiB = 0;                 // the child's peak resident set size
-    std::chrono::milliseconds wallTime{0};  // from start to exit
+    int exitStatus = -1;     // -1 when the program did not exit normally
+    std::string out;         // standard output, exact bytes
+    std::string err;         // standard error, exact bytes
+    bool timedOut = false;   // killed for running past its time limit
+    long peakMemoryKiB = 0;  // the child's peak resident set size
 };
 
 // A run's standard input: text written to it through a pipe, which is then

@@ -1,8 +1,9 @@
 #include "support/Zint.h"
 
-#include <cstdio>
 #include <map>
+#include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 #include "support/Pdf417Encoder.h"
 #include "support/ProgramRunner.h"
@@ -14,86 +15,67 @@ namespace {
 constexpr std::size_t kCodewordModules = 17;
 constexpr std::size_t kStopModules = 18;
 
-std::string shellQuote(const std::string& word) {
-    std::string quoted = "'";
-    for (char c : word) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
 std::string runZint(const std::vector<std::string>& options, const std::string& data,
-                    const std::string& extra) {
+                    const std::vector<std::string>& extra) {
     TemporaryDirectory directory;
-    const std::string input = directory.write("data.bin", data);
-    std::string command = "zint -b 55 --binary";
-    for (const std::string& option : options) {
-        command += " " + shellQuote(option);
+    std::vector<std::string> command = {"zint", "-b", "55", "--binary"};
+    command.insert(command.end(), options.begin(), options.end());
+    command.push_back("--input=" + directory.write("data.bin", data));
+    command.insert(command.end(), extra.begin(), extra.end());
+    const RunOutcome run = runProgram(command);
+    if (run.exitStatus != 0) {
+        throw std::runtime_error("zint failed: " + run.out + run.err);
     }
-    command += " --input=" + shellQuote(input) + " " + extra + " 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        throw std::runtime_error("cannot run zint");
-    }
-    std::string output;
-    char buffer[4096];
-    for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        output.append(buffer, count);
-    }
-    if (pclose(pipe) != 0) {
-        throw std::runtime_error("zint failed: " + command + "\n" + output);
-    }
-    return output;
+    return run.out;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    return (c | 0x20) - 'a' + 10;
-}
-
-// Pattern of 17 modules ("1" bar) of each codeword, per cluster index 0..2.
-const std::map<std::string, int>& patternsOfCluster(int clusterIndex) {
+// The codeword that each 17-module pattern ("1" bar) stands for in row `row`'s
+// cluster; `what` names the part of the row for the error.
+int codewordAt(const std::vector<std::string>& rows, std::size_t row, std::size_t start,
+               const char* what) {
     static const auto tables = [] {
         std::vector<std::map<std::string, int>> all(3);
-        for (int index = 0; index < 3; ++index) {
-            for (int codeword = 0; codeword < 929; ++codeword) {
-                std::string modules;
-                bool bar = true;
-                for (int width : codewordElements(3 * index, codeword)) {
-                    modules.append(static_cast<std::size_t>(width), bar ? '1' : '0');
-                    bar = !bar;
-                }
-                all[static_cast<std::size_t>(index)][modules] = codeword;
+        for (int codeword = 0; codeword < 929; ++codeword) {
+            for (std::size_t index = 0; index < 3; ++index) {
+                all[index][codewordModules(3 * static_cast<int>(index), codeword)] = codeword;
             }
         }
         return all;
     }();
-    return tables[static_cast<std::size_t>(clusterIndex)];
+    if (row >= rows.size() || rows[row].size() < start + kCodewordModules) {
+        throw std::runtime_error("too few module rows for a symbol");
+    }
+    const auto& patterns = tables[row % 3];
+    const auto found = patterns.find(rows[row].substr(start, kCodewordModules));
+    if (found == patterns.end()) {
+        throw std::runtime_error(std::string("no ") + what + " in row " + std::to_string(row));
+    }
+    return found->second;
+}
+
+int dataColumns(const std::string& row) {
+    // Start, left indicator, the data columns, right indicator, stop.
+    return static_cast<int>((row.size() - kStopModules) / kCodewordModules) - 3;
 }
 
 }  // namespace
 
 std::vector<std::string> zintModuleRows(const std::vector<std::string>& options,
                                         const std::string& data) {
-    const std::string dump = runZint(options, data, "--dump");
+    std::istringstream dump(runZint(options, data, {"--dump"}));
     std::vector<std::string> rows;
-    std::size_t lineStart = 0;
-    for (std::size_t lineEnd; (lineEnd = dump.find('\n', lineStart)) != std::string::npos;
-         lineStart = lineEnd + 1) {
-        const std::string line = dump.substr(lineStart, lineEnd - lineStart);
-        // zint's warnings ("Warning 748: Columns increased from 2 to 4") share
-        // the stream with the dump; only lines of hexadecimal digits are rows.
+    for (std::string line; std::getline(dump, line);) {
+        // zint's warnings ("Warning 748: Columns increased from 2 to 4") may
+        // share the stream with the dump; only lines of hexadecimal digits are rows.
         if (line.empty() || line.find_first_not_of("0123456789ABCDEF ") != std::string::npos) {
             continue;
         }
         std::string row;
         for (const char c : line) {
             if (c != ' ') {
-                const int value = hexValue(c);
+                const auto value = std::string_view("0123456789ABCDEF").find(c);
                 for (int bit = 3; bit >= 0; --bit) {
-                    row.push_back(((value >> bit) & 1) ? '1' : '0');
+                    row.push_back(((value >> bit) & 1) != 0 ? '1' : '0');
                 }
             }
         }
@@ -104,23 +86,15 @@ std::vector<std::string> zintModuleRows(const std::vector<std::string>& options,
 
 void zintPng(const std::vector<std::string>& options, const std::string& data,
              const std::string& path) {
-    runZint(options, data, "--scale=0.5 -o " + shellQuote(path));
+    runZint(options, data, {"--scale=0.5", "-o", path});
 }
 
 std::vector<int> moduleRowsToCodewords(const std::vector<std::string>& rows) {
     std::vector<int> codewords;
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        const std::string& row = rows[r];
-        // Start, left indicator, C data columns, right indicator, stop.
-        const std::size_t columns = (row.size() - kStopModules) / kCodewordModules - 3;
-        const auto& patterns = patternsOfCluster(static_cast<int>(r % 3));
-        for (std::size_t c = 0; c < columns; ++c) {
-            const std::string modules = row.substr((2 + c) * kCodewordModules, kCodewordModules);
-            const auto found = patterns.find(modules);
-            if (found == patterns.end()) {
-                throw std::runtime_error("no codeword pattern in row " + std::to_string(r));
-            }
-            codewords.push_back(found->second);
+        for (int c = 0; c < dataColumns(rows[r]); ++c) {
+            codewords.push_back(codewordAt(
+                rows, r, (2 + static_cast<std::size_t>(c)) * kCodewordModules, "codeword pattern"));
         }
     }
     return codewords;
@@ -128,24 +102,16 @@ std::vector<int> moduleRowsToCodewords(const std::vector<std::string>& rows) {
 
 SymbolFormat moduleRowsFormat(const std::vector<std::string>& rows) {
     const auto leftIndicator = [&](std::size_t r) {
-        if (r >= rows.size() || rows[r].size() < 2 * kCodewordModules) {
-            throw std::runtime_error("too few module rows for a symbol");
-        }
-        const auto& patterns = patternsOfCluster(static_cast<int>(r % 3));
-        const auto found = patterns.find(rows[r].substr(kCodewordModules, kCodewordModules));
-        if (found == patterns.end()) {
-            throw std::runtime_error("no row indicator in row " + std::to_string(r));
-        }
-        return found->second % 30;
+        return codewordAt(rows, r, kCodewordModules, "row indicator") % 30;
     };
     SymbolFormat format;
     format.rows = static_cast<int>(rows.size());
-    format.columns = static_cast<int>((rows[0].size() - kStopModules) / kCodewordModules) - 3;
     // Row 0 states (rows - 1) div 3; row 1 states 3 x level + (rows - 1) mod 3.
     const int levelPart = leftIndicator(1) - (format.rows - 1) % 3;
     if (leftIndicator(0) != (format.rows - 1) / 3 || levelPart < 0 || levelPart % 3 != 0) {
         throw std::runtime_error("the row indicators do not match the number of rows");
     }
+    format.columns = dataColumns(rows[0]);
     format.ecLevel = levelPart / 3;
     return format;
 }
