@@ -162,30 +162,23 @@ void writePng(const std::string& path, const ArgbImage& image, PngLayout layout,
     writeFileBytes(path, pngBytes(form, image.width, image.height, rowAt));
 }
 
-void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout, int quality) {
-    writeFileBytes(path, jpegBytes(image, layout, quality));
-}
-
 std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality, JpegCoding coding) {
     // The pixel words as bytes: blue, green, red, alpha on a little-endian
     // machine. Grey is their luminance; CMYK takes the bytes as its inks.
     const int words = std::endian::native == std::endian::little ? TJPF_BGRA : TJPF_ARGB;
-    tjhandle compressor = tjInitCompress();
-    if (compressor == nullptr) {
-        throw std::runtime_error("TurboJPEG compressor unavailable");
-    }
+    const std::unique_ptr<void, int (*)(tjhandle)> compressor(tjInitCompress(), tjDestroy);
     unsigned char* jpeg = nullptr;
     unsigned long jpegSize = 0;
-    const int status =
-        tjCompress2(compressor, reinterpret_cast<const unsigned char*>(image.pixels.data()),
+    const bool compressed =
+        compressor != nullptr &&
+        tjCompress2(compressor.get(), reinterpret_cast<const unsigned char*>(image.pixels.data()),
                     image.width, 0, image.height, layout == JpegLayout::Cmyk ? TJPF_CMYK : words,
                     &jpeg, &jpegSize, layout == JpegLayout::Grey ? TJSAMP_GRAY : TJSAMP_444,
-                    quality, coding == JpegCoding::Progressive ? TJFLAG_PROGRESSIVE : 0);
-    tjDestroy(compressor);
+                    quality, coding == JpegCoding::Progressive ? TJFLAG_PROGRESSIVE : 0) == 0;
     const std::string bytes =
-        status == 0 ? std::string(reinterpret_cast<const char*>(jpeg), jpegSize) : std::string();
+        compressed ? std::string(reinterpret_cast<char*>(jpeg), jpegSize) : "";
     tjFree(jpeg);
-    if (status != 0) {
+    if (!compressed) {
         throw std::runtime_error("JPEG compression failed");
     }
     return bytes;
@@ -354,10 +347,6 @@ std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
         file += line;
     }
     return file;
-}
-
-void writeBmp(const std::string& path, const ArgbImage& image, const BmpLayout& layout) {
-    writeFileBytes(path, bmpBytes(image, layout));
 }
 
 std::string readFileBytes(const std::string& path) {

@@ -14,6 +14,9 @@
 
 namespace tessoran_test {
 
+std::string readFileBytes(const std::string& path);
+void writeFileBytes(const std::string& path, const std::string& bytes);
+
 // 32-bit ARGB pixels (alpha in the top byte), row by row from the top.
 struct ArgbImage {
     int width = 0;
@@ -59,8 +62,10 @@ enum class JpegLayout { Colour, Grey, Cmyk };
 enum class JpegCoding { Baseline, Progressive };
 std::string jpegBytes(const ArgbImage& image, JpegLayout layout, int quality = 100,
                       JpegCoding coding = JpegCoding::Baseline);
-void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout,
-               int quality = 100);
+inline void writeJpeg(const std::string& path, const ArgbImage& image, JpegLayout layout,
+                      int quality = 100) {
+    writeFileBytes(path, jpegBytes(image, layout, quality));
+}
 
 enum class TiffLayout { Rgb8, RgbaUnassociated8, Grey8 };
 void writeTiff(const std::string& path, const ArgbImage& image, TiffLayout layout);
@@ -89,10 +94,10 @@ struct BmpLayout {
     int paletteEntries = 0;
 };
 std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout);
-void writeBmp(const std::string& path, const ArgbImage& image, const BmpLayout& layout);
+inline void writeBmp(const std::string& path, const ArgbImage& image, const BmpLayout& layout) {
+    writeFileBytes(path, bmpBytes(image, layout));
+}
 
-std::string readFileBytes(const std::string& path);
-void writeFileBytes(const std::string& path, const std::string& bytes);
 void appendLittleEndian(std::string& out, std::uint32_t value, int bytes);
 void appendPngChunk(std::string& out, const char* type, const std::string& data);
 // A PNG signature and 8-bit grey header chunk, and nothing more.

@@ -44,19 +44,18 @@ void blurLines(std::vector<float>& values, const std::vector<float>& kernel, int
                std::size_t lineStep, std::size_t step) {
     const int radius = static_cast<int>(kernel.size() / 2);
     std::vector<float> line(static_cast<std::size_t>(length));
-    for (int l = 0; l < count; ++l) {
-        const std::size_t first = static_cast<std::size_t>(l) * lineStep;
+    for (std::size_t first = 0; first < static_cast<std::size_t>(count) * lineStep;
+         first += lineStep) {
+        const auto value = [&](int i) -> float& { return values[first + i * step]; };
         for (int i = 0; i < length; ++i) {
-            line[static_cast<std::size_t>(i)] = values[first + static_cast<std::size_t>(i) * step];
+            line[i] = value(i);
         }
         for (int i = 0; i < length; ++i) {
             float sum = 0.0f;
             for (int k = -radius; k <= radius; ++k) {
-                const int source = std::clamp(i + k, 0, length - 1);
-                sum += kernel[static_cast<std::size_t>(k + radius)] *
-                       line[static_cast<std::size_t>(source)];
+                sum += kernel[k + radius] * line[std::clamp(i + k, 0, length - 1)];
             }
-            values[first + static_cast<std::size_t>(i) * step] = sum;
+            value(i) = sum;
         }
     }
 }

@@ -1,7 +1,6 @@
 #include "support/Pdf417Encoder.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <span>
@@ -53,22 +52,6 @@ int modulo(long long value) {
     return static_cast<int>(reduced < 0 ? reduced + kPrime : reduced);
 }
 
-// g(x) = (x - 3)(x - 3^2)...(x - 3^ecCount), highest power first (monic).
-std::vector<int> generatorPolynomial(int ecCount) {
-    std::vector<int> generator = {1};
-    int root = 1;
-    for (int i = 1; i <= ecCount; ++i) {
-        root = modulo(static_cast<long long>(root) * 3);
-        std::vector<int> next(generator.size() + 1, 0);
-        for (std::size_t j = 0; j < generator.size(); ++j) {
-            next[j] = modulo(next[j] + generator[j]);
-            next[j + 1] = modulo(next[j + 1] - static_cast<long long>(generator[j]) * root);
-        }
-        generator = std::move(next);
-    }
-    return generator;
-}
-
 // Widths of alternating bars and spaces, bar first, as modules ('1' dark).
 std::string modulesOf(std::span<const int> widths) {
     std::string modules;
@@ -94,23 +77,24 @@ void requireWellFormed(const Pdf417Symbol& symbol) {
 // count and level.
 std::pair<int, int> rowIndicators(const Pdf417Symbol& symbol, int row) {
     const int base = 30 * (row / 3);
-    const int rowsPart = (symbol.rows - 1) / 3;
-    const int columnsPart = symbol.columns - 1;
-    const int levelPart = 3 * symbol.ecLevel + (symbol.rows - 1) % 3;
-    switch (row % 3) {
-        case 0:
-            return {base + rowsPart, base + columnsPart};
-        case 1:
-            return {base + levelPart, base + rowsPart};
-        default:
-            return {base + columnsPart, base + levelPart};
-    }
+    // The left indicator of rows 0, 1, 2 (mod 3) states the first, second and
+    // third part; the right one the part before it.
+    const int parts[] = {(symbol.rows - 1) / 3, 3 * symbol.ecLevel + (symbol.rows - 1) % 3,
+                         symbol.columns - 1};
+    return {base + parts[row % 3], base + parts[(row + 2) % 3]};
 }
 
 std::vector<int> checkCodewords(const std::vector<int>& data, int ecCount) {
-    const std::vector<int> generator = generatorPolynomial(ecCount);
-    // Long division of d(x) x^E by the monic g(x); what is left in the last
-    // E places is the remainder.
+    // g(x) = (x - 3)(x - 3^2)...(x - 3^ecCount), highest power first (monic).
+    std::vector<int> generator = {1};
+    for (long long i = 0, root = 3; i < ecCount; ++i, root = root * 3 % kPrime) {
+        generator.push_back(0);
+        for (std::size_t j = generator.size() - 1; j > 0; --j) {
+            generator[j] = modulo(generator[j] - root * generator[j - 1]);
+        }
+    }
+    // Long division of d(x) x^E by g(x); what is left in the last E places is
+    // the remainder, and the check codewords are its negation.
     std::vector<int> work(data);
     work.resize(data.size() + static_cast<std::size_t>(ecCount), 0);
     for (std::size_t i = 0; i < data.size(); ++i) {
@@ -119,9 +103,9 @@ std::vector<int> checkCodewords(const std::vector<int>& data, int ecCount) {
             work[i + j] = modulo(work[i + j] - static_cast<long long>(lead) * generator[j]);
         }
     }
-    std::vector<int> check(work.begin() + static_cast<std::ptrdiff_t>(data.size()), work.end());
-    for (int& value : check) {
-        value = modulo(-static_cast<long long>(value));
+    std::vector<int> check;
+    for (std::size_t i = data.size(); i < work.size(); ++i) {
+        check.push_back(modulo(-static_cast<long long>(work[i])));
     }
     return check;
 }
@@ -256,10 +240,8 @@ std::string moduleRowsToBarString(const std::vector<std::string>& rows) {
 }
 
 std::string sizeLine(const Pdf417Symbol& symbol) {
-    char line[80];
-    std::snprintf(line, sizeof line, "%d Rows, %d Cols, Error correction %d.\n", symbol.rows,
-                  symbol.columns, symbol.ecLevel);
-    return line;
+    return std::to_string(symbol.rows) + " Rows, " + std::to_string(symbol.columns) +
+           " Cols, Error correction " + std::to_string(symbol.ecLevel) + ".\n";
 }
 
 std::vector<int> textCodewords(const std::vector<int>& values) {

@@ -104,18 +104,14 @@ class ModuleMap {
     std::vector<std::vector<int>> runIndices;
 };
 
+// At least 3 rows of 17 x columns + 69 modules each, of '0' and '1' alone.
 void requireSymbolRows(const std::vector<std::string>& moduleRows) {
-    if (moduleRows.size() < 3) {
-        throw std::invalid_argument("a symbol has at least 3 rows");
-    }
-    const std::size_t width = moduleRows.front().size();
-    if (width < 69 + 17 || (width - 69) % 17 != 0) {
-        throw std::invalid_argument("module rows are not 17 x columns + 69 modules wide");
-    }
-    for (const std::string& row : moduleRows) {
-        if (row.size() != width || row.find_first_not_of("01") != std::string::npos) {
-            throw std::invalid_argument("module rows differ in width or hold other than 0 and 1");
-        }
+    const std::size_t width = moduleRows.empty() ? 0 : moduleRows.front().size();
+    if (moduleRows.size() < 3 || width < 69 + 17 || (width - 69) % 17 != 0 ||
+        std::any_of(moduleRows.begin(), moduleRows.end(), [&](const std::string& row) {
+            return row.size() != width || row.find_first_not_of("01") != std::string::npos;
+        })) {
+        throw std::invalid_argument("module rows are not a PDF417 symbol");
     }
 }
 
@@ -145,13 +141,6 @@ std::array<Point, 4> turnedCorners(double width, double height, const PhotoSetti
             x = -x;
         }
         corners[c] = {x * cosine - y * sine, x * sine + y * cosine};
-    }
-    return corners;
-}
-
-std::array<Point, 4> shifted(std::array<Point, 4> corners, Point by) {
-    for (Point& corner : corners) {
-        corner = {corner.x + by.x, corner.y + by.y};
     }
     return corners;
 }
@@ -249,8 +238,11 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
     const std::array<Point, 4> around =
         turnedCorners(width * settings.moduleSize, height * settings.moduleSize, settings);
     const auto placeAt = [&](Point offset) {
-        return Placement(width, settings.bend,
-                         Homography::rectangleToQuad(width, height, shifted(around, offset)));
+        std::array<Point, 4> corners = around;
+        for (Point& corner : corners) {
+            corner = {corner.x + offset.x, corner.y + offset.y};
+        }
+        return Placement(width, settings.bend, Homography::rectangleToQuad(width, height, corners));
     };
     int imageWidth = settings.imageWidth;
     int imageHeight = settings.imageHeight;
