@@ -269,8 +269,7 @@ std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
     const bool compressed = layout.compression != BmpCompression::None;
     const Palette palette = paletted ? paletteOf(image, 0x00FFFFFFu) : Palette{};
     const auto entries = static_cast<std::uint32_t>(
-        layout.paletteEntries != 0 ? static_cast<std::size_t>(layout.paletteEntries)
-                                   : palette.colours.size());
+        layout.paletteEntries != 0 ? layout.paletteEntries : std::ssize(palette.colours));
     const std::uint32_t entryBytes = core ? 3 : 4;
     static constexpr std::uint32_t kHeaderBytes[] = {12, 40, 52, 56, 108, 124, 64};
     const std::uint32_t header = kHeaderBytes[static_cast<int>(layout.header)];
@@ -310,8 +309,8 @@ std::string bmpBytes(const ArgbImage& image, const BmpLayout& layout) {
         appendLittleEndian(file, layout.masks[i], 4);
     }
     for (std::size_t i = 0; i < entries; ++i) {
-        const std::uint32_t colour = i < palette.colours.size() ? palette.colours[i] : 0;
-        appendLittleEndian(file, colour, static_cast<int>(entryBytes));
+        appendLittleEndian(file, i < palette.colours.size() ? palette.colours[i] : 0,
+                           static_cast<int>(entryBytes));
     }
     // Without compression 16 bits are 5-5-5, 24 and 32 the pixel words' bytes.
     const std::array<std::uint32_t, 4> masks =

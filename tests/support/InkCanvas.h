@@ -24,8 +24,7 @@ struct InkCanvas {
     std::vector<float> coverage;  // row-major, 0 (paper) to 1 (ink)
 
     float& at(int row, int column) {
-        return coverage[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
-                        static_cast<std::size_t>(column)];
+        return coverage[static_cast<std::size_t>(row) * width + column];
     }
 };
 

@@ -125,12 +125,8 @@ Pdf417Symbol encodeSymbol(const std::vector<int>& data, int ecLevel, int columns
         throw std::invalid_argument("symbol would exceed 90 rows or 928 codewords");
     }
 
-    Pdf417Symbol symbol;
-    symbol.rows = rows;
-    symbol.columns = columns;
-    symbol.ecLevel = ecLevel;
     const int lengthDescriptor = rows * columns - ecCount;
-    symbol.codewords.push_back(lengthDescriptor);
+    Pdf417Symbol symbol{rows, columns, ecLevel, {lengthDescriptor}, {}};
     symbol.codewords.insert(symbol.codewords.end(), data.begin(), data.end());
     symbol.codewords.resize(static_cast<std::size_t>(lengthDescriptor), kPadding);
     const std::vector<int> check = checkCodewords(symbol.codewords, ecCount);
@@ -185,27 +181,18 @@ PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options)
     }
     const int marginColumns = options.quietZone * options.moduleWidth;
     const int marginRows = (options.quietZone * options.rowHeight + 2) / 3;
-    const int symbolModules = kModulesPerCodeword * symbol.columns + 69;
-
-    PixelGrid grid;
-    grid.width = symbolModules * options.moduleWidth + 2 * marginColumns;
-    grid.height = symbol.rows * options.rowHeight + 2 * marginRows;
-    grid.dark.assign(static_cast<std::size_t>(grid.width) * grid.height, 0);
+    const int width =
+        (kModulesPerCodeword * symbol.columns + 69 + 2 * options.quietZone) * options.moduleWidth;
+    const int height = symbol.rows * options.rowHeight + 2 * marginRows;
+    PixelGrid grid{width, height,
+                   std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height)};
     const std::vector<std::string> rows = moduleRowsOf(symbol);
-    for (int row = 0; row < symbol.rows; ++row) {
-        const std::string& modules = rows[static_cast<std::size_t>(row)];
-        for (int pixelRow = 0; pixelRow < options.rowHeight; ++pixelRow) {
-            const std::size_t rowStart =
-                static_cast<std::size_t>(marginRows + row * options.rowHeight + pixelRow) *
-                    grid.width +
-                marginColumns;
-            for (std::size_t module = 0; module < modules.size(); ++module) {
-                if (modules[module] == '1') {
-                    std::fill_n(grid.dark.begin() + static_cast<std::ptrdiff_t>(
-                                                        rowStart + module * options.moduleWidth),
-                                options.moduleWidth, std::uint8_t{1});
-                }
-            }
+    for (int y = marginRows; y < height - marginRows; ++y) {
+        const std::string& modules =
+            rows[static_cast<std::size_t>((y - marginRows) / options.rowHeight)];
+        for (std::size_t m = 0; m < modules.size(); ++m) {
+            std::fill_n(grid.dark.begin() + y * width + marginColumns + m * options.moduleWidth,
+                        options.moduleWidth, modules[m] == '1');
         }
     }
     return grid;

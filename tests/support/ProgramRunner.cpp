@@ -58,18 +58,16 @@ void makePipe(Descriptor& readEnd, Descriptor& writeEnd) {
     writeEnd.reset(fds[1]);
 }
 
-// A nameless file for one of the child's outputs, gone when closed.
+// A file for one of the child's outputs, removed at once: the descriptor
+// keeps it until the run has been read back.
 int outputFile() {
-    const int fd =
-        open(std::filesystem::temp_directory_path().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    std::string path = (std::filesystem::temp_directory_path() / "tessoran-out-XXXXXX").string();
+    const int fd = mkostemp(path.data(), O_CLOEXEC);
     if (fd < 0) {
-        throw std::runtime_error("cannot create an output file");
+        throw std::runtime_error("mkostemp failed");
     }
+    unlink(path.c_str());
     return fd;
-}
-
-std::string readBack(const Descriptor& file) {
-    return readFileBytes("/proc/self/fd/" + std::to_string(file.fd));
 }
 
 }  // namespace
@@ -182,6 +180,9 @@ RunOutcome runProgram(const std::vector<std::string>& command,
     }
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.peakMemoryKiB = usage.ru_maxrss;  // kibibytes on Linux
+    const auto readBack = [](const Descriptor& file) {
+        return readFileBytes("/proc/self/fd/" + std::to_string(file.fd));
+    };
     outcome.out = setting.output == OutputTo::Captured ? readBack(out) : "";
     outcome.err = readBack(err);
     return outcome;
