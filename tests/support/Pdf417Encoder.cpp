@@ -213,11 +213,10 @@ std::string moduleRowsToBarString(const std::vector<std::string>& rows) {
             int digit = 0;
             // The top row of the four is the digit's highest bit; rows past
             // the symbol's end stay light.
-            for (std::size_t k = 0; k < 4; ++k) {
-                const std::size_t r = top + k;
+            for (std::size_t r = top; r < top + 4; ++r) {
                 const bool dark =
                     r < rows.size() && column < rows[r].size() && rows[r][column] == '1';
-                digit |= (dark ? 1 : 0) << (3 - k);
+                digit |= (dark ? 1 : 0) << (3 - (r - top));
             }
             text += "0123456789ABCDEF"[digit];
         }

@@ -127,20 +127,19 @@ void requireSensible(const PhotoSettings& settings) {
 }
 
 // The images of the symbol's corners (top-left, top-right, bottom-right,
-// bottom-left) around the origin: keystone, mirror and turn.
-std::array<Point, 4> turnedCorners(double width, double height, const PhotoSettings& settings) {
+// bottom-left) around `centre`: keystone, mirror and turn.
+std::array<Point, 4> turnedCorners(double width, double height, const PhotoSettings& settings,
+                                   Point centre) {
     const Point unit[4] = {{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}};
     const double angle = settings.angleDegrees * std::numbers::pi / 180.0;
     const double cosine = std::cos(angle);
     const double sine = std::sin(angle);
     std::array<Point, 4> corners;
     for (std::size_t c = 0; c < 4; ++c) {
-        double x = (unit[c].x + settings.keystone[c].x) * width;
+        const double x =
+            (settings.mirrored ? -1 : 1) * (unit[c].x + settings.keystone[c].x) * width;
         const double y = (unit[c].y + settings.keystone[c].y) * height;
-        if (settings.mirrored) {
-            x = -x;
-        }
-        corners[c] = {x * cosine - y * sine, x * sine + y * cosine};
+        corners[c] = {x * cosine - y * sine + centre.x, x * sine + y * cosine + centre.y};
     }
     return corners;
 }
@@ -234,15 +233,12 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
     const double height = static_cast<double>(moduleRows.size()) * settings.rowHeight;
     const double quiet = settings.quietZone;
 
-    // Placed around the origin first; then moved into the image.
-    const std::array<Point, 4> around =
-        turnedCorners(width * settings.moduleSize, height * settings.moduleSize, settings);
     const auto placeAt = [&](Point offset) {
-        std::array<Point, 4> corners = around;
-        for (Point& corner : corners) {
-            corner = {corner.x + offset.x, corner.y + offset.y};
-        }
-        return Placement(width, settings.bend, Homography::rectangleToQuad(width, height, corners));
+        return Placement(width, settings.bend,
+                         Homography::rectangleToQuad(
+                             width, height,
+                             turnedCorners(width * settings.moduleSize,
+                                           height * settings.moduleSize, settings, offset)));
     };
     int imageWidth = settings.imageWidth;
     int imageHeight = settings.imageHeight;
