@@ -1,9 +1,6 @@
-// Runs of the real program on what a user or an attacker can give it, each
-// held to its exact standard output, standard error and exit status: bar
-// strings and images that decode, fail to decode or cannot be read, paths of
-// every spelling, streams that cannot be read or written. Every run must end
-// by itself in little memory: nothing here warrants more than a few
-// mebibytes, and the bound catches memory taken on a header's word.
+// Runs of the real program on what a user or an attacker can give it, each held
+// to its exact output, error and status, and to a few mebibytes: nothing here
+// warrants more, and the bound catches memory taken on a header's word.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -92,17 +90,14 @@ TEST(CommandLine, UsageAndOnlyTheFirstArgument) {
 
 TEST(CommandLine, InputsOfEveryKind) {
     TemporaryDirectory directory;
-    const auto file = [&directory](const std::string& name, const std::string& contents) {
-        return directory.write(name, contents);
+    const auto file = [&directory](auto... nameAndContents) {
+        return directory.write(nameAndContents...);
     };
     const std::string d = directory.path() + "/";
     const std::string helloTxt = sourcePath("examples/hello.txt");
     const std::string helloPng = sourcePath("examples/hello.png");
     const std::string hello = readFileBytes(helloTxt);
-    std::string crlf;
-    for (const char c : hello) {
-        crlf += c == '\n' ? "\r\n" : std::string(1, c);
-    }
+    const std::string crlf = std::regex_replace(hello, std::regex("\n"), "\r\n");
     const std::string line(40, 'F');
     std::filesystem::create_directory(d + "folder.txt");
     writePng(d + "white.png", solidImage(60, 40, kOpaqueWhite), PngLayout::Palette8);
@@ -187,10 +182,8 @@ TEST(CommandLine, OddBarStringsAndImages) {
     const std::string text = toBarString(symbol);
     const std::size_t width = text.find('\n');
     const std::string light(width, '0');
-    std::string lightLines;
-    for (int i = 0; i < 20000; ++i) {
-        lightLines += light + "\n";
-    }
+    const std::string lightLines =
+        std::regex_replace(std::string(20000, '\n'), std::regex("\n"), light + "\n");
     // Characters past the width of a longer line are never read.
     const auto withTail = [&](const std::string& tail) {
         return std::string(text).insert(2 * width + 1, tail);
@@ -202,8 +195,8 @@ TEST(CommandLine, OddBarStringsAndImages) {
     }
     const ArgbImage image = argbFromGrid(renderSymbol(symbol, {2, 6, 2}));
     TemporaryDirectory directory;
-    const auto file = [&directory](const std::string& name, const std::string& contents) {
-        return directory.write(name, contents);
+    const auto file = [&directory](auto... nameAndContents) {
+        return directory.write(nameAndContents...);
     };
     const std::string d = directory.path() + "/";
     writePng(d + "png.bmp", image, PngLayout::Grey8);

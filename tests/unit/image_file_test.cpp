@@ -1,8 +1,5 @@
-// The image layer: files of every format and layout the program reads,
-// written by the format libraries (BMP by hand), decode to exactly the
-// colours written and read as dark and light through the decoder's pattern;
-// damaged, hostile and foreign files are refused without the memory they
-// declare.
+// Files of every format and layout decode to exactly the colours written;
+// damaged, hostile and foreign files are refused without the memory they declare.
 
 #include "platform/posix/ImageFile.h"
 
@@ -401,12 +398,8 @@ TEST(ImageFile, WhatIsRefused) {
     // Damage anywhere in what a palette PNG's pixels need: a wrong data CRC,
     // damaged compressed data under a CRC made to match (zlib's own checks
     // must catch it), a file cut in its pixels, no palette at all.
-    std::vector<std::uint8_t> indices(400);
-    for (std::size_t i = 0; i < indices.size(); ++i) {
-        indices[i] = static_cast<std::uint8_t>((i * 13 + i / 20 * 7) & 1);
-    }
-    const std::string png =
-        pngOf({.bitDepth = 1, .colourType = 3, .palette = paletteOf(2)}, 20, 20, indices);
+    const PngForm palette{.bitDepth = 1, .colourType = 3, .palette = paletteOf(2)};
+    const std::string png = pngOf(palette, 20, 20, pngSamples(palette, 20, 20).first);
     const std::size_t idat = png.find("IDAT");
     const std::size_t crc = png.size() - 16;  // before IEND
     std::string badCrc = png;
@@ -459,13 +452,9 @@ TEST(ImageFile, WhatIsRefused) {
         {"a progressive JPEG of 301 scans", progressiveJpeg(301)},
     };
     // Every format cut at a quarter, a half and three quarters.
-    ArgbImage noise = solidImage(40, 40, kOpaqueWhite);
-    for (std::size_t i = 0; i < noise.pixels.size(); ++i) {
-        noise.pixels[i] =
-            (i * 7919) % 13 < 6 ? kOpaqueBlack : 0xFF808080u + static_cast<std::uint32_t>(i % 5);
-    }
     for (const FormatCase& format : formatCases()) {
-        const std::string whole = bytesOf(format, format.tolerance == 0 ? noise : kBlocks);
+        const std::string whole =
+            bytesOf(format, format.tolerance == 0 ? patternOf(kGreys, 40, 40) : kBlocks);
         for (const std::size_t quarters : {1, 2, 3}) {
             cases.push_back({format.name + (", cut at " + std::to_string(quarters)) + "/4",
                              whole.substr(0, whole.size() * quarters / 4)});
@@ -496,27 +485,22 @@ TEST(ImageFile, WhatIsRefused) {
 // more than a stream's first mapping holds), up to the limit and not past
 // it; leading bytes that no format has stop the reading at once.
 TEST(ImageFile, EncodedFilesAreReadWholeUpToTheirLimit) {
-    std::string bytes((std::size_t{3} << 20) + 1, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<char>(i * 7 + i / 251);
+    std::string bytes = "BM";
+    while (bytes.size() <= std::size_t{3} << 20) {
+        bytes += std::to_string(bytes.size() * 7);
     }
-    bytes.replace(0, 2, "BM");
     TemporaryDirectory directory;
     const std::string large = directory.write("large.bmp", bytes);
     const auto read = [](const std::string& path, std::uint64_t limit, bool throughPipe) {
-        const auto bmpOnly = [](const unsigned char* leading, std::size_t count) {
-            return count >= 2 && leading[0] == 'B' && leading[1] == 'M';
-        };
         // A pipe that cat fills; a reader stopped at its limit leaves cat to fail.
         signal(SIGPIPE, SIG_IGN);
-        FILE* pipe = throughPipe ? popen(("cat '" + path + "'").c_str(), "r") : nullptr;
+        FILE* pipe = popen(("cat '" + path + "'").c_str(), "r");
         const auto file = readEncodedFile(
-            pipe != nullptr ? ("/proc/self/fd/" + std::to_string(fileno(pipe))).c_str()
-                            : path.c_str(),
-            limit, bmpOnly);
-        if (pipe != nullptr) {
-            pclose(pipe);
-        }
+            throughPipe ? ("/proc/self/fd/" + std::to_string(fileno(pipe))).c_str() : path.c_str(),
+            limit, [](const unsigned char* leading, std::size_t count) {
+                return count >= 2 && leading[0] == 'B' && leading[1] == 'M';
+            });
+        pclose(pipe);
         return file ? std::optional(
                           std::string(reinterpret_cast<const char*>(file->data()), file->size()))
                     : std::nullopt;
