@@ -103,10 +103,8 @@ TEST(CommandLine, InputsOfEveryKind) {
     writePng(d + "white.png", solidImage(60, 40, kOpaqueWhite), PngLayout::Palette8);
     writeGif(d + "gif.jpg", solidImage(30, 20, kOpaqueWhite), {.interlaced = true});
     writePng(d + "png.txt", solidImage(4, 4, kOpaqueWhite), PngLayout::Rgb8);
-    // Paths with spaces and characters beyond ASCII reach the input and the
-    // messages; control characters are shown escaped (as the message text's
-    // own tests show every escape), so that no file name drives the terminal.
-    // Which argument names which input is the input mode's own test.
+    // Paths beyond ASCII reach the input and the messages; control characters
+    // are shown escaped, so that no file name drives the terminal.
     const std::string u = d + "dir with spaces \xC3\xBC \xE6\x97\xA5/symbol \xC3\xB1 ";
     std::filesystem::create_directory(d + "dir with spaces \xC3\xBC \xE6\x97\xA5");
     writeFileBytes(u + ".txt", hello);
@@ -120,8 +118,6 @@ TEST(CommandLine, InputsOfEveryKind) {
         {"a directory named .txt", d + "folder.txt", 2, "", unopened(d + "folder.txt")},
         {"a directory", d, 2, "", kNotLoaded},
         {"no image", file("notes.png", "just some words\n"), 2, "", kNotLoaded},
-        // Each format cut short, and images that declare more than the
-        // decode budget, are refused in the image layer's own tests.
         {"40 bytes of a PNG", file("cut.png", readFileBytes(d + "white.png").substr(0, 40)), 2, "",
          kNotLoaded},
         {"an empty bar string", file("empty.txt", ""), 0, "", kFailed},
@@ -156,9 +152,8 @@ TEST(CommandLine, InputsOfEveryKind) {
         {"an unusual missing path", u + "x.txt", 2, "", unopened(u + "x.txt")},
         {"control characters in a path", control, 2, "",
          unopened(d + "\\x1b[2J\\x1b]0;title\\x07 tab\\x09here\\x7f \\x41.txt")},
-        // Output that does not arrive is a failure, not a success: status 3.
-        // What was never to be written cannot fail. A prompt that cannot be
-        // written reads nothing.
+        // Output that does not arrive is status 3; what was never to be written
+        // cannot fail; a prompt that cannot be written reads nothing.
         {"to a full device", helloTxt, 3, "", kUnwritable, {}, FullDevice, true},
         {"an image to a pipe without a reader", helloPng, 3, "", kUnwritable, {}, ClosedPipe, true},
         {"a prompt to a full device", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},

@@ -186,13 +186,10 @@ struct DamageCase {
     int descriptorOffset = 0;  // added to the length descriptor as drawn
 };
 
-// With t wrong and v unreadable codewords and E check codewords, 2t + v <=
-// E - 2 must give exactly the clean symbol's output: two check codewords stay
-// for detection. Past that every case fails, also where the check codewords
-// could still restore the data. The payload is 23 data codewords: at level 0
-// and 3 columns 9 rows (E = 2), level 1 and 3 columns 10 rows (E = 4), level 2
-// and 4 columns 8 rows (E = 8), level 3 and 5 columns 8 rows (E = 16), level
-// 5 and 12 columns 8 rows (E = 64).
+// With t wrong, v unreadable and E check codewords, 2t + v <= E - 2 gives the
+// clean output (two check codewords stay for detection); past it every case
+// fails. 23 data codewords: level 0, 3 columns, 9 rows (E = 2); 1, 3, 10 (4);
+// 2, 4, 8 (8); 3, 5, 8 (16); 5, 12, 8 (64).
 TEST(Symbols, DamagedWithinAndPastTheCorrectionBudget) {
     const std::vector<DamageCase> cases = {
         {"level 1, one wrong", 1, 3, {7}, {}, true},
@@ -254,12 +251,9 @@ TEST(Symbols, DamagedWithinAndPastTheCorrectionBudget) {
     }
 }
 
-// Rows cut out of a symbol's picture. The rows left keep their clusters when
-// three go, so every codeword still reads, and what is left can be a valid
-// symbol by itself: the symbol is drawn from a smaller, valid one with three
-// rows of padding put in, which are then cut out again. The row indicators
-// drawn state the larger symbol's rows and number every row, which the cut
-// picture contradicts.
+// Three rows of padding put into a valid symbol and cut out of its picture: the
+// rest reads as a valid symbol, but the row indicators drawn state the larger
+// symbol's rows, which the cut picture contradicts.
 TEST(Symbols, RowsCutOutOfAPictureFailTheDecode) {
     const Pdf417Symbol small = encodeSymbol(textCodewords({1, 2, 3, 4, 5, 6, 7, 8}), 2, 4);
     const RenderOptions options{2, 6, 2};

@@ -26,10 +26,9 @@ struct Drawing {
     std::vector<double> edges;  // where ink and paper meet, in samples
 };
 
-// Elements (bar first) of `widths` modules, `module` samples each, after
-// `margin` samples of paper and before as many: brightness 40 for ink and 200
-// for paper, Gaussian blur of `blur` samples, and seeded noise of about
-// `noise` grey levels.
+// Elements (bar first) of `widths` modules, `module` samples each, between
+// `margin` samples of paper: ink 40, paper 200, Gaussian blur of `blur`
+// samples, seeded noise of about `noise` grey levels.
 Drawing draw(const std::vector<int>& widths, double module, double margin, double blur,
              double noise) {
     Drawing drawing{{}, {margin}};
@@ -123,20 +122,17 @@ TEST(CaptureProfile, GuardPatternsEitherWay) {
         double barStart;  // x of where the widest bar begins, read from the symbol's start side
         double inwardX;   // sign of the inward direction along x
     };
+    using enum GuardKind;
     const Case cases[] = {
-        {"start", {8, 1, 1, 1, 1, 1, 1, 3, 2}, GuardKind::Start, margin, 1},
-        {"start reversed", {2, 3, 1, 1, 1, 1, 1, 1, 8}, GuardKind::Start, margin + 19 * module, -1},
-        {"stop", {7, 1, 1, 3, 1, 1, 1, 2, 1}, GuardKind::Stop, margin, -1},
-        {"stop reversed", {1, 2, 1, 1, 1, 3, 1, 1, 7}, GuardKind::Stop, margin + 18 * module, 1},
+        {"start", {8, 1, 1, 1, 1, 1, 1, 3, 2}, Start, margin, 1},
+        {"start reversed", {2, 3, 1, 1, 1, 1, 1, 1, 8}, Start, margin + 19 * module, -1},
+        {"stop", {7, 1, 1, 3, 1, 1, 1, 2, 1}, Stop, margin, -1},
+        {"stop reversed", {1, 2, 1, 1, 1, 3, 1, 1, 7}, Stop, margin + 18 * module, 1},
         // The last bar washed out: two modules of its space and the module of
         // the bar read as paper.
-        {"stop without its last bar", {7, 1, 1, 3, 1, 1, 1}, GuardKind::Stop, margin, -1},
+        {"stop without its last bar", {7, 1, 1, 3, 1, 1, 1}, Stop, margin, -1},
         // A bar beyond the quiet zone does not hide the start pattern.
-        {"start after a bar",
-         {1, 4, 8, 1, 1, 1, 1, 1, 1, 3, 2},
-         GuardKind::Start,
-         margin + 5 * module,
-         1},
+        {"start after a bar", {1, 4, 8, 1, 1, 1, 1, 1, 1, 3, 2}, Start, margin + 5 * module, 1},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -156,9 +152,8 @@ TEST(CaptureProfile, GuardPatternsEitherWay) {
     EXPECT_TRUE(hitsOf({5, 1, 1, 1, 1, 1, 2, 5}, module).empty());
 }
 
-// A template's samples of `codeword` in `cluster`, then the next codeword's
-// first bar, `late` modules after where the template expects it, with blur
-// and noise as for draw.
+// A template's samples of `codeword` in `cluster` and the next codeword's
+// first bar, `late` modules after where the template expects it.
 std::vector<float> codewordProfile(int cluster, int codeword, double late, double blur,
                                    double noise) {
     std::vector<int> widths = codewordElements(cluster, codeword);

@@ -138,10 +138,8 @@ TEST(ImageFile, EachFormatReadsAsWritten) {
     }
 }
 
-// The pattern the decoder reads from a bitmap of any format: dark where red,
-// green and blue add up to 255 at most, whatever the alpha. A pixel outside
-// the picture is dark, and the bitmap records that it could not be read; a
-// bitmap that could not be loaded is a pattern without pixels.
+// Dark where red, green and blue add up to 255 at most, whatever the alpha; a
+// pixel outside is dark and marks the bitmap; an unloaded bitmap has no pixels.
 TEST(ImageFile, ThePatternOfABitmap) {
     TemporaryDirectory directory;
     const std::string path = directory.path() + "/image.png";
@@ -193,6 +191,8 @@ TEST(ImageFile, BmpOfEveryDepthAndHeader) {
         twoBitAlpha.pixels[i] |= (alpha.pixels[i] >> 24) == 0x80 ? 0xAA000000u : 0;
     }
     const std::array<std::uint32_t, 4> rgba = {0xFF0000, 0xFF00, 0xFF, 0xFF000000u};
+    const std::array<std::uint32_t, 4> rgb = {0xFF0000, 0xFF00, 0xFF, 0};
+    const std::array<std::uint32_t, 4> tenBits = {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000};
     using enum BmpHeader;
     using enum BmpCompression;
     const std::tuple<const char*, BmpLayout, const ArgbImage&, const ArgbImage&> cases[] = {
@@ -210,14 +210,8 @@ TEST(ImageFile, BmpOfEveryDepthAndHeader) {
         {"32-bit with alpha", {.bitsPerPixel = 32}, alpha, alpha},
         {"32-bit, alpha all 0", {.bitsPerPixel = 32}, noAlpha, colours},
         {"32-bit V4 bit fields, top-down", {32, V4, BitFields, rgba, true}, alpha, alpha},
-        {"32-bit V5 bit fields, no alpha",
-         {32, V5, BitFields, {0xFF0000, 0xFF00, 0xFF, 0}},
-         noAlpha,
-         colours},
-        {"32-bit 10-10-10-2",
-         {32, Info, AlphaBitFields, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}},
-         alpha,
-         twoBitAlpha},
+        {"32-bit V5 bit fields, no alpha", {32, V5, BitFields, rgb}, noAlpha, colours},
+        {"32-bit 10-10-10-2", {32, Info, AlphaBitFields, tenBits}, alpha, twoBitAlpha},
     };
     for (const auto& [name, layout, written, expected] : cases) {
         SCOPED_TRACE(name);
@@ -270,9 +264,8 @@ std::pair<std::vector<std::uint8_t>, Pixels> pngSamples(const PngForm& form, int
     return png;
 }
 
-// Every colour type and depth, packed rows ending inside a byte or on its
-// edge, palettes and transparency chunks short of their depth; each also
-// interlaced, and without its end chunk, which nothing after the rows needs.
+// Every colour type and depth, rows ending inside a byte or on its edge, short
+// palettes and tRNS chunks; each also interlaced, and without its end chunk.
 TEST(ImageFile, PngOfEveryLayout) {
     std::vector<std::tuple<PngForm, int>> cases;
     for (const int depth : {1, 2, 4, 8}) {
@@ -359,9 +352,8 @@ TEST(ImageFile, GifFramesOnTheirScreen) {
               (Pixels{kClear, kClear, kClear, kClear, kOpaqueBlack, kOpaqueWhite}));
 }
 
-// A progressive grey JPEG whose first scan, the DC coefficients, comes
-// `scans` times over, its successive-approximation byte set to give them
-// whole: every repeat is valid, and only the number of scans is amiss. Its
+// A progressive grey JPEG whose first (DC) scan comes `scans` times over, each
+// giving the coefficients whole, so only the number of scans is amiss; its
 // frame header states a `side` x `side` picture when `side` is not 0.
 std::string progressiveJpeg(int scans, std::uint16_t side = 0) {
     std::string jpeg = jpegBytes(kBlocks, JpegLayout::Grey, 100, JpegCoding::Progressive);
@@ -391,9 +383,8 @@ std::string progressiveJpeg(int scans, std::uint16_t side = 0) {
     return file + "\xFF\xD9";
 }
 
-// Files that are damaged, cut short, no image of ours, or that declare far
-// more than they hold are refused, in little memory, and leave the image
-// they were to be decoded into as it was.
+// Damaged, cut, foreign and overstated files are refused, in little memory,
+// leaving the image they were to be decoded into as it was.
 TEST(ImageFile, WhatIsRefused) {
     // Damage anywhere in what a palette PNG's pixels need: a wrong data CRC,
     // damaged compressed data under a CRC made to match (zlib's own checks
@@ -514,10 +505,8 @@ TEST(ImageFile, EncodedFilesAreReadWholeUpToTheirLimit) {
     }
 }
 
-// libjpeg keeps a progressive file's coefficients for the whole image, 2
-// bytes for each sample of each component: with room for a baseline file's
-// decode and 200 KiB more, the same picture in progressive form (384 KiB of
-// coefficients) is refused.
+// A progressive file's coefficients (2 bytes a sample a component) count: with
+// room for a baseline decode and 200 KiB, the progressive one (384 KiB) fails.
 TEST(ImageFile, ProgressiveJpegCoefficientsCountAgainstTheBudget) {
     const ArgbImage picture = solidImage(256, 256, 0xFF808080u);
     for (const auto& [coding, loads] :
