@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <tuple>
 #include <vector>
 
 #include "capture/CodewordTemplates.h"
@@ -71,28 +72,19 @@ Drawing draw(const std::vector<int>& widths, double module, double margin, doubl
 TEST(CaptureProfile, EdgesOfBlurredNoisyElements) {
     // A start pattern and a codeword with one-module elements.
     const std::vector<int> widths = {8, 1, 1, 1, 1, 1, 1, 3, 3, 1, 1, 1, 1, 1, 3, 6};
-    struct Case {
-        double module;
-        double blur;
-        double noise;
-        double tolerance;  // in samples
-    };
-    const Case cases[] = {
-        {4, 0, 0, 0.3},
-        {2.5, 1.0, 4, 0.6},
-        // Blur of 0.5 module and noise: the single modules stay elements.
-        {3, 1.5, 8, 1.2},
-    };
     EdgeFinder finder;
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.module);
-        const Drawing drawing = draw(widths, test.module, 20, test.blur, test.noise);
+    // Module, blur, noise and the edges' tolerance in samples; at a blur of 0.5
+    // module with noise the single modules stay elements.
+    for (const auto& [module, blur, noise, tolerance] :
+         {std::tuple{4.0, 0.0, 0.0, 0.3}, {2.5, 1.0, 4.0, 0.6}, {3.0, 1.5, 8.0, 1.2}}) {
+        SCOPED_TRACE(module);
+        const Drawing drawing = draw(widths, module, 20, blur, noise);
         std::vector<Edge> edges;
         finder.find(drawing.profile, edges);
         ASSERT_EQ(edges.size(), drawing.edges.size());
         for (std::size_t i = 0; i < edges.size(); ++i) {
             EXPECT_EQ(edges[i].toDark, i % 2 == 0) << i;
-            EXPECT_NEAR(edges[i].position, drawing.edges[i], test.tolerance) << i;
+            EXPECT_NEAR(edges[i].position, drawing.edges[i], tolerance) << i;
         }
     }
     // Paper with noise alone has no edges.
@@ -115,15 +107,10 @@ std::vector<GuardHit> hitsOf(const std::vector<int>& widths, double module) {
 TEST(CaptureProfile, GuardPatternsEitherWay) {
     const double module = 2.5;
     const double margin = 100 + 30;
-    struct Case {
-        const char* name;
-        std::vector<int> widths;
-        GuardKind kind;
-        double barStart;  // x of where the widest bar begins, read from the symbol's start side
-        double inwardX;   // sign of the inward direction along x
-    };
+    // Elements, the kind, x of where the widest bar begins (read from the
+    // symbol's start side) and the sign of the inward direction along x.
     using enum GuardKind;
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<int>, GuardKind, double, double> cases[] = {
         {"start", {8, 1, 1, 1, 1, 1, 1, 3, 2}, Start, margin, 1},
         {"start reversed", {2, 3, 1, 1, 1, 1, 1, 1, 8}, Start, margin + 19 * module, -1},
         {"stop", {7, 1, 1, 3, 1, 1, 1, 2, 1}, Stop, margin, -1},
@@ -134,16 +121,16 @@ TEST(CaptureProfile, GuardPatternsEitherWay) {
         // A bar beyond the quiet zone does not hide the start pattern.
         {"start after a bar", {1, 4, 8, 1, 1, 1, 1, 1, 1, 3, 2}, Start, margin + 5 * module, 1},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.name);
-        const std::vector<GuardHit> hits = hitsOf(test.widths, module);
+    for (const auto& [name, widths, kind, barStart, inwardX] : cases) {
+        SCOPED_TRACE(name);
+        const std::vector<GuardHit> hits = hitsOf(widths, module);
         ASSERT_EQ(hits.size(), 1u);
-        EXPECT_EQ(hits[0].kind, test.kind);
-        EXPECT_NEAR(hits[0].barStart().x, test.barStart, 0.7);
+        EXPECT_EQ(hits[0].kind, kind);
+        EXPECT_NEAR(hits[0].barStart().x, barStart, 0.7);
         EXPECT_NEAR(hits[0].module, module, 0.08);
-        EXPECT_NEAR(hits[0].inward().x, test.inwardX, 1e-9);
+        EXPECT_NEAR(hits[0].inward().x, inwardX, 1e-9);
         // A start pattern spans 17 modules, a stop pattern 18.
-        const int modules = test.kind == GuardKind::Start ? 17 : 18;
+        const int modules = kind == Start ? 17 : 18;
         EXPECT_NEAR(std::abs(hits[0].inner.x - hits[0].outer.x), modules * module, 0.7);
     }
     // No quiet zone before the start pattern: a bar one module away.
