@@ -1,9 +1,6 @@
-// Runs of the real program on what a user or an attacker can give it, each
-// held to its exact standard output, standard error and exit status: bar
-// strings and images that decode, fail to decode or cannot be read, paths of
-// every spelling, streams that cannot be read or written. Every run must end
-// by itself in little memory: nothing here warrants more than a few
-// mebibytes, and the bound catches memory taken on a header's word.
+// Runs of the real program on what a user or an attacker can give it, each held
+// to its exact output, error and status, and to a few mebibytes: nothing here
+// warrants more, and the bound catches memory taken on a header's word.
 
 #include <gtest/gtest.h>
 
@@ -92,8 +89,8 @@ TEST(CommandLine, UsageAndOnlyTheFirstArgument) {
 
 TEST(CommandLine, InputsOfEveryKind) {
     TemporaryDirectory directory;
-    const auto file = [&directory](const std::string& name, const std::string& contents) {
-        return directory.write(name, contents);
+    const auto file = [&directory](auto... nameAndContents) {
+        return directory.write(nameAndContents...);
     };
     const std::string d = directory.path() + "/";
     const std::string helloTxt = sourcePath("examples/hello.txt");
@@ -106,80 +103,15 @@ TEST(CommandLine, InputsOfEveryKind) {
     const std::string line(40, 'F');
     std::filesystem::create_directory(d + "folder.txt");
     writePng(d + "white.png", solidImage(60, 40, kOpaqueWhite), PngLayout::Palette8);
-    writeGif(d + "gif.jpg", solidImage(30, 20, kOpaqueWhite), {.interlaced = true});
     writePng(d + "png.txt", solidImage(4, 4, kOpaqueWhite), PngLayout::Rgb8);
-    // Paths with spaces and characters beyond ASCII reach the input and the
-    // messages; control characters are shown escaped (as the message text's
-    // own tests show every escape), so that no file name drives the terminal.
-    // Which argument names which input is the input mode's own test.
+    // Paths beyond ASCII reach the input and the messages; control characters
+    // are shown escaped, so that no file name drives the terminal.
     const std::string u = d + "dir with spaces \xC3\xBC \xE6\x97\xA5/symbol \xC3\xB1 ";
     std::filesystem::create_directory(d + "dir with spaces \xC3\xBC \xE6\x97\xA5");
     writeFileBytes(u + ".txt", hello);
     writeFileBytes(u + ".png", readFileBytes(helloPng));
     const std::string control = d + "\x1b[2J\x1b]0;title\x07 tab\there\x7f \\x41.txt";
     const std::string data = sourcePath("tests/e2e/data/hello");
-    using enum OutputTo;
-    expectRuns({
-        {"missing .txt", d + "m.txt", 2, "", unopened(d + "m.txt")},
-        // A directory opens for reading on POSIX systems but cannot be read.
-        {"a directory named .txt", d + "folder.txt", 2, "", unopened(d + "folder.txt")},
-        {"a directory", d, 2, "", kNotLoaded},
-        {"no image", file("notes.png", "just some words\n"), 2, "", kNotLoaded},
-        // Each format cut short, and images that declare more than the
-        // decode budget, are refused in the image layer's own tests.
-        {"40 bytes of a PNG", file("cut.png", readFileBytes(d + "white.png").substr(0, 40)), 2, "",
-         kNotLoaded},
-        {"an empty bar string", file("empty.txt", ""), 0, "", kFailed},
-        {"empty lines", file("lines.txt", "\n\r\n\n"), 0, "", kFailed},
-        {"light modules", file("light.txt", std::string(120, '0') + "\n"), 0, "", kFailed},
-        {"an empty line on standard input", "-i", 0, kPrompt, kFailed, std::string("\n")},
-        {"an invalid character",
-         file("G.txt", line + "\n" + line.substr(0, 17) + "G" + line.substr(18) + "\n"), 10, "",
-         invalid("G")},
-        {"a space first on standard input", "-i", 10, kPrompt, invalid(" "),
-         " " + line + "\n" + line + "\n"},
-        // Named .txt, an image is read as a bar string from its first byte.
-        {"an image named .txt", d + "png.txt", 10, "", invalid("\\x89")},
-        {"an interlaced GIF named .jpg", d + "gif.jpg", 0, "", kFailed},
-        {"a bar string", helloTxt, 0, kHello, ""},
-        {"CR LF", file("crlf.txt", crlf), 0, kHello, ""},
-        {"a bar string on standard input", "-i", 0, kPrompt + kHello, "", hello},
-        {"CR LF on standard input", "-i", 0, kPrompt + kHello, "", crlf},
-        {"PNG", helloPng, 0, kHello, ""},
-        {"BMP", data + ".bmp", 0, kHello, ""},
-        {"GIF", data + ".gif", 0, kHello, ""},
-        {"TIFF", data + ".tif", 0, kHello, ""},
-        {"JPEG", data + ".jpg", 0, kHello, ""},
-        // zint's byte-mode symbol of 'one\ntwo\r\nthree\x1A\xFF\n\r\n end\n':
-        // decoded bytes reach standard output unchanged.
-        {"line ends and control bytes", sourcePath("tests/e2e/data/line-ends.txt"), 0,
-         "10 Rows, 4 Cols, Error correction 3.\none\ntwo\r\nthree\x1A\xFF\n\r\n end\n", ""},
-        {"--version", "--version", 0, "tessoran " TESSORAN_VERSION "\n", ""},
-        {"an image named --help", file("--help", readFileBytes(helloPng)), 0, kHello, ""},
-        {"an unusual bar-string path", u + ".txt", 0, kHello, ""},
-        {"an unusual image path", u + ".png", 0, kHello, ""},
-        {"an unusual missing path", u + "x.txt", 2, "", unopened(u + "x.txt")},
-        {"control characters in a path", control, 2, "",
-         unopened(d + "\\x1b[2J\\x1b]0;title\\x07 tab\\x09here\\x7f \\x41.txt")},
-        // Output that does not arrive is a failure, not a success: status 3.
-        // What was never to be written cannot fail. A prompt that cannot be
-        // written reads nothing.
-        {"to a full device", helloTxt, 3, "", kUnwritable, {}, FullDevice, true},
-        {"an image to a pipe without a reader", helloPng, 3, "", kUnwritable, {}, ClosedPipe, true},
-        {"a prompt to a full device", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},
-         FullDevice, true},
-        {"a prompt to a pipe without a reader", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},
-         ClosedPipe, true},
-        {"the help to a full device", "--help", 3, "", kUnwritable, {}, FullDevice, true},
-        {"a failure to a full device", d + "empty.txt", 0, "", kFailed, {}, FullDevice, true},
-        {"a missing file to a full device", d + "m.txt", 2, "", unopened(d + "m.txt"), std::nullopt,
-         FullDevice, true},
-        {"closed standard input", "-i", 2, kPrompt, kUnreadable, ClosedInput{}},
-        {"a directory on standard input", "-i", 2, kPrompt, kUnreadable, InputFile{d}},
-    });
-}
-
-TEST(CommandLine, OddBarStringsAndImages) {
     // "HELLO WORLD" in text compaction (upper-case letters, space 26, pad 29).
     const Pdf417Symbol symbol =
         encodeSymbol(textCodewords({7, 4, 11, 11, 14, 26, 22, 14, 17, 11, 3}), 2, 3, 8);
@@ -201,11 +133,6 @@ TEST(CommandLine, OddBarStringsAndImages) {
         noise.push_back(i % 121 == 120 ? '\n' : "0123456789ABCDEF"[random() % 16]);
     }
     const ArgbImage image = argbFromGrid(renderSymbol(symbol, {2, 6, 2}));
-    TemporaryDirectory directory;
-    const auto file = [&directory](const std::string& name, const std::string& contents) {
-        return directory.write(name, contents);
-    };
-    const std::string d = directory.path() + "/";
     writePng(d + "png.bmp", image, PngLayout::Grey8);
     writeGif(d + "gif.png", image);
     writeBmp(d + "top-down.bmp", image, {.bitsPerPixel = 8, .topDown = true});
@@ -214,7 +141,60 @@ TEST(CommandLine, OddBarStringsAndImages) {
     // past it; GDI+ shows such files in colours of its own choosing.
     writeBmp(d + "beyond.bmp", image, {.bitsPerPixel = 8, .paletteEntries = 1});
     writeJpeg(d + "page.jpg", renderTextPage(1600, 1200, 7), JpegLayout::Colour, 85);
+    using enum OutputTo;
     expectRuns({
+        {"missing .txt", d + "m.txt", 2, "", unopened(d + "m.txt")},
+        // A directory opens for reading on POSIX systems but cannot be read.
+        {"a directory named .txt", d + "folder.txt", 2, "", unopened(d + "folder.txt")},
+        {"a directory", d, 2, "", kNotLoaded},
+        {"no image", file("notes.png", "just some words\n"), 2, "", kNotLoaded},
+        {"40 bytes of a PNG", file("cut.png", readFileBytes(d + "white.png").substr(0, 40)), 2, "",
+         kNotLoaded},
+        {"an empty bar string", file("empty.txt", ""), 0, "", kFailed},
+        {"empty lines", file("lines.txt", "\n\r\n\n"), 0, "", kFailed},
+        {"light modules", file("light.txt", std::string(120, '0') + "\n"), 0, "", kFailed},
+        {"an empty line on standard input", "-i", 0, kPrompt, kFailed, std::string("\n")},
+        {"an invalid character",
+         file("G.txt", line + "\n" + line.substr(0, 17) + "G" + line.substr(18) + "\n"), 10, "",
+         invalid("G")},
+        {"a space first on standard input", "-i", 10, kPrompt, invalid(" "),
+         " " + line + "\n" + line + "\n"},
+        // Named .txt, an image is read as a bar string from its first byte.
+        {"an image named .txt", d + "png.txt", 10, "", invalid("\\x89")},
+        {"a bar string", helloTxt, 0, kHello, ""},
+        {"CR LF", file("crlf.txt", crlf), 0, kHello, ""},
+        {"a bar string on standard input", "-i", 0, kPrompt + kHello, "", hello},
+        {"CR LF on standard input", "-i", 0, kPrompt + kHello, "", crlf},
+        {"PNG", helloPng, 0, kHello, ""},
+        {"BMP", data + ".bmp", 0, kHello, ""},
+        {"GIF", data + ".gif", 0, kHello, ""},
+        {"TIFF", data + ".tif", 0, kHello, ""},
+        {"JPEG", data + ".jpg", 0, kHello, ""},
+        // zint's byte-mode symbol of 'one\ntwo\r\nthree\x1A\xFF\n\r\n end\n':
+        // decoded bytes reach standard output unchanged.
+        {"line ends and control bytes", sourcePath("tests/e2e/data/line-ends.txt"), 0,
+         "10 Rows, 4 Cols, Error correction 3.\none\ntwo\r\nthree\x1A\xFF\n\r\n end\n", ""},
+        {"--version", "--version", 0, "tessoran " TESSORAN_VERSION "\n", ""},
+        {"an image named --help", file("--help", readFileBytes(helloPng)), 0, kHello, ""},
+        {"an unusual bar-string path", u + ".txt", 0, kHello, ""},
+        {"an unusual image path", u + ".png", 0, kHello, ""},
+        {"an unusual missing path", u + "x.txt", 2, "", unopened(u + "x.txt")},
+        {"control characters in a path", control, 2, "",
+         unopened(d + "\\x1b[2J\\x1b]0;title\\x07 tab\\x09here\\x7f \\x41.txt")},
+        // Output that does not arrive is status 3; what was never to be written
+        // cannot fail; a prompt that cannot be written reads nothing.
+        {"to a full device", helloTxt, 3, "", kUnwritable, {}, FullDevice, true},
+        {"an image to a pipe without a reader", helloPng, 3, "", kUnwritable, {}, ClosedPipe, true},
+        {"a prompt to a full device", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},
+         FullDevice, true},
+        {"a prompt to a pipe without a reader", "-i", 3, "", kUnwritable, InputFile{d + "crlf.txt"},
+         ClosedPipe, true},
+        {"the help to a full device", "--help", 3, "", kUnwritable, {}, FullDevice, true},
+        {"a failure to a full device", d + "empty.txt", 0, "", kFailed, {}, FullDevice, true},
+        {"a missing file to a full device", d + "m.txt", 2, "", unopened(d + "m.txt"), std::nullopt,
+         FullDevice, true},
+        {"closed standard input", "-i", 2, kPrompt, kUnreadable, ClosedInput{}},
+        {"a directory on standard input", "-i", 2, kPrompt, kUnreadable, InputFile{d}},
         {"a line of 100,000 digits", file("F.txt", std::string(100000, 'F') + "\n"), 0, "",
          kFailed},
         {"20,000 lines of random digits", file("noise.txt", noise), 0, "", kFailed},

@@ -1,7 +1,5 @@
-// Inputs made to cost the program time or memory: endless streams, noise,
-// pictures of 100 million pixels, files that promise far more than they hold.
-// Each run ends with its message and status, in memory near what the input
-// warrants; the time limits only guard against hangs.
+// Inputs made to cost time or memory end with their message and status, in memory
+// near what the input warrants; the time limits only guard against hangs.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -71,10 +69,9 @@ TEST(HostileInput, EndlessBarStrings) {
     }
 }
 
-// A grey PNG of `grid` whose compressed stream goes on after the last row
-// with `blocks` blocks that each inflate to 1 MiB of zeros, and that holds
-// `texts` compressed text chunks of 7 MiB of zeros each before its pixels.
-// Each block follows a full flush, so that it can be repeated as it is.
+// A grey PNG of `grid` whose stream goes on after the last row with `blocks`
+// blocks of 1 MiB of zeros (each after a full flush, so that it repeats as it
+// is), and that holds `texts` zTXt chunks of 7 MiB of zeros before its pixels.
 std::string pngOutOfProportion(const PixelGrid& grid, int blocks, int texts) {
     z_stream stream{};
     deflateInit(&stream, 9);
@@ -117,10 +114,8 @@ std::string pngOutOfProportion(const PixelGrid& grid, int blocks, int texts) {
     return file;
 }
 
-// Work on a PNG is proportional to its image: inflating what followed the
-// rows once took 19 s for 16.7 MB of it (here twice that), and 900
-// compressed text chunks took 160 s, though no text is ever shown. Neither is
-// read now. The Windows program reads PNG files with GDI+.
+// Work on a PNG is proportional to its image: inflating what followed the rows
+// once took 19 s for 16.7 MB of it (here twice that), 900 zTXt chunks 160 s.
 TEST(HostileInput, PngWorkIsProportionalToTheImage) {
     if (runsThroughLauncher()) {
         GTEST_SKIP() << "the Windows program reads PNG files with GDI+";
@@ -260,10 +255,8 @@ void writeBilevelTiff(const std::string& path, std::uint32_t width, std::uint32_
     TIFFClose(tiff);
 }
 
-// Each of these once drove the program to gigabytes (a quarter of a billion
-// columns 3.7 GB, the square 2.1 GB): per-column arrays came on top of the
-// pixels. Each is now weighed against the 1 GiB decode budget from its header
-// and refused; the image layer's own tests hold such files of other formats.
+// Each once took gigabytes (a quarter of a billion columns 3.7 GB, the square
+// 2.1 GB); each is now weighed against the decode budget from its header.
 TEST(HostileInput, ImagesBeyondTheDecodeBudgetAreRefusedWithoutItsMemory) {
     if (runsThroughLauncher()) {
         GTEST_SKIP() << "the decode budget belongs to the image layer of the POSIX program";

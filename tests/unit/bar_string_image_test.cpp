@@ -21,20 +21,17 @@ struct Generated {
     std::uint64_t length, position = 0;
 };
 
+// Gives at most what is left of `head` or of the current `body` period.
 ssize_t readGenerated(void* cookie, char* buffer, std::size_t size) {
     auto& self = *static_cast<Generated*>(cookie);
-    std::size_t count = 0;
-    while (count < size && self.position < self.length) {
-        const bool inHead = self.position < self.head.size();
-        const std::string& source = inHead ? self.head : self.body;
-        const std::size_t offset =
-            inHead ? self.position : (self.position - self.head.size()) % self.body.size();
-        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(
-            {source.size() - offset, size - count, self.length - self.position}));
-        std::copy_n(source.data() + offset, length, buffer + count);
-        count += length;
-        self.position += length;
-    }
+    const bool inHead = self.position < self.head.size();
+    const std::string& source = inHead ? self.head : self.body;
+    const std::size_t offset =
+        inHead ? self.position : (self.position - self.head.size()) % self.body.size();
+    const auto count = static_cast<std::size_t>(
+        std::min<std::uint64_t>({source.size() - offset, size, self.length - self.position}));
+    std::copy_n(source.data() + offset, count, buffer);
+    self.position += count;
     return static_cast<ssize_t>(count);
 }
 

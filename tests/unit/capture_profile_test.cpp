@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numeric>
+#include <tuple>
 #include <vector>
 
 #include "capture/CodewordTemplates.h"
@@ -25,56 +27,44 @@ struct Drawing {
     std::vector<double> edges;  // where ink and paper meet, in samples
 };
 
-// Elements (bar first) of `widths` modules, `module` samples each, after
-// `margin` samples of paper and before as many: brightness 40 for ink and 200
-// for paper, Gaussian blur of `blur` samples, and seeded noise of about
-// `noise` grey levels.
+// Elements (bar first) of `widths` modules, `module` samples each, between
+// `margin` samples of paper: ink 40, paper 200, Gaussian blur of `blur`
+// samples, seeded noise of about `noise` grey levels.
 Drawing draw(const std::vector<int>& widths, double module, double margin, double blur,
              double noise) {
-    double total = 0;
+    Drawing drawing{{}, {margin}};
     for (const int width : widths) {
-        total += width * module;
+        drawing.edges.push_back(drawing.edges.back() + width * module);
     }
-    const auto count = static_cast<std::size_t>(total + 2 * margin);
-    Drawing drawing;
-    std::vector<double> sharp(count, 200);
-    double x = margin;
-    bool bar = true;
-    for (const int width : widths) {
-        drawing.edges.push_back(x);
-        for (std::size_t i = 0; i < count; ++i) {
-            // Each sample covers [i - 0.5, i + 0.5): part ink where it overlaps.
-            const auto at = static_cast<double>(i);
-            const double overlap =
-                std::max(0.0, std::min(at + 0.5, x + width * module) - std::max(at - 0.5, x));
-            if (bar) {
-                sharp[i] -= 160 * overlap;
-            }
+    // The last edge is the end of the last bar, or of a space before paper.
+    if (widths.size() % 2 == 0) {
+        drawing.edges.pop_back();
+    }
+    const auto count = static_cast<std::ptrdiff_t>(
+        margin * 2 + module * std::reduce(widths.begin(), widths.end()));
+    // Each sample covers [i - 0.5, i + 0.5): part ink where a bar overlaps it.
+    const auto sharp = [&](double at) {
+        double ink = 0;
+        for (std::size_t bar = 0; bar + 1 < drawing.edges.size(); bar += 2) {
+            ink += std::max(0.0, std::min(at + 0.5, drawing.edges[bar + 1]) -
+                                     std::max(at - 0.5, drawing.edges[bar]));
         }
-        x += width * module;
-        bar = !bar;
-    }
-    // A last bar ends against the paper after it.
-    if (!bar) {
-        drawing.edges.push_back(x);
-    }
+        return 200 - 160 * ink;
+    };
     std::uint32_t state = 7;
-    drawing.profile.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::ptrdiff_t i = 0; i < count; ++i) {
         double sum = 0;
         double weights = 0;
-        for (int k = -8; k <= 8; ++k) {
-            const auto j = static_cast<std::ptrdiff_t>(i) + k;
-            if (j < 0 || j >= static_cast<std::ptrdiff_t>(count)) {
-                continue;
-            }
-            const double weight = blur > 0 ? std::exp(-0.5 * k * k / (blur * blur)) : (k == 0);
-            sum += weight * sharp[static_cast<std::size_t>(j)];
+        for (std::ptrdiff_t j = std::max<std::ptrdiff_t>(0, i - 8); j <= std::min(count - 1, i + 8);
+             ++j) {
+            const double weight =
+                blur > 0 ? std::exp(-0.5 * double((j - i) * (j - i)) / (blur * blur)) : (j == i);
+            sum += weight * sharp(static_cast<double>(j));
             weights += weight;
         }
         state = state * 1664525u + 1013904223u;
-        const double uniform = (state >> 8) / 16777216.0 - 0.5;
-        drawing.profile[i] = static_cast<float>(sum / weights + 2 * noise * uniform);
+        drawing.profile.push_back(
+            static_cast<float>(sum / weights + 2 * noise * ((state >> 8) / 16777216.0 - 0.5)));
     }
     return drawing;
 }
@@ -82,28 +72,19 @@ Drawing draw(const std::vector<int>& widths, double module, double margin, doubl
 TEST(CaptureProfile, EdgesOfBlurredNoisyElements) {
     // A start pattern and a codeword with one-module elements.
     const std::vector<int> widths = {8, 1, 1, 1, 1, 1, 1, 3, 3, 1, 1, 1, 1, 1, 3, 6};
-    struct Case {
-        double module;
-        double blur;
-        double noise;
-        double tolerance;  // in samples
-    };
-    const Case cases[] = {
-        {4, 0, 0, 0.3},
-        {2.5, 1.0, 4, 0.6},
-        // Blur of 0.5 module and noise: the single modules stay elements.
-        {3, 1.5, 8, 1.2},
-    };
     EdgeFinder finder;
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.module);
-        const Drawing drawing = draw(widths, test.module, 20, test.blur, test.noise);
+    // Module, blur, noise and the edges' tolerance in samples; at a blur of 0.5
+    // module with noise the single modules stay elements.
+    for (const auto& [module, blur, noise, tolerance] :
+         {std::tuple{4.0, 0.0, 0.0, 0.3}, {2.5, 1.0, 4.0, 0.6}, {3.0, 1.5, 8.0, 1.2}}) {
+        SCOPED_TRACE(module);
+        const Drawing drawing = draw(widths, module, 20, blur, noise);
         std::vector<Edge> edges;
         finder.find(drawing.profile, edges);
         ASSERT_EQ(edges.size(), drawing.edges.size());
         for (std::size_t i = 0; i < edges.size(); ++i) {
             EXPECT_EQ(edges[i].toDark, i % 2 == 0) << i;
-            EXPECT_NEAR(edges[i].position, drawing.edges[i], test.tolerance) << i;
+            EXPECT_NEAR(edges[i].position, drawing.edges[i], tolerance) << i;
         }
     }
     // Paper with noise alone has no edges.
@@ -126,38 +107,30 @@ std::vector<GuardHit> hitsOf(const std::vector<int>& widths, double module) {
 TEST(CaptureProfile, GuardPatternsEitherWay) {
     const double module = 2.5;
     const double margin = 100 + 30;
-    struct Case {
-        const char* name;
-        std::vector<int> widths;
-        GuardKind kind;
-        double barStart;  // x of where the widest bar begins, read from the symbol's start side
-        double inwardX;   // sign of the inward direction along x
-    };
-    const Case cases[] = {
-        {"start", {8, 1, 1, 1, 1, 1, 1, 3, 2}, GuardKind::Start, margin, 1},
-        {"start reversed", {2, 3, 1, 1, 1, 1, 1, 1, 8}, GuardKind::Start, margin + 19 * module, -1},
-        {"stop", {7, 1, 1, 3, 1, 1, 1, 2, 1}, GuardKind::Stop, margin, -1},
-        {"stop reversed", {1, 2, 1, 1, 1, 3, 1, 1, 7}, GuardKind::Stop, margin + 18 * module, 1},
+    // Elements, the kind, x of where the widest bar begins (read from the
+    // symbol's start side) and the sign of the inward direction along x.
+    using enum GuardKind;
+    const std::tuple<const char*, std::vector<int>, GuardKind, double, double> cases[] = {
+        {"start", {8, 1, 1, 1, 1, 1, 1, 3, 2}, Start, margin, 1},
+        {"start reversed", {2, 3, 1, 1, 1, 1, 1, 1, 8}, Start, margin + 19 * module, -1},
+        {"stop", {7, 1, 1, 3, 1, 1, 1, 2, 1}, Stop, margin, -1},
+        {"stop reversed", {1, 2, 1, 1, 1, 3, 1, 1, 7}, Stop, margin + 18 * module, 1},
         // The last bar washed out: two modules of its space and the module of
         // the bar read as paper.
-        {"stop without its last bar", {7, 1, 1, 3, 1, 1, 1}, GuardKind::Stop, margin, -1},
+        {"stop without its last bar", {7, 1, 1, 3, 1, 1, 1}, Stop, margin, -1},
         // A bar beyond the quiet zone does not hide the start pattern.
-        {"start after a bar",
-         {1, 4, 8, 1, 1, 1, 1, 1, 1, 3, 2},
-         GuardKind::Start,
-         margin + 5 * module,
-         1},
+        {"start after a bar", {1, 4, 8, 1, 1, 1, 1, 1, 1, 3, 2}, Start, margin + 5 * module, 1},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.name);
-        const std::vector<GuardHit> hits = hitsOf(test.widths, module);
+    for (const auto& [name, widths, kind, barStart, inwardX] : cases) {
+        SCOPED_TRACE(name);
+        const std::vector<GuardHit> hits = hitsOf(widths, module);
         ASSERT_EQ(hits.size(), 1u);
-        EXPECT_EQ(hits[0].kind, test.kind);
-        EXPECT_NEAR(hits[0].barStart().x, test.barStart, 0.7);
+        EXPECT_EQ(hits[0].kind, kind);
+        EXPECT_NEAR(hits[0].barStart().x, barStart, 0.7);
         EXPECT_NEAR(hits[0].module, module, 0.08);
-        EXPECT_NEAR(hits[0].inward().x, test.inwardX, 1e-9);
+        EXPECT_NEAR(hits[0].inward().x, inwardX, 1e-9);
         // A start pattern spans 17 modules, a stop pattern 18.
-        const int modules = test.kind == GuardKind::Start ? 17 : 18;
+        const int modules = kind == Start ? 17 : 18;
         EXPECT_NEAR(std::abs(hits[0].inner.x - hits[0].outer.x), modules * module, 0.7);
     }
     // No quiet zone before the start pattern: a bar one module away.
@@ -166,46 +139,43 @@ TEST(CaptureProfile, GuardPatternsEitherWay) {
     EXPECT_TRUE(hitsOf({5, 1, 1, 1, 1, 1, 2, 5}, module).empty());
 }
 
+// A template's samples of `codeword` in `cluster` and the next codeword's
+// first bar, `late` modules after where the template expects it.
+std::vector<float> codewordProfile(int cluster, int codeword, double late, double blur,
+                                   double noise) {
+    std::vector<int> widths = codewordElements(cluster, codeword);
+    widths.push_back(2);
+    constexpr double kModule = CodewordTemplates::kSamplesPerModule;
+    const Drawing drawing =
+        draw(widths, kModule, (CodewordTemplates::kBefore + late) * kModule - 0.5, blur * kModule,
+             noise);
+    return {drawing.profile.begin(), drawing.profile.begin() + CodewordTemplates::kSampleCount};
+}
+
+const std::vector<float> kPaper(CodewordTemplates::kSampleCount, 200.0f);
+
 // Codewords blurred so far that their one-module elements run together are
-// still told by their shapes, and where they lie.
+// still told by their shapes, and where they lie; paper shows no codeword.
 TEST(CaptureProfile, BlurredCodewordsMatchTheirTemplates) {
     const CodewordTemplates templates(1, 0.5);
-    constexpr double kModule = CodewordTemplates::kSamplesPerModule;
     for (const int codeword : {0, 17, 500, 928}) {
         for (const double late : {0.0, 0.5, -0.75}) {
             SCOPED_TRACE(std::to_string(codeword) + " moved " + std::to_string(late));
-            // The codeword of PDF417 cluster 3, then the next codeword's first
-            // bar; the template's samples begin 1.5 modules before it.
-            std::vector<int> widths = codewordElements(3, codeword);
-            widths.push_back(2);
-            const double margin = (CodewordTemplates::kBefore + late) * kModule - 0.5;
-            const Drawing drawing = draw(widths, kModule, margin, 0.45 * kModule, 4);
-            const std::vector<float> profile(
-                drawing.profile.begin(), drawing.profile.begin() + CodewordTemplates::kSampleCount);
-            const auto match = templates.identify(profile);
+            const auto match = templates.identify(codewordProfile(3, codeword, late, 0.45, 4));
             ASSERT_TRUE(match.has_value());
             EXPECT_EQ(match->value, codeword);
             EXPECT_NEAR(match->shift, late, 0.13);
         }
     }
-    // Paper shows no codeword.
-    const std::vector<float> paper(CodewordTemplates::kSampleCount, 200.0f);
-    EXPECT_FALSE(templates.identify(paper).has_value());
+    EXPECT_FALSE(templates.identify(kPaper).has_value());
 }
 
 // One picture's templates look at so many profiles, and no more.
 TEST(CaptureProfile, TemplatesHaveABudget) {
-    std::vector<int> widths = codewordElements(6, 321);
-    widths.push_back(2);
-    constexpr double kModule = CodewordTemplates::kSamplesPerModule;
-    const Drawing drawing =
-        draw(widths, kModule, CodewordTemplates::kBefore * kModule - 0.5, 0.3 * kModule, 2);
-    const std::vector<float> codeword(drawing.profile.begin(),
-                                      drawing.profile.begin() + CodewordTemplates::kSampleCount);
-    const std::vector<float> paper(CodewordTemplates::kSampleCount, 200.0f);
+    const std::vector<float> codeword = codewordProfile(6, 321, 0, 0.3, 2);
     CodewordTemplateSet set;
     for (int i = 1; i < CodewordTemplateSet::kProfileBudget; ++i) {
-        ASSERT_FALSE(set.identify(2, paper).has_value());
+        ASSERT_FALSE(set.identify(2, kPaper).has_value());
     }
     const auto last = set.identify(2, codeword);
     ASSERT_TRUE(last.has_value());

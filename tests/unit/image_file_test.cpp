@@ -1,8 +1,5 @@
-// The image layer: files of every format and layout the program reads,
-// written by the format libraries (BMP by hand), decode to exactly the
-// colours written and read as dark and light through the decoder's pattern;
-// damaged, hostile and foreign files are refused without the memory they
-// declare.
+// Files of every format and layout decode to exactly the colours written;
+// damaged, hostile and foreign files are refused without the memory they declare.
 
 #include "platform/posix/ImageFile.h"
 
@@ -141,10 +138,8 @@ TEST(ImageFile, EachFormatReadsAsWritten) {
     }
 }
 
-// The pattern the decoder reads from a bitmap of any format: dark where red,
-// green and blue add up to 255 at most, whatever the alpha. A pixel outside
-// the picture is dark, and the bitmap records that it could not be read; a
-// bitmap that could not be loaded is a pattern without pixels.
+// Dark where red, green and blue add up to 255 at most, whatever the alpha; a
+// pixel outside is dark and marks the bitmap; an unloaded bitmap has no pixels.
 TEST(ImageFile, ThePatternOfABitmap) {
     TemporaryDirectory directory;
     const std::string path = directory.path() + "/image.png";
@@ -196,6 +191,8 @@ TEST(ImageFile, BmpOfEveryDepthAndHeader) {
         twoBitAlpha.pixels[i] |= (alpha.pixels[i] >> 24) == 0x80 ? 0xAA000000u : 0;
     }
     const std::array<std::uint32_t, 4> rgba = {0xFF0000, 0xFF00, 0xFF, 0xFF000000u};
+    const std::array<std::uint32_t, 4> rgb = {0xFF0000, 0xFF00, 0xFF, 0};
+    const std::array<std::uint32_t, 4> tenBits = {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000};
     using enum BmpHeader;
     using enum BmpCompression;
     const std::tuple<const char*, BmpLayout, const ArgbImage&, const ArgbImage&> cases[] = {
@@ -213,14 +210,8 @@ TEST(ImageFile, BmpOfEveryDepthAndHeader) {
         {"32-bit with alpha", {.bitsPerPixel = 32}, alpha, alpha},
         {"32-bit, alpha all 0", {.bitsPerPixel = 32}, noAlpha, colours},
         {"32-bit V4 bit fields, top-down", {32, V4, BitFields, rgba, true}, alpha, alpha},
-        {"32-bit V5 bit fields, no alpha",
-         {32, V5, BitFields, {0xFF0000, 0xFF00, 0xFF, 0}},
-         noAlpha,
-         colours},
-        {"32-bit 10-10-10-2",
-         {32, Info, AlphaBitFields, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}},
-         alpha,
-         twoBitAlpha},
+        {"32-bit V5 bit fields, no alpha", {32, V5, BitFields, rgb}, noAlpha, colours},
+        {"32-bit 10-10-10-2", {32, Info, AlphaBitFields, tenBits}, alpha, twoBitAlpha},
     };
     for (const auto& [name, layout, written, expected] : cases) {
         SCOPED_TRACE(name);
@@ -273,9 +264,8 @@ std::pair<std::vector<std::uint8_t>, Pixels> pngSamples(const PngForm& form, int
     return png;
 }
 
-// Every colour type and depth, packed rows ending inside a byte or on its
-// edge, palettes and transparency chunks short of their depth; each also
-// interlaced, and without its end chunk, which nothing after the rows needs.
+// Every colour type and depth, rows ending inside a byte or on its edge, short
+// palettes and tRNS chunks; each also interlaced, and without its end chunk.
 TEST(ImageFile, PngOfEveryLayout) {
     std::vector<std::tuple<PngForm, int>> cases;
     for (const int depth : {1, 2, 4, 8}) {
@@ -362,9 +352,8 @@ TEST(ImageFile, GifFramesOnTheirScreen) {
               (Pixels{kClear, kClear, kClear, kClear, kOpaqueBlack, kOpaqueWhite}));
 }
 
-// A progressive grey JPEG whose first scan, the DC coefficients, comes
-// `scans` times over, its successive-approximation byte set to give them
-// whole: every repeat is valid, and only the number of scans is amiss. Its
+// A progressive grey JPEG whose first (DC) scan comes `scans` times over, each
+// giving the coefficients whole, so only the number of scans is amiss; its
 // frame header states a `side` x `side` picture when `side` is not 0.
 std::string progressiveJpeg(int scans, std::uint16_t side = 0) {
     std::string jpeg = jpegBytes(kBlocks, JpegLayout::Grey, 100, JpegCoding::Progressive);
@@ -394,19 +383,14 @@ std::string progressiveJpeg(int scans, std::uint16_t side = 0) {
     return file + "\xFF\xD9";
 }
 
-// Files that are damaged, cut short, no image of ours, or that declare far
-// more than they hold are refused, in little memory, and leave the image
-// they were to be decoded into as it was.
+// Damaged, cut, foreign and overstated files are refused, in little memory,
+// leaving the image they were to be decoded into as it was.
 TEST(ImageFile, WhatIsRefused) {
     // Damage anywhere in what a palette PNG's pixels need: a wrong data CRC,
     // damaged compressed data under a CRC made to match (zlib's own checks
     // must catch it), a file cut in its pixels, no palette at all.
-    std::vector<std::uint8_t> indices(400);
-    for (std::size_t i = 0; i < indices.size(); ++i) {
-        indices[i] = static_cast<std::uint8_t>((i * 13 + i / 20 * 7) & 1);
-    }
-    const std::string png =
-        pngOf({.bitDepth = 1, .colourType = 3, .palette = paletteOf(2)}, 20, 20, indices);
+    const PngForm palette{.bitDepth = 1, .colourType = 3, .palette = paletteOf(2)};
+    const std::string png = pngOf(palette, 20, 20, pngSamples(palette, 20, 20).first);
     const std::size_t idat = png.find("IDAT");
     const std::size_t crc = png.size() - 16;  // before IEND
     std::string badCrc = png;
@@ -459,13 +443,9 @@ TEST(ImageFile, WhatIsRefused) {
         {"a progressive JPEG of 301 scans", progressiveJpeg(301)},
     };
     // Every format cut at a quarter, a half and three quarters.
-    ArgbImage noise = solidImage(40, 40, kOpaqueWhite);
-    for (std::size_t i = 0; i < noise.pixels.size(); ++i) {
-        noise.pixels[i] =
-            (i * 7919) % 13 < 6 ? kOpaqueBlack : 0xFF808080u + static_cast<std::uint32_t>(i % 5);
-    }
     for (const FormatCase& format : formatCases()) {
-        const std::string whole = bytesOf(format, format.tolerance == 0 ? noise : kBlocks);
+        const std::string whole =
+            bytesOf(format, format.tolerance == 0 ? patternOf(kGreys, 40, 40) : kBlocks);
         for (const std::size_t quarters : {1, 2, 3}) {
             cases.push_back({format.name + (", cut at " + std::to_string(quarters)) + "/4",
                              whole.substr(0, whole.size() * quarters / 4)});
@@ -496,27 +476,22 @@ TEST(ImageFile, WhatIsRefused) {
 // more than a stream's first mapping holds), up to the limit and not past
 // it; leading bytes that no format has stop the reading at once.
 TEST(ImageFile, EncodedFilesAreReadWholeUpToTheirLimit) {
-    std::string bytes((std::size_t{3} << 20) + 1, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<char>(i * 7 + i / 251);
+    std::string bytes = "BM";
+    while (bytes.size() <= std::size_t{3} << 20) {
+        bytes += std::to_string(bytes.size() * 7);
     }
-    bytes.replace(0, 2, "BM");
     TemporaryDirectory directory;
     const std::string large = directory.write("large.bmp", bytes);
     const auto read = [](const std::string& path, std::uint64_t limit, bool throughPipe) {
-        const auto bmpOnly = [](const unsigned char* leading, std::size_t count) {
-            return count >= 2 && leading[0] == 'B' && leading[1] == 'M';
-        };
         // A pipe that cat fills; a reader stopped at its limit leaves cat to fail.
         signal(SIGPIPE, SIG_IGN);
-        FILE* pipe = throughPipe ? popen(("cat '" + path + "'").c_str(), "r") : nullptr;
+        FILE* pipe = popen(("cat '" + path + "'").c_str(), "r");
         const auto file = readEncodedFile(
-            pipe != nullptr ? ("/proc/self/fd/" + std::to_string(fileno(pipe))).c_str()
-                            : path.c_str(),
-            limit, bmpOnly);
-        if (pipe != nullptr) {
-            pclose(pipe);
-        }
+            throughPipe ? ("/proc/self/fd/" + std::to_string(fileno(pipe))).c_str() : path.c_str(),
+            limit, [](const unsigned char* leading, std::size_t count) {
+                return count >= 2 && leading[0] == 'B' && leading[1] == 'M';
+            });
+        pclose(pipe);
         return file ? std::optional(
                           std::string(reinterpret_cast<const char*>(file->data()), file->size()))
                     : std::nullopt;
@@ -530,10 +505,8 @@ TEST(ImageFile, EncodedFilesAreReadWholeUpToTheirLimit) {
     }
 }
 
-// libjpeg keeps a progressive file's coefficients for the whole image, 2
-// bytes for each sample of each component: with room for a baseline file's
-// decode and 200 KiB more, the same picture in progressive form (384 KiB of
-// coefficients) is refused.
+// A progressive file's coefficients (2 bytes a sample a component) count: with
+// room for a baseline decode and 200 KiB, the progressive one (384 KiB) fails.
 TEST(ImageFile, ProgressiveJpegCoefficientsCountAgainstTheBudget) {
     const ArgbImage picture = solidImage(256, 256, 0xFF808080u);
     for (const auto& [coding, loads] :
