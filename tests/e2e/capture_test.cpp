@@ -170,16 +170,31 @@ TEST(Capture, TracePictureLeavesTheRunAsItIs) {
     ASSERT_TRUE(ostrel2::tessoran::platform::loadImageFile(trace.c_str(), picture));
     EXPECT_EQ(picture.width, photo.image.width);
     EXPECT_EQ(picture.height, photo.image.height);
-    int coloured = 0;
-    for (const std::uint32_t pixel : picture.pixels) {
-        const int red = (pixel >> 16) & 0xFF;
-        const int green = (pixel >> 8) & 0xFF;
-        const int blue = pixel & 0xFF;
-        coloured += std::max({red, green, blue}) - std::min({red, green, blue}) > 60 ? 1 : 0;
-    }
     // The grey picture has no colour of its own: the cells of 3 columns by
-    // the symbol's rows, tinted, cover thousands of pixels.
+    // the symbol's rows, tinted, cover thousands of pixels, and the lines
+    // are drawn in the colours the README names.
+    int coloured = 0;
+    int blue = 0;
+    int magenta = 0;
+    int yellow = 0;
+    int cyan = 0;
+    for (const std::uint32_t pixel : picture.pixels) {
+        const int r = (pixel >> 16) & 0xFF;
+        const int g = (pixel >> 8) & 0xFF;
+        const int b = pixel & 0xFF;
+        coloured += std::max({r, g, b}) - std::min({r, g, b}) > 60 ? 1 : 0;
+        blue += r < 80 && g < 140 && b > 200 ? 1 : 0;
+        magenta += r > 180 && g < 80 && b > 180 ? 1 : 0;
+        yellow += r > 200 && g > 170 && b < 60 ? 1 : 0;
+        cyan += r < 40 && g > 150 && b > 150 ? 1 : 0;
+    }
     EXPECT_GT(coloured, 1000);
+    // Pattern hits in blue and magenta, the sides in yellow, the row
+    // boundaries and bar ends in cyan.
+    EXPECT_GT(blue, 100);
+    EXPECT_GT(magenta, 100);
+    EXPECT_GT(yellow, 40);
+    EXPECT_GT(cyan, 1000);
 
     // A trace that cannot be written is no failure of the run.
     setenv("TESSORAN_TRACE", (directory.path() + "/missing/trace.png").c_str(), 1);

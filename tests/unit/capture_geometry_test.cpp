@@ -65,6 +65,12 @@ TEST(CaptureGeometry, PointsThatFixNoMapGiveNone) {
         {{{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}},
         // Corners folded onto one line: x + y + 1 on both axes.
         {{{0, 0}, {1, 1}}, {{1, 0}, {2, 2}}, {{1, 1}, {3, 3}}, {{0, 1}, {2, 2}}},
+        // Five points in general place onto one line through a map of rank 2.
+        {{{0, 0}, {0.3, 0.6}},
+         {{1, 0}, {4 / 11.0, 8 / 11.0}},
+         {{0, 1}, {5 / 11.0, 10 / 11.0}},
+         {{1, 1}, {0.5, 1}},
+         {{2, 1}, {7 / 13.0, 14 / 13.0}}},
         {{{0, 0}, {nan, 0}}, kCorners[1], kCorners[2], kCorners[3]},
         {{{0, 0}, {infinity, 0}}, kCorners[1], kCorners[2], kCorners[3]},
     };
