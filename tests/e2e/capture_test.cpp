@@ -170,16 +170,48 @@ TEST(Capture, TracePictureLeavesTheRunAsItIs) {
     ASSERT_TRUE(ostrel2::tessoran::platform::loadImageFile(trace.c_str(), picture));
     EXPECT_EQ(picture.width, photo.image.width);
     EXPECT_EQ(picture.height, photo.image.height);
-    int coloured = 0;
-    for (const std::uint32_t pixel : picture.pixels) {
-        const int red = (pixel >> 16) & 0xFF;
-        const int green = (pixel >> 8) & 0xFF;
-        const int blue = pixel & 0xFF;
-        coloured += std::max({red, green, blue}) - std::min({red, green, blue}) > 60 ? 1 : 0;
-    }
     // The grey picture has no colour of its own: the cells of 3 columns by
-    // the symbol's rows, tinted, cover thousands of pixels.
+    // the symbol's rows, tinted, cover thousands of pixels, and the lines
+    // are drawn in the colours the README names.
+    const auto isCyan = [](std::uint32_t pixel) {
+        return ((pixel >> 16) & 0xFF) < 40 && ((pixel >> 8) & 0xFF) > 150 && (pixel & 0xFF) > 150;
+    };
+    int coloured = 0;
+    int blue = 0;
+    int magenta = 0;
+    int yellow = 0;
+    for (const std::uint32_t pixel : picture.pixels) {
+        const int r = (pixel >> 16) & 0xFF;
+        const int g = (pixel >> 8) & 0xFF;
+        const int b = pixel & 0xFF;
+        coloured += std::max({r, g, b}) - std::min({r, g, b}) > 60 ? 1 : 0;
+        blue += r < 80 && g < 140 && b > 200 ? 1 : 0;
+        magenta += r > 180 && g < 80 && b > 180 ? 1 : 0;
+        yellow += r > 200 && g > 170 && b < 60 ? 1 : 0;
+    }
+    // Down the symbol's middle, from above its top edge to below its bottom
+    // one, each row boundary is crossed once.
+    const auto& [topLeft, topRight, bottomRight, bottomLeft] = photo.corners;
+    int boundaries = 0;
+    bool inLine = false;
+    for (double t = -0.05; t <= 1.05; t += 0.0005) {
+        const double x =
+            (1 - t) * (topLeft.x + topRight.x) / 2 + t * (bottomLeft.x + bottomRight.x) / 2;
+        const double y =
+            (1 - t) * (topLeft.y + topRight.y) / 2 + t * (bottomLeft.y + bottomRight.y) / 2;
+        const bool onLine = isCyan(picture.pixels[static_cast<std::size_t>(std::lround(y)) *
+                                                      static_cast<std::size_t>(picture.width) +
+                                                  static_cast<std::size_t>(std::lround(x))]);
+        boundaries += onLine && !inLine ? 1 : 0;
+        inLine = onLine;
+    }
     EXPECT_GT(coloured, 1000);
+    // Pattern hits in blue and magenta, the sides in yellow, the row
+    // boundaries in cyan.
+    EXPECT_GT(blue, 100);
+    EXPECT_GT(magenta, 100);
+    EXPECT_GT(yellow, 40);
+    EXPECT_EQ(boundaries, photo.rows + 1);
 
     // A trace that cannot be written is no failure of the run.
     setenv("TESSORAN_TRACE", (directory.path() + "/missing/trace.png").c_str(), 1);

@@ -149,6 +149,26 @@ TEST(Library, ReadsTheSymbolOfEverySource) {
     EXPECT_EQ(writtenToStandardStreams(), "");
 }
 
+// The numbers of the statuses and pixel formats are the library's binary
+// interface: programs built against an earlier header pass and compare them.
+TEST(Library, PublicNumbersStayAsReleased) {
+    const std::pair<int, int> numbers[] = {
+        {TESSORAN_OK, 0},
+        {TESSORAN_NO_SYMBOL, 1},
+        {TESSORAN_UNCORRECTABLE, 2},
+        {TESSORAN_MALFORMED_DATA, 3},
+        {TESSORAN_BAD_INPUT, 4},
+        {TESSORAN_OUT_OF_MEMORY, 5},
+        {TESSORAN_GREY8, 1},
+        {TESSORAN_RGB24, 2},
+        {TESSORAN_RGBA32, 3},
+        {TESSORAN_BGRA32, 4},
+    };
+    for (const auto& [value, released] : numbers) {
+        EXPECT_EQ(value, released);
+    }
+}
+
 // Each failure as its own status, with no result handed out and nothing
 // written anywhere; arguments that cannot describe a picture are refused
 // before anything is read through them.

@@ -5,6 +5,7 @@
 
 #include "capture/CodewordReading.h"
 #include "capture/CodewordShapes.h"
+#include "capture/CodewordTemplates.h"
 #include "reader/CodewordPatternTable.h"
 #include "support/Pdf417Encoder.h"
 
@@ -12,6 +13,7 @@ namespace tessoran_test {
 namespace {
 
 using ostrel2::tessoran::capture::CodewordShapes;
+using ostrel2::tessoran::capture::CodewordTemplates;
 using ostrel2::tessoran::capture::EdgeDistances;
 using ostrel2::tessoran::capture::ModuleEdge;
 using ostrel2::tessoran::capture::readCodewordAt;
@@ -111,6 +113,54 @@ TEST(CaptureCodewords, ReadAtTheirPlaceThoughScaleAndPlaceAreOff) {
             const double drawnAt = 33.1 + 17 * 1.04 * std::round((test.nominal - 34) / 17);
             EXPECT_NEAR(read->start, drawnAt, 1e-9);
             EXPECT_NEAR(read->end, drawnAt + 17 * 1.04, 1e-9);
+        }
+    }
+}
+
+// A codeword drawn `offset` modules from where it is looked for, with the
+// next codeword's first bar, under Gaussian blur `sigma`: the brightness where
+// the templates sample a profile, each bar darkening a sample by the share of
+// its blurred spread that falls there.
+std::vector<float> blurredProfile(int cluster, int codeword, double offset, double sigma) {
+    std::vector<int> widths = codewordElements(3 * cluster, codeword);
+    widths.push_back(1);
+    const double spread = sigma * std::sqrt(2.0);
+    std::vector<float> profile;
+    for (int i = 0; i < CodewordTemplates::kSampleCount; ++i) {
+        const double x =
+            (i + 0.5) / CodewordTemplates::kSamplesPerModule - CodewordTemplates::kBefore - offset;
+        double darkness = 0;
+        double at = 0;
+        for (std::size_t e = 0; e < widths.size(); at += widths[e++]) {
+            darkness +=
+                e % 2 == 0
+                    ? 0.5 * (std::erf((at + widths[e] - x) / spread) - std::erf((at - x) / spread))
+                    : 0;
+        }
+        profile.push_back(static_cast<float>(1 - darkness));
+    }
+    return profile;
+}
+
+TEST(CaptureCodewords, TemplatesKnowABlurredCodewordAndWhereItLies) {
+    for (const double sigma : {0.3, 0.5}) {
+        for (int cluster = 0; cluster < 3; ++cluster) {
+            const CodewordTemplates templates(cluster, sigma);
+            for (const int codeword : {0, 1, 463, 928}) {
+                for (const double offset : {-1.0, -0.25, 0.0, 0.5, 1.0}) {
+                    SCOPED_TRACE(std::to_string(sigma) + " " + std::to_string(cluster) + "/" +
+                                 std::to_string(codeword) + " at " + std::to_string(offset));
+                    const auto match =
+                        templates.identify(blurredProfile(cluster, codeword, offset, sigma));
+                    ASSERT_TRUE(match.has_value());
+                    EXPECT_EQ(match->value, codeword);
+                    EXPECT_EQ(match->shift, offset);
+                    EXPECT_NEAR(match->similarity, 1.0, 1e-4);
+                }
+            }
+            // A codeword of another cluster is none of these.
+            EXPECT_FALSE(
+                templates.identify(blurredProfile((cluster + 1) % 3, 463, 0, sigma)).has_value());
         }
     }
 }

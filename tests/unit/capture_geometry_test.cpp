@@ -5,11 +5,15 @@
 #include <vector>
 
 #include "capture/Geometry.h"
+#include "capture/GuardLines.h"
 
 namespace tessoran_test {
 namespace {
 
+using ostrel2::tessoran::capture::fitGuardLines;
 using ostrel2::tessoran::capture::fitLine;
+using ostrel2::tessoran::capture::GuardHit;
+using ostrel2::tessoran::capture::GuardKind;
 using ostrel2::tessoran::capture::Homography;
 using ostrel2::tessoran::capture::Point;
 
@@ -65,6 +69,12 @@ TEST(CaptureGeometry, PointsThatFixNoMapGiveNone) {
         {{{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}, {{1, 1}, {5, 5}}},
         // Corners folded onto one line: x + y + 1 on both axes.
         {{{0, 0}, {1, 1}}, {{1, 0}, {2, 2}}, {{1, 1}, {3, 3}}, {{0, 1}, {2, 2}}},
+        // Five points in general place onto one line through a map of rank 2.
+        {{{0, 0}, {0.3, 0.6}},
+         {{1, 0}, {4 / 11.0, 8 / 11.0}},
+         {{0, 1}, {5 / 11.0, 10 / 11.0}},
+         {{1, 1}, {0.5, 1}},
+         {{2, 1}, {7 / 13.0, 14 / 13.0}}},
         {{{0, 0}, {nan, 0}}, kCorners[1], kCorners[2], kCorners[3]},
         {{{0, 0}, {infinity, 0}}, kCorners[1], kCorners[2], kCorners[3]},
     };
@@ -81,6 +91,29 @@ TEST(CaptureGeometry, LineFitFollowsThePoints) {
     EXPECT_NEAR(std::abs(line->direction.y / line->direction.x), 0.5, 1e-3);
     EXPECT_NEAR(line->offsetOf({9, 5}), 0, 1e-3);
     EXPECT_FALSE(fitLine(std::vector<Point>{{2, 2}, {2, 2}}).has_value());
+}
+
+// Start pattern hits down one line, scan lines 4 pixels apart, modules of 2
+// pixels: a gap wider than three scan lines and twelve modules (36 pixels)
+// parts them into two lines, a narrower one does not.
+TEST(CaptureGeometry, GuardLinesPartWhereTheirHitsLeaveAGap) {
+    for (const double gap : {35.0, 37.0}) {
+        SCOPED_TRACE(gap);
+        std::vector<GuardHit> hits;
+        for (int i = 0; i < 16; ++i) {
+            const double y = 4.0 * i + (i >= 11 ? gap - 4 : 0);
+            hits.push_back({GuardKind::Start, {100, y}, {134, y}, 2, {1, 0}, i});
+        }
+        const auto lines = fitGuardLines(hits, GuardKind::Start, 4, 4);
+        std::vector<std::size_t> sizes;
+        for (const auto& line : lines) {
+            sizes.push_back(line.hits.size());
+            EXPECT_NEAR(line.module, 2, 1e-9);
+        }
+        const std::vector<std::size_t> expected =
+            gap < 36 ? std::vector<std::size_t>{16} : std::vector<std::size_t>{11, 5};
+        EXPECT_EQ(sizes, expected);
+    }
 }
 
 }  // namespace

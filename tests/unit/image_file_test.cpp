@@ -163,6 +163,15 @@ TEST(ImageFile, ThePatternOfABitmap) {
         }
     }
     EXPECT_EQ(bitmap.GetLastStatus(), Gdiplus::Ok);
+    // The bitmap itself: a pixel as stored, and only its ARGB words to lock.
+    Gdiplus::Color colour;
+    EXPECT_EQ(bitmap.GetPixel(2, 1, &colour), Gdiplus::Ok);
+    EXPECT_EQ(colour.GetValue(), image.at(1, 2));
+    const Gdiplus::Rect whole(0, 0, image.width, image.height);
+    Gdiplus::BitmapData locked;
+    EXPECT_EQ(bitmap.LockBits(&whole, Gdiplus::ImageLockModeRead, Gdiplus::PixelFormat32bppARGB + 1,
+                              &locked),
+              Gdiplus::InvalidParameter);
     EXPECT_TRUE(pattern->GetPixel(image.height, 0));
     EXPECT_TRUE(pattern->GetPixel(0, -1));
     EXPECT_NE(bitmap.GetLastStatus(), Gdiplus::Ok);
@@ -502,6 +511,7 @@ TEST(ImageFile, EncodedFilesAreReadWholeUpToTheirLimit) {
         EXPECT_EQ(read(large, bytes.size() - 1, throughPipe), std::nullopt);
         EXPECT_EQ(read(directory.write("bm", "BM"), 100, throughPipe), "BM");
         EXPECT_EQ(read(directory.write("b", "B"), 100, throughPipe), std::nullopt);
+        EXPECT_EQ(read(directory.write("eight", "MB345678"), 100, throughPipe), std::nullopt);
     }
 }
 
