@@ -280,6 +280,10 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
     }
     blur(canvas, settings.blurModules * settings.moduleSize);
 
+    std::array<Point, 4> corners;
+    for (std::size_t c = 0; c < 4; ++c) {
+        corners[c] = placement.toImage({c == 1 || c == 2 ? width : 0.0, c >= 2 ? height : 0.0});
+    }
     Shading shading{.paperColour = settings.paperColour,
                     .inkColour = settings.inkColour,
                     .noiseLevels = settings.noiseLevels,
@@ -292,9 +296,7 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
         const Point direction{std::cos(angle), std::sin(angle)};
         double low = std::numeric_limits<double>::infinity();
         double high = -low;
-        for (const Point& corner :
-             {Point{0.0, 0.0}, Point{width, 0.0}, Point{width, height}, Point{0.0, height}}) {
-            const Point image = placement.toImage(corner);
+        for (const Point& image : corners) {
             const double along = image.x * direction.x + image.y * direction.y;
             low = std::min(low, along);
             high = std::max(high, along);
@@ -304,7 +306,7 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
         shading.lightStart = {direction.x * low, direction.y * low};
         shading.lightStep = {direction.x * span, direction.y * span};
     }
-    return {shade(canvas, shading), format.rows, format.columns, format.ecLevel, data};
+    return {shade(canvas, shading), format.rows, format.columns, format.ecLevel, data, corners};
 }
 
 ArgbImage renderTextPage(int width, int height, std::uint64_t seed) {

@@ -62,6 +62,9 @@ struct RenderedPhoto {
     int columns = 0;  // data columns
     int ecLevel = 0;
     std::string data;  // the decoded bytes, as the caller gave them
+    // The symbol's top-left, top-right, bottom-right and bottom-left corners
+    // in image pixels, without the quiet zone.
+    std::array<Point, 4> corners{};
 };
 
 // Module rows ('1' dark, '0' light) from start pattern to stop pattern, as

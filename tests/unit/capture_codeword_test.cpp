@@ -158,9 +158,11 @@ TEST(CaptureCodewords, TemplatesKnowABlurredCodewordAndWhereItLies) {
                     EXPECT_NEAR(match->similarity, 1.0, 1e-4);
                 }
             }
-            // A codeword of another cluster is none of these.
+            // A codeword of another cluster is none of these, and paper is none.
             EXPECT_FALSE(
                 templates.identify(blurredProfile((cluster + 1) % 3, 463, 0, sigma)).has_value());
+            EXPECT_FALSE(templates.identify(std::vector<float>(CodewordTemplates::kSampleCount, 1))
+                             .has_value());
         }
     }
 }

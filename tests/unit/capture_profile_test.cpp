@@ -154,22 +154,6 @@ std::vector<float> codewordProfile(int cluster, int codeword, double late, doubl
 
 const std::vector<float> kPaper(CodewordTemplates::kSampleCount, 200.0f);
 
-// Codewords blurred so far that their one-module elements run together are
-// still told by their shapes, and where they lie; paper shows no codeword.
-TEST(CaptureProfile, BlurredCodewordsMatchTheirTemplates) {
-    const CodewordTemplates templates(1, 0.5);
-    for (const int codeword : {0, 17, 500, 928}) {
-        for (const double late : {0.0, 0.5, -0.75}) {
-            SCOPED_TRACE(std::to_string(codeword) + " moved " + std::to_string(late));
-            const auto match = templates.identify(codewordProfile(3, codeword, late, 0.45, 4));
-            ASSERT_TRUE(match.has_value());
-            EXPECT_EQ(match->value, codeword);
-            EXPECT_NEAR(match->shift, late, 0.13);
-        }
-    }
-    EXPECT_FALSE(templates.identify(kPaper).has_value());
-}
-
 // One picture's templates look at so many profiles, and no more.
 TEST(CaptureProfile, TemplatesHaveABudget) {
     const std::vector<float> codeword = codewordProfile(6, 321, 0, 0.3, 2);
