@@ -118,12 +118,13 @@ TEST(CaptureCodewords, ReadAtTheirPlaceThoughScaleAndPlaceAreOff) {
 }
 
 // A codeword drawn `offset` modules from where it is looked for, with the
-// next codeword's first bar, under Gaussian blur `sigma`: the brightness where
-// the templates sample a profile, each bar darkening a sample by the share of
-// its blurred spread that falls there.
-std::vector<float> blurredProfile(int cluster, int codeword, double offset, double sigma) {
+// next codeword's first bar, `nextBar` modules wide, under Gaussian blur
+// `sigma`: the brightness where the templates sample a profile, each bar
+// darkening a sample by the share of its blurred spread that falls there.
+std::vector<float> blurredProfile(int cluster, int codeword, double offset, double sigma,
+                                  int nextBar = 1) {
     std::vector<int> widths = codewordElements(3 * cluster, codeword);
-    widths.push_back(1);
+    widths.push_back(nextBar);
     const double spread = sigma * std::sqrt(2.0);
     std::vector<float> profile;
     for (int i = 0; i < CodewordTemplates::kSampleCount; ++i) {
@@ -156,6 +157,13 @@ TEST(CaptureCodewords, TemplatesKnowABlurredCodewordAndWhereItLies) {
                     EXPECT_EQ(match->value, codeword);
                     EXPECT_EQ(match->shift, offset);
                     EXPECT_NEAR(match->similarity, 1.0, 1e-4);
+                    // A wider bar after it lies beyond the profile's end but
+                    // for its blur: the same codeword, in the same place.
+                    const auto wide =
+                        templates.identify(blurredProfile(cluster, codeword, offset, sigma, 2));
+                    ASSERT_TRUE(wide.has_value());
+                    EXPECT_EQ(wide->value, codeword);
+                    EXPECT_EQ(wide->shift, offset);
                 }
             }
             // A codeword of another cluster is none of these, and paper is none.
