@@ -24,7 +24,8 @@ struct ArgbImage {
     std::vector<std::uint32_t> pixels;
 
     std::size_t indexOf(int row, int column) const {
-        return static_cast<std::size_t>(row * width + column);
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(column);
     }
     std::uint32_t at(int row, int column) const { return pixels[indexOf(row, column)]; }
     void set(int row, int column, std::uint32_t argb) { pixels[indexOf(row, column)] = argb; }

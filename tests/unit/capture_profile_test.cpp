@@ -43,14 +43,16 @@ Drawing draw(const std::vector<int>& widths, double module, double margin, doubl
     const auto count = static_cast<std::ptrdiff_t>(
         margin * 2 + module * std::reduce(widths.begin(), widths.end()));
     // Each sample covers [i - 0.5, i + 0.5): part ink where a bar overlaps it.
-    const auto sharp = [&](double at) {
+    std::vector<double> sharp;
+    for (std::ptrdiff_t i = 0; i < count; ++i) {
+        const auto at = static_cast<double>(i);
         double ink = 0;
         for (std::size_t bar = 0; bar + 1 < drawing.edges.size(); bar += 2) {
             ink += std::max(0.0, std::min(at + 0.5, drawing.edges[bar + 1]) -
                                      std::max(at - 0.5, drawing.edges[bar]));
         }
-        return 200 - 160 * ink;
-    };
+        sharp.push_back(200 - 160 * ink);
+    }
     std::uint32_t state = 7;
     for (std::ptrdiff_t i = 0; i < count; ++i) {
         double sum = 0;
@@ -59,7 +61,7 @@ Drawing draw(const std::vector<int>& widths, double module, double margin, doubl
              ++j) {
             const double weight =
                 blur > 0 ? std::exp(-0.5 * double((j - i) * (j - i)) / (blur * blur)) : (j == i);
-            sum += weight * sharp(static_cast<double>(j));
+            sum += weight * sharp[static_cast<std::size_t>(j)];
             weights += weight;
         }
         state = state * 1664525u + 1013904223u;
