@@ -33,14 +33,14 @@ ArgbImage stripes(std::uint64_t seed) {
     for (int i = 0; i < 200; ++i) {
         data.push_back(random.uniformInt(0, 899));
     }
-    const std::vector<bool> modules =
-        tessoran_test::rowModules(tessoran_test::encodeSymbol(data, 3, 30), 0);
+    const std::string modules =
+        tessoran_test::moduleRowsOf(tessoran_test::encodeSymbol(data, 3, 30)).front();
     constexpr int kModulePixels = 3;
     const std::size_t period = modules.size() + 2;
     std::vector<std::uint32_t> row(kHugeSide);
     for (int x = 0; x < kHugeSide; ++x) {
         const std::size_t module = static_cast<std::size_t>(x / kModulePixels) % period;
-        row[static_cast<std::size_t>(x)] = module < modules.size() && modules[module]
+        row[static_cast<std::size_t>(x)] = module < modules.size() && modules[module] == '1'
                                                ? tessoran_test::kOpaqueBlack
                                                : tessoran_test::kOpaqueWhite;
     }

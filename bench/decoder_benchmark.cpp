@@ -66,10 +66,10 @@ BENCHMARK(BM_DecodeLargestSymbol)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)
 // pixel rows, as the driver hands it over.
 void BM_ReadScanLine(benchmark::State& state) {
     const auto symbol = tessoran_test::encodeSymbol(fillingData(30, 3, 2), 2, 30, 3);
-    const std::vector<bool> modules = tessoran_test::rowModules(symbol, 0);
+    const std::string modules = tessoran_test::moduleRowsOf(symbol).front();
     std::vector<double> sums(modules.size() + 4, 0.0);
     for (std::size_t i = 0; i < modules.size(); ++i) {
-        sums[i + 2] = modules[i] ? 2.0 : 0.0;
+        sums[i + 2] = modules[i] == '1' ? 2.0 : 0.0;
     }
     DecodeResult result;
     for (auto _ : state) {

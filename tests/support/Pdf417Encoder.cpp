@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <span>
 #include <sstream>
 #include <stdexcept>
@@ -164,14 +163,6 @@ std::vector<std::string> moduleRowsOf(const Pdf417Symbol& symbol) {
         rows.push_back(modules + codewordModules(cluster, right) + modulesOf(kStopPattern));
     }
     return rows;
-}
-
-std::vector<bool> rowModules(const Pdf417Symbol& symbol, int row) {
-    const std::string modules = moduleRowsOf(symbol).at(static_cast<std::size_t>(row));
-    std::vector<bool> dark;
-    std::transform(modules.begin(), modules.end(), std::back_inserter(dark),
-                   [](char module) { return module == '1'; });
-    return dark;
 }
 
 PixelGrid renderSymbol(const Pdf417Symbol& symbol, const RenderOptions& options) {

@@ -47,11 +47,6 @@ std::string codewordModules(int cluster, int codeword);
 // The symbol's module rows ('1' dark, '0' light), as zintModuleRows gives them.
 std::vector<std::string> moduleRowsOf(const Pdf417Symbol& symbol);
 
-// One row of modules (true = dark) for row `row`: start pattern, left row
-// indicator, data columns, right row indicator, stop pattern; 17 * columns + 69
-// modules in all.
-std::vector<bool> rowModules(const Pdf417Symbol& symbol, int row);
-
 struct PixelGrid {
     int width = 0;
     int height = 0;
