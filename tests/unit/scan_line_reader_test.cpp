@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "reader/CodewordPatternTable.h"
 #include "support/Pdf417Encoder.h"
 
 namespace tessoran_test {
@@ -145,52 +144,6 @@ TEST(ScanLineReader, NarrowElementFilterIsStrictAgainstTheFirstBar) {
         scan.read(sums, 0);
         EXPECT_EQ(scan.stored() == (Words{500, 600}), reads) << firstBar << (gap ? " gap" : "");
     }
-}
-
-// Bar-first element widths of a 15-bit pattern index (module 0 a bar,
-// module 16 a space).
-Elements elementsOf(std::uint32_t index) {
-    Elements widths = {1};
-    bool previous = true;
-    for (int module = 1; module <= 16; ++module) {
-        const bool dark = module <= 15 && (index >> (15 - module) & 1u) != 0;
-        if (dark == previous) {
-            ++widths.back();
-        } else {
-            widths.push_back(1);
-            previous = dark;
-        }
-    }
-    return widths;
-}
-
-// A pattern whose best score rows 0 and 1 share (and row 2 does not beat) is
-// read in the row's own cluster; one that another cluster matches strictly
-// better is erased (the table's erased last data codeword above).
-TEST(ScanLineReader, ClusterCheckGivesTiesToTheExpectedCluster) {
-    int ties = 0;
-    for (std::uint32_t index = 0; index < 32768 && ties < 5; ++index) {
-        const Elements widths = elementsOf(index);
-        std::uint32_t entry[3];
-        for (const int cluster : {0, 1, 2}) {
-            entry[cluster] = lookupCodewordPattern(cluster, index);
-        }
-        const std::uint32_t score = patternScore(entry[0]);
-        if (widths.size() != 8 || score > 3 || patternScore(entry[1]) != score ||
-            patternScore(entry[2]) < score || patternValue(entry[0]) > 928 ||
-            patternValue(entry[1]) > 928 || (entry[0] >> 16 & 0xFF) > 2 ||
-            (entry[1] >> 16 & 0xFF) > 2) {
-            continue;
-        }
-        ++ties;
-        for (const int row : {0, 1}) {
-            Scan scan;
-            scan.read(line({widths, kBar}), row);
-            EXPECT_EQ(scan.stored(), Words{static_cast<std::int32_t>(patternValue(entry[row]))});
-            EXPECT_TRUE(scan.erased().empty());
-        }
-    }
-    EXPECT_EQ(ties, 5);
 }
 
 TEST(ScanLineReader, FullArraysStoreNothingMoreAndNeverWritePastTheirEnd) {
