@@ -9,17 +9,16 @@
 
 #include "decoding/CodewordInterpreter.h"
 #include "decoding/DecodeResult.h"
+#include "pattern/PixelBufferPattern.h"
 #include "reader/DecodeDriver.h"
 #include "reader/ReedSolomon.h"
 #include "reader/ScanLineReader.h"
-#include "support/MemoryBitPattern.h"
 #include "support/Pdf417Encoder.h"
 
 namespace {
 
 using namespace ostrel2;
 using namespace ostrel2::tessoran;
-using tessoran_test::MemoryBitPattern;
 
 // Data codewords that fill a symbol of `columns` x `rows` at `ecLevel`
 // exactly (the length descriptor is added by the encoder).
@@ -39,17 +38,22 @@ void decodePattern(benchmark::State& state, int columns, int rows, int ecLevel, 
     tessoran_test::RenderOptions options;
     options.moduleWidth = moduleWidth;
     options.rowHeight = 3 * moduleWidth;
-    MemoryBitPattern pattern(tessoran_test::renderSymbol(symbol, options));
-    pattern.refCount = 1;  // owned by this function, never released
+    const tessoran_test::PixelGrid grid = tessoran_test::renderSymbol(symbol, options);
+    std::vector<std::uint8_t> grey(grid.dark.size());
+    std::transform(grid.dark.begin(), grid.dark.end(), grey.begin(),
+                   [](std::uint8_t dark) { return dark != 0 ? 0 : 255; });
+    I2DBitPattern* pattern = nullptr;
+    CreatePixelBufferPattern({grey.data(), grid.width, grid.height, grid.width}, &pattern);
     for (auto _ : state) {
         ITessoranResult* result = nullptr;
-        if (failed(DecodeBitPattern(&pattern, &result))) {
+        if (failed(DecodeBitPattern(pattern, &result))) {
             state.SkipWithError("symbol did not decode");
             break;
         }
         result->Release();
     }
-    state.counters["pixels"] = static_cast<double>(pattern.pixels.width) * pattern.pixels.height;
+    pattern->Release();
+    state.counters["pixels"] = static_cast<double>(grid.width) * grid.height;
 }
 
 void BM_DecodeSmallSymbol(benchmark::State& state) {
