@@ -43,7 +43,11 @@ void decodePattern(benchmark::State& state, int columns, int rows, int ecLevel, 
     std::transform(grid.dark.begin(), grid.dark.end(), grey.begin(),
                    [](std::uint8_t dark) { return dark != 0 ? 0 : 255; });
     I2DBitPattern* pattern = nullptr;
-    CreatePixelBufferPattern({grey.data(), grid.width, grid.height, grid.width}, &pattern);
+    if (failed(CreatePixelBufferPattern({grey.data(), grid.width, grid.height, grid.width},
+                                        &pattern))) {
+        state.SkipWithError("no pattern of the grey buffer");
+        return;
+    }
     for (auto _ : state) {
         ITessoranResult* result = nullptr;
         if (failed(DecodeBitPattern(pattern, &result))) {

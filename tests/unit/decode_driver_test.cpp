@@ -26,9 +26,11 @@ std::vector<int> decodedShape(const PixelGrid& grid) {
     std::transform(grid.dark.begin(), grid.dark.end(), grey.begin(),
                    [](std::uint8_t dark) { return dark != 0 ? 0 : 255; });
     ostrel2::I2DBitPattern* pattern = nullptr;
-    EXPECT_EQ(ostrel2::tessoran::CreatePixelBufferPattern(
-                  {grey.data(), grid.width, grid.height, grid.width}, &pattern),
-              0);
+    if (ostrel2::tessoran::CreatePixelBufferPattern(
+            {grey.data(), grid.width, grid.height, grid.width}, &pattern) != ostrel2::S_OK) {
+        ADD_FAILURE() << "no pattern of the grey buffer";
+        return {};
+    }
     ITessoranResult* out = nullptr;
     EXPECT_EQ(ostrel2::tessoran::DecodeBitPattern(pattern, &out), 0);
     EXPECT_EQ(ostrel2::tessoran::DecodeBitPattern(nullptr, &out), ostrel2::E_POINTER);
