@@ -39,9 +39,7 @@ void decodePattern(benchmark::State& state, int columns, int rows, int ecLevel, 
     options.moduleWidth = moduleWidth;
     options.rowHeight = 3 * moduleWidth;
     const tessoran_test::PixelGrid grid = tessoran_test::renderSymbol(symbol, options);
-    std::vector<std::uint8_t> grey(grid.dark.size());
-    std::transform(grid.dark.begin(), grid.dark.end(), grey.begin(),
-                   [](std::uint8_t dark) { return dark != 0 ? 0 : 255; });
+    const std::vector<std::uint8_t> grey = grid.greyBytes();
     I2DBitPattern* pattern = nullptr;
     if (failed(CreatePixelBufferPattern({grey.data(), grid.width, grid.height, grid.width},
                                         &pattern))) {

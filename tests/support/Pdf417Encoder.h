@@ -54,6 +54,14 @@ struct PixelGrid {
     bool at(int row, int column) const {
         return dark[static_cast<std::size_t>(row) * width + column] != 0;
     }
+    // One grey byte a pixel, row after row: 0 where dark, 255 where light.
+    std::vector<std::uint8_t> greyBytes() const {
+        std::vector<std::uint8_t> grey;
+        for (const std::uint8_t pixel : dark) {
+            grey.push_back(pixel != 0 ? 0 : 255);
+        }
+        return grey;
+    }
 };
 
 struct RenderOptions {

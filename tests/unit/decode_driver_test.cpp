@@ -22,9 +22,7 @@ const std::vector<int> kData = {10, 20, 30, 900, 40, 50, 60};
 // decode without a pattern or a place for its result is refused, leaving the
 // result in place.
 std::vector<int> decodedShape(const PixelGrid& grid) {
-    std::vector<std::uint8_t> grey(grid.dark.size());
-    std::transform(grid.dark.begin(), grid.dark.end(), grey.begin(),
-                   [](std::uint8_t dark) { return dark != 0 ? 0 : 255; });
+    const std::vector<std::uint8_t> grey = grid.greyBytes();
     ostrel2::I2DBitPattern* pattern = nullptr;
     if (ostrel2::tessoran::CreatePixelBufferPattern(
             {grey.data(), grid.width, grid.height, grid.width}, &pattern) != ostrel2::S_OK) {
