@@ -19,9 +19,6 @@
 namespace tessoran_test {
 namespace {
 
-const std::string kPrompt = "Enter barcode string below (V4 only):\n";
-const std::string kFailed = "Decoding failed.\n";
-const std::string kNotLoaded = "file does not exist or is invalid.";
 const std::string kUnwritable = "Unable to write the output.\n";
 const std::string kUnreadable = "Unable to read standard input.\n";
 // zint's symbol of "Hello, Tessoran!" with 3 data columns at level 2, in

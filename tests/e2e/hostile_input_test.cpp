@@ -26,8 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kPrompt = "Enter barcode string below (V4 only):\n";
-const std::string kNotLoaded = "file does not exist or is invalid.";
 // "HELLO WORLD" in text compaction (upper-case letters, space 26, pad 29).
 const std::vector<int> kHelloWorld = textCodewords({7, 4, 11, 11, 14, 26, 22, 14, 17, 11, 3});
 // A small symbol of it, drawn, and what the program prints for it; made in
@@ -175,8 +173,8 @@ TEST(HostileInput, SymbolCoveredWithNoise) {
         }
         writePng(path, argbFromGrid(grid), PngLayout::Grey8);
         expectEnding(runTessoran({path}, std::nullopt, 20s), 0,
-                     decodes ? sizeLine(symbol) + "HELLO WORLD" : "",
-                     decodes ? "" : "Decoding failed.\n", 64 * 1024);
+                     decodes ? sizeLine(symbol) + "HELLO WORLD" : "", decodes ? "" : kFailed,
+                     64 * 1024);
     }
 }
 
@@ -230,7 +228,7 @@ TEST(HostileInput, TenThousandPixelsSquare) {
             runTessoran({directory.write("picture.png", png)}, std::nullopt, 300s);
         // Through the Windows launcher only the symbol's memory is known.
         expectEnding(
-            run, 0, out, out.empty() ? "Decoding failed.\n" : "",
+            run, 0, out, out.empty() ? kFailed : "",
             bytesPerPixel * kSide * kSide / 1024 + static_cast<long>(png.size() / 1024) + 64 * 1024,
             bytesPerPixel == 4);
     }

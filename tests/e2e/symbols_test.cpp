@@ -17,9 +17,6 @@
 namespace tessoran_test {
 namespace {
 
-const std::string kFailed = "Decoding failed.\n";
-const std::string kPrompt = "Enter barcode string below (V4 only):\n";
-
 // Runs the program on `barString` as a file, on `pngPath` and, when `piped`,
 // on the bar string as standard input; expects each run to end with status 0
 // and exactly these outputs (after the prompt on standard input).

@@ -88,6 +88,10 @@ bool runsThroughLauncher();
 
 // The banner that every run writes first on standard error.
 const std::string& expectedBanner();
+// The prompt before a bar string on standard input, and two of the messages.
+inline const std::string kPrompt = "Enter barcode string below (V4 only):\n";
+inline const std::string kFailed = "Decoding failed.\n";
+inline const std::string kNotLoaded = "file does not exist or is invalid.";
 
 // A fresh, empty directory for one test's files; removed by the destructor.
 class TemporaryDirectory {
