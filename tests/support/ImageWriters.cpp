@@ -80,12 +80,6 @@ bool pngWriteAll(png_structp png, png_infop info, std::string& out, const PngFor
         png_set_tRNS(png, info, reinterpret_cast<png_const_bytep>(form.paletteAlpha.data()),
                      static_cast<int>(form.paletteAlpha.size()), nullptr);
     }
-    if (form.gamma != 0) {
-        png_set_gAMA(png, info, form.gamma);
-    }
-    if (form.srgbChunk) {
-        png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
-    }
     png_write_info(png, info);
     if (form.bitDepth < 8) {
         png_set_packing(png);

@@ -39,15 +39,13 @@ ArgbImage argbFromGrid(const PixelGrid& grid);
 
 // A PNG of rows as libpng takes them, filled one at a time by `rowAt`.
 // `palette` is red, green, blue bytes an entry; `paletteAlpha`, one byte an
-// entry, is a tRNS chunk when not empty; a `gamma` of 0 writes no gAMA.
+// entry, is a tRNS chunk when not empty.
 struct PngForm {
     int bitDepth = 8;
     int colourType = 0;  // 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA
     bool interlaced = false;
     std::string palette{};
     std::string paletteAlpha{};
-    double gamma = 0;
-    bool srgbChunk = false;
     int compressionLevel = 9;  // zlib's, 1 fastest to 9 smallest
 };
 std::string pngBytes(const PngForm& form, int width, int height,

@@ -305,28 +305,6 @@ TEST(ImageFile, PngOfEveryLayout) {
     }
 }
 
-// A file that states a gamma far from sRGB's is brought to sRGB; one that
-// states sRGB (by its gamma or its own chunk) or nothing keeps its levels.
-// Under gamma 1.0, 64 becomes 255 (64 / 255)^(1 / 2.2) = 136. Alpha stays.
-TEST(ImageFile, PngGamma) {
-    for (const auto& [gamma, srgb, shown] : {std::tuple{0.0, false, 64u},
-                                             {1 / 2.2, false, 64u},
-                                             {0.0, true, 64u},
-                                             {1.0, false, 136u}}) {
-        SCOPED_TRACE(testing::Message() << gamma << (srgb ? " sRGB" : ""));
-        // Grey and alpha, and a palette, each of 0 and 64.
-        EXPECT_EQ(decoded(pngOf({.colourType = 4, .gamma = gamma, .srgbChunk = srgb}, 2, 1,
-                                {0, 255, 64, 64})),
-                  (Pixels{kOpaqueBlack, 0x40000000u | shown * 0x010101u}));
-        EXPECT_EQ(decoded(pngOf({.colourType = 3,
-                                 .palette = std::string("\0\0\0@@@", 6),
-                                 .gamma = gamma,
-                                 .srgbChunk = srgb},
-                                2, 1, {0, 1})),
-                  (Pixels{kOpaqueBlack, 0xFF000000u | shown * 0x010101u}));
-    }
-}
-
 // A GIF whose frame (left, top, width, height) holds the indices 3 and 0 and
 // a colour map of two white entries, or no map at all.
 std::string gifOf(std::uint32_t screenWidth, std::uint32_t screenHeight,
@@ -341,24 +319,6 @@ std::string gifOf(std::uint32_t screenWidth, std::uint32_t screenHeight,
         appendLittleEndian(gif, field, 2);
     }
     return gif + std::string("\x00\x02\x02\x1C\x0A\x00\x3B", 7);  // LZW of 3, 0
-}
-
-// Indices beyond a GIF's colour map show black; a GIF without any map is
-// refused. A frame is cut at the screen's edge, and the rest of the screen is
-// its background colour (entry 0, white), transparent.
-TEST(ImageFile, GifFramesOnTheirScreen) {
-    constexpr std::uint32_t kClear = 0x00FFFFFFu;
-    for (const char version : {'9', '7'}) {  // GIF89a and GIF87a
-        std::string gif = gifOf(2, 2, {0, 1, 2, 1});
-        gif[4] = version;
-        EXPECT_EQ(decoded(gif), (Pixels{kClear, kClear, kOpaqueBlack, kOpaqueWhite}));
-    }
-    EXPECT_EQ(decoded(gifOf(2, 2, {0, 1, 2, 1}, false)), std::nullopt);
-    EXPECT_EQ(decoded(gifOf(3, 2, {2, 1, 2, 1})),
-              (Pixels{kClear, kClear, kClear, kClear, kClear, kOpaqueBlack}));
-    // A screen declared empty is as large as the frame needs.
-    EXPECT_EQ(decoded(gifOf(0, 0, {1, 1, 2, 1})),
-              (Pixels{kClear, kClear, kClear, kClear, kOpaqueBlack, kOpaqueWhite}));
 }
 
 // A progressive grey JPEG whose first (DC) scan comes `scans` times over, each
@@ -448,6 +408,7 @@ TEST(ImageFile, WhatIsRefused) {
         {"100,000 x 100,000 BMP", patched(patched(bmp, 18, 100000, 4), 22, 100000, 4)},
         {"65,535 x 65,535 GIF", gifOf(65535, 65535, {0, 0, 65535, 65535})},
         {"a GIF frame beyond a small screen", gifOf(16, 16, {0, 0, 65535, 65535})},
+        {"a GIF without any colour map", gifOf(2, 2, {0, 1, 2, 1}, false)},
         {"16,384 x 16,384 progressive JPEG", progressiveJpeg(1, 16384)},
         {"a progressive JPEG of 301 scans", progressiveJpeg(301)},
     };
