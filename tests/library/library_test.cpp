@@ -1,6 +1,6 @@
 // The C interface end to end, through the shared library as another program
 // links it: symbols from image files, encoded images in memory and pixel
-// buffers, every status, hostile arguments, and the example program.
+// buffers, every status and hostile arguments.
 
 #include <gtest/gtest.h>
 #include <malloc.h>
@@ -288,35 +288,6 @@ TEST(Library, MemoryThatRunsOutIsAStatus) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), TESSORAN_OUT_OF_MEMORY);
-}
-
-// examples/decode.c: exactly the data on standard output, or a message and
-// status 1.
-TEST(Library, ExampleProgramWritesTheDataOrSaysWhy) {
-    TemporaryDirectory directory;
-    const std::string blank = directory.path() + "/blank.png";
-    writePng(blank, solidImage(120, 80, kOpaqueWhite), PngLayout::Grey8);
-    const std::string missing = directory.path() + "/missing.png";
-    struct Case {
-        std::vector<std::string> arguments;
-        int exitStatus;
-        std::string out;
-        std::string err;
-    };
-    const std::vector<Case> cases = {
-        {{sourcePath("examples/hello.png")}, 0, "Hello, Tessoran!", ""},
-        {{blank}, 1, "", blank + ": no symbol found\n"},
-        {{missing}, 1, "", missing + ": bad input: not a readable image, or a bad argument\n"},
-        {{}, 1, "", "usage: decode FILE\n"},
-    };
-    for (const Case& test : cases) {
-        std::vector<std::string> command = {TESSORAN_DECODE_EXAMPLE};
-        command.insert(command.end(), test.arguments.begin(), test.arguments.end());
-        const RunOutcome run = runProgram(command);
-        EXPECT_EQ(run.exitStatus, test.exitStatus) << command.back();
-        EXPECT_EQ(run.out, test.out) << command.back();
-        EXPECT_EQ(run.err, test.err) << command.back();
-    }
 }
 
 }  // namespace
