@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -11,7 +10,6 @@ namespace tessoran_test {
 namespace {
 
 using ostrel2::tessoran::capture::fitGuardLines;
-using ostrel2::tessoran::capture::fitLine;
 using ostrel2::tessoran::capture::GuardHit;
 using ostrel2::tessoran::capture::GuardKind;
 using ostrel2::tessoran::capture::Homography;
@@ -40,23 +38,6 @@ TEST(CaptureGeometry, FitThroughFourCornersMapsThemExactly) {
     EXPECT_NEAR(side, 0, 1e-6);
 }
 
-TEST(CaptureGeometry, FitOfManyPointsRecoversTheMap) {
-    const Homography truth = *Homography::fit(kCorners);
-    // Points on the two sides only, as the row indicators give them.
-    std::vector<Homography::Correspondence> sides;
-    for (int row = 0; row < 20; ++row) {
-        for (const double x : {25.5, 144.5}) {
-            sides.push_back({{x, row + 0.5}, truth.map({x, row + 0.5})});
-        }
-    }
-    const std::optional<Homography> fitted = Homography::fit(sides);
-    ASSERT_TRUE(fitted.has_value());
-    for (const Point p : {Point{0, 0}, Point{171, 20}, Point{90, 7.25}}) {
-        EXPECT_NEAR(fitted->map(p).x, truth.map(p).x, 1e-6);
-        EXPECT_NEAR(fitted->map(p).y, truth.map(p).y, 1e-6);
-    }
-}
-
 TEST(CaptureGeometry, PointsThatFixNoMapGiveNone) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double infinity = std::numeric_limits<double>::infinity();
@@ -82,15 +63,6 @@ TEST(CaptureGeometry, PointsThatFixNoMapGiveNone) {
         SCOPED_TRACE(i);
         EXPECT_FALSE(Homography::fit(cases[i]).has_value());
     }
-}
-
-TEST(CaptureGeometry, LineFitFollowsThePoints) {
-    const std::vector<Point> points = {{1, 1}, {3, 2}, {5, 3}, {7, 4.0001}};
-    const auto line = fitLine(points);
-    ASSERT_TRUE(line.has_value());
-    EXPECT_NEAR(std::abs(line->direction.y / line->direction.x), 0.5, 1e-3);
-    EXPECT_NEAR(line->offsetOf({9, 5}), 0, 1e-3);
-    EXPECT_FALSE(fitLine(std::vector<Point>{{2, 2}, {2, 2}}).has_value());
 }
 
 // Start pattern hits down one line, scan lines 4 pixels apart, modules of 2

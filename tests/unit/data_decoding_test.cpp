@@ -161,22 +161,5 @@ TEST(DataDecoding, LengthDescriptorsOfAnyValue) {
     EXPECT_EQ(interpretCodewords(result), 3);
 }
 
-// Segments come out in order, with their full lengths and tags widened
-// without sign extension.
-TEST(DataDecoding, ResultGivesItsSegments) {
-    DecodeResult result;
-    appendSegment(result, static_cast<char>(0xE9), std::string("x\0y", 3));
-    appendSegment(result, 'z', "");
-    std::vector<std::pair<std::int32_t, std::string>> seen;
-    result.EnumSegments(&seen,
-                        [](void* context, std::int32_t tag, const char* text, std::int32_t length) {
-                            static_cast<decltype(seen)*>(context)->push_back(
-                                {tag, std::string(text, static_cast<std::size_t>(length) + 1)});
-                            return 1;
-                        });
-    EXPECT_EQ(seen,
-              (decltype(seen){{0xE9, std::string("x\0y\0", 4)}, {'z', std::string(1, '\0')}}));
-}
-
 }  // namespace
 }  // namespace ostrel2::tessoran

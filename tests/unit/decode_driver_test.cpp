@@ -57,16 +57,5 @@ TEST(DecodeDriver, ARowDifferingInOneColumnInTwentyEndsNoSymbolRow) {
     EXPECT_EQ(decodedShape(grid), (std::vector{symbol.rows, 5, 1, 0}));
 }
 
-// The result counts the codewords restored: here six, drawn in another row's
-// cluster and so erased, restored with the eight check codewords of level 2.
-TEST(DecodeDriver, TheResultCountsWhatCorrectionRestored) {
-    Pdf417Symbol symbol = encodeSymbol(kData, 2, 4);
-    symbol.drawCluster.assign(symbol.codewords.size(), -1);
-    for (const int index : {1, 3, 5, 9, 12, 15}) {
-        symbol.drawCluster[static_cast<std::size_t>(index)] = 3 * ((index / 4 + 1) % 3);
-    }
-    EXPECT_EQ(decodedShape(renderSymbol(symbol)), (std::vector{symbol.rows, 4, 2, 6}));
-}
-
 }  // namespace
 }  // namespace tessoran_test

@@ -11,17 +11,6 @@
 namespace ostrel2::tessoran {
 namespace {
 
-TEST(ObjectModel, IdentifiersAreEqualOnlyInAllSixteenBytes) {
-    EXPECT_TRUE(sameGuid(IID_I2DBitPattern, IID_I2DBitPattern));
-    for (int byte = 0; byte < 16; ++byte) {
-        GUID changed = IID_ITessoranResult;
-        reinterpret_cast<unsigned char*>(&changed)[byte] ^= 0x01;
-        EXPECT_FALSE(sameGuid(changed, IID_ITessoranResult)) << "byte " << byte;
-    }
-    EXPECT_TRUE(failed(E_NOINTERFACE));
-    EXPECT_FALSE(failed(S_OK));
-}
-
 // An object answers its own interface and the root, each with the same
 // pointer (the primary interface starts the object) and one reference more;
 // it lives until the last reference is released.
