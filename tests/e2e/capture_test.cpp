@@ -177,16 +177,12 @@ TEST(Capture, TracePictureLeavesTheRunAsItIs) {
         return ((pixel >> 16) & 0xFF) < 40 && ((pixel >> 8) & 0xFF) > 150 && (pixel & 0xFF) > 150;
     };
     int coloured = 0;
-    int blue = 0;
-    int magenta = 0;
     int yellow = 0;
     for (const std::uint32_t pixel : picture.pixels) {
         const int r = (pixel >> 16) & 0xFF;
         const int g = (pixel >> 8) & 0xFF;
         const int b = pixel & 0xFF;
         coloured += std::max({r, g, b}) - std::min({r, g, b}) > 60 ? 1 : 0;
-        blue += r < 80 && g < 140 && b > 200 ? 1 : 0;
-        magenta += r > 180 && g < 80 && b > 180 ? 1 : 0;
         yellow += r > 200 && g > 170 && b < 60 ? 1 : 0;
     }
     // Down the symbol's middle, from above its top edge to below its bottom
@@ -206,10 +202,7 @@ TEST(Capture, TracePictureLeavesTheRunAsItIs) {
         inLine = onLine;
     }
     EXPECT_GT(coloured, 1000);
-    // Pattern hits in blue and magenta, the sides in yellow, the row
-    // boundaries in cyan.
-    EXPECT_GT(blue, 100);
-    EXPECT_GT(magenta, 100);
+    // The sides in yellow, the row boundaries in cyan.
     EXPECT_GT(yellow, 40);
     EXPECT_EQ(boundaries, photo.rows + 1);
 
