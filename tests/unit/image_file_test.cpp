@@ -321,6 +321,14 @@ std::string gifOf(std::uint32_t screenWidth, std::uint32_t screenHeight,
     return gif + std::string("\x00\x02\x02\x1C\x0A\x00\x3B", 7);  // LZW of 3, 0
 }
 
+// A frame is cut at its screen's edges; the rest shows entry 0, transparent.
+TEST(ImageFile, GifFramesAreCutAtTheirScreensEdges) {
+    constexpr std::uint32_t kClear = 0x00FFFFFFu;
+    EXPECT_EQ(decoded(gifOf(3, 2, {2, 0, 2, 1})),
+              (Pixels{kClear, kClear, kOpaqueBlack, kClear, kClear, kClear}));
+    EXPECT_EQ(decoded(gifOf(1, 1, {0, 0, 1, 2})), Pixels{kOpaqueBlack});
+}
+
 // A progressive grey JPEG whose first (DC) scan comes `scans` times over, each
 // giving the coefficients whole, so only the number of scans is amiss; its
 // frame header states a `side` x `side` picture when `side` is not 0.
