@@ -10,6 +10,7 @@ namespace tessoran_test {
 namespace {
 
 using ostrel2::tessoran::capture::fitGuardLines;
+using ostrel2::tessoran::capture::fitLine;
 using ostrel2::tessoran::capture::GuardHit;
 using ostrel2::tessoran::capture::GuardKind;
 using ostrel2::tessoran::capture::Homography;
@@ -23,7 +24,7 @@ const std::vector<Homography::Correspondence> kCorners = {
     {{0, 20}, {90.0, 180.0}},
 };
 
-TEST(CaptureGeometry, FitThroughFourCornersMapsThemExactly) {
+TEST(CaptureGeometry, FitsGoThroughTheirPoints) {
     const std::optional<Homography> map = Homography::fit(kCorners);
     ASSERT_TRUE(map.has_value());
     for (const auto& corner : kCorners) {
@@ -36,6 +37,9 @@ TEST(CaptureGeometry, FitThroughFourCornersMapsThemExactly) {
     const Point middle = map->map({85.5, 0});
     const double side = (middle.x - 102.5) * (95.0 - 40.25) - (middle.y - 40.25) * (610.0 - 102.5);
     EXPECT_NEAR(side, 0, 1e-6);
+    // A line through points on a slope of one half, as a guard line's hits.
+    const auto line = fitLine(std::vector<Point>{{1, 1}, {3, 2}, {5, 3}, {7, 4.0001}});
+    EXPECT_NEAR(line.value().direction.y / line->direction.x, 0.5, 1e-3);
 }
 
 TEST(CaptureGeometry, PointsThatFixNoMapGiveNone) {
