@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # The two entry points of the README: `make run` sets up, builds in release
 # mode and decodes a bundled example; `make test` sets up, checks that every
 # C and C++ file is formatted as .clang-format asks, builds and runs every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // The capture benchmark's six classes of pictures, each image drawn from a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // Pictures that hold no symbol but much that looks like parts of one, for

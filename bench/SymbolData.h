@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // Symbols for the capture benchmark: data of varied kinds and lengths,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Measures how many photo-like pictures of symbols the program reads, class
 // by class, against the ZXingReader decoder on the same files, and times both
 // on pictures with no symbol; beside the program's whole runs, the library's

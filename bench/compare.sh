@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Compares whole runs of tessoran with the ZXingReader decoder on a fixed set
 # of PNG symbols made by zint (small, medium and largest; 1, 2 and 4 pixels
 # per module), after checking that both decode each file to the same bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Micro-benchmarks of the decoder's stages on symbols made by the test
 // encoder. Run: build/release/bench/decoder_benchmark
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Loads an image file through the same image layer as the program and exits:
 // the cost of only decoding the file into pixels.
 

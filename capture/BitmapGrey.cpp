@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "capture/BitmapGrey.h"
 
 namespace ostrel2::tessoran::capture {

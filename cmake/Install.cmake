@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # What `cmake --install` puts where, how other projects find the library, and
 # the Debian package (`cpack -G DEB`, or the build's `package` target).
 

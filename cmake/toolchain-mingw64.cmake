@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Cross-builds the Windows x86-64 console program with MinGW-w64 from a Linux
 # host:
 #   cmake -S . -B build/windows -G Ninja \

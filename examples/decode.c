@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /*
  * decode: writes the data of the PDF417 symbol in an image file to standard
  * output, exactly as the symbol holds it, using the Tessoran library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "frontend/CommandLine.h"
 
 #include <cstdint>
@@ -40,6 +41,13 @@ constexpr std::string_view kHelp =
     "A file named like an option is read by another path to it: tessoran ./--help\n"
     "Exit status: 0 read (decoded, or \"Decoding failed.\"), 1 usage, 2 input not read,\n"
     "3 output not written, 10 invalid bar-string character. See tessoran(1).\n";
+
+// Follows the version on `--version`, so that whoever ships the program can
+// see under which terms.
+constexpr std::string_view kLicence =
+    "Copyright 2026 The Tessoran developers.\n"
+    "Licensed under the Apache License, Version 2.0: free software, provided as is,\n"
+    "without warranty of any kind. See https://www.apache.org/licenses/LICENSE-2.0\n";
 
 void printBanner() {
     std::fputs(
@@ -138,7 +146,9 @@ int run(int argc, PathChar** argv) {
         case InputMode::Help:
             return writeOutput(kHelp) ? kExitOk : kExitOutput;
         case InputMode::Version:
-            return writeOutput(std::string("tessoran ") + kVersion + "\n") ? kExitOk : kExitOutput;
+            return writeOutput("tessoran " + std::string(kVersion) + "\n" + std::string(kLicence))
+                       ? kExitOk
+                       : kExitOutput;
         case InputMode::BarStringFile: {
             const std::string unreadable = "Unable to open file " + messagePath(argument) + ".\n";
             const OpenFile file = openForReading(argument);

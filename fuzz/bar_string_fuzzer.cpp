@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Bar-string text through the bar-string image and the whole decoder. Texts
 // of any bytes are taken: like the program, the fuzzer decodes only a text
 // that was read completely and holds no character other than a hexadecimal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The capture reader on small pictures, and its frame and row reading on
 // guard lines and frames whose numbers come straight from the input's bits,
 // NaN and infinity included: degenerate quadrilaterals, transforms that blow

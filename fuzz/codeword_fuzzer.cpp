@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Codeword arrays, erasure lists and counts through error correction and the
 // data decoders, with values kept to what the reader can produce (0 to 928)
 // and counts at and around their edges; and the same arrays, with a row count

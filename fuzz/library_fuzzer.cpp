@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Image bytes of any format through both of the library's ways in: in memory
 // (the image layer, then the pixel buffer to both readers) and as a file (the
 // program's own way: the file reader, the bitmap and its pattern, both

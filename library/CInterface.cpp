@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The library's C interface over the decode pipeline the program uses. Every
 // argument is checked before it is used, every failure is a status, and no
 // exception leaves a call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // The image library. On Windows it is the platform's GDI+; elsewhere a small

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // Arithmetic in the prime field of 929 elements, in which PDF417 computes its

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Checks every C and C++ file of the repository against .clang-format with
 # Debian 12's clang-format-14, lists the files that differ and fails if any
 # does. `clang-format-14 -i FILE` formats one in place.

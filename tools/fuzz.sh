@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the libFuzzer targets with clang and runs each for a while:
 #   tools/fuzz.sh [seconds per target (default 60)] [target...]
 # Without targets, every fuzz/*_fuzzer.cpp is run. Corpora grow in

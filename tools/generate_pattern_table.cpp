@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Build-time generator of the codeword pattern table.
 //
 // Usage: generate_pattern_table <codeword-patterns.txt> <output.cpp>

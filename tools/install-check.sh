@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Checks what users get from a build, as they get it:
 #   tools/install-check.sh [build dir, default build/release]
 # 1. `cmake --install` into a scratch prefix installs exactly the program, its

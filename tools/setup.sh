@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the Debian packages that building and testing need, skipping the
 # installation when every one of them is already there.
 set -euo pipefail

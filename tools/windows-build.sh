@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Cross-builds the Windows x86-64 program with MinGW-w64 into build/windows
 # (or $TESSORAN_WINDOWS_BUILD_DIR) and checks that it needs no DLL beyond the
 # ones every Windows has: gdiplus.dll, kernel32.dll and msvcrt.dll.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs every end-to-end test against the Windows program under Wine:
 #   tools/wine-tests.sh [linux build dir, default build/release]
 # The test executables are the Linux ones (they start the program through

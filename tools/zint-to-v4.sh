@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Makes a V4 bar string of a PDF417 symbol with the zint encoder:
 #   tools/zint-to-v4.sh [zint options...] -d DATA > symbol.txt
 # zint's --dump prints one line per symbol row, eight modules per hex byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // The part of GDI+ that the program uses, for platforms without it: start-up

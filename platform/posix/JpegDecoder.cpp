@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // jpeglib.h needs the standard types declared before it.
 #include <cstddef>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Pictures that only the capture reader reads: symbols from zint drawn as a
 // camera or a scanner sees them, each run through the real program, whose
 // output must be exactly what a level, sharp picture of the symbol gives.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Runs of the real program on what a user or an attacker can give it, each held
 // to its exact output, error and status, and to a few mebibytes: nothing here
 // warrants more, and the bound catches memory taken on a header's word.
@@ -171,7 +172,11 @@ TEST(CommandLine, InputsOfEveryKind) {
         // decoded bytes reach standard output unchanged.
         {"line ends and control bytes", sourcePath("tests/e2e/data/line-ends.txt"), 0,
          "10 Rows, 4 Cols, Error correction 3.\none\ntwo\r\nthree\x1A\xFF\n\r\n end\n", ""},
-        {"--version", "--version", 0, "tessoran " TESSORAN_VERSION "\n", ""},
+        {"--version", "--version", 0,
+         "tessoran " TESSORAN_VERSION "\nCopyright 2026 The Tessoran developers.\n"
+         "Licensed under the Apache License, Version 2.0: free software, provided as is,\n"
+         "without warranty of any kind. See https://www.apache.org/licenses/LICENSE-2.0\n",
+         ""},
         {"an image named --help", file("--help", readFileBytes(helloPng)), 0, kHello, ""},
         {"an unusual bar-string path", u + ".txt", 0, kHello, ""},
         {"an unusual image path", u + ".png", 0, kHello, ""},

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Inputs made to cost time or memory end with their message and status, in memory
 // near what the input warrants; the time limits only guard against hangs.
 

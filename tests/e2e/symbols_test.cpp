@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Whole symbols decoded by the real program from bar strings and images: made
 // by zint, built from hand-made codewords, damaged within and past the budget.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The C interface end to end, through the shared library as another program
 // links it: symbols from image files, encoded images in memory and pixel
 // buffers, every status and hostile arguments.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // Marks found around a symbol on a real page: lines of text-like letters,

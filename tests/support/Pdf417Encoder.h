@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // A small PDF417 encoder for tests: it builds complete symbols from data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // Draws PDF417 module rows the way a camera or a scanner sees a printed

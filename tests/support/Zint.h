@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 
 // The zint encoder as an independent source of PDF417 symbols for tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Data codewords to segments where whole symbols end to end do not reach: a
 // text codeword holds two values, 30 * first + second, Upper at a run's start;
 // a numeric group is a base-900 number whose digits less a leading 1 are the

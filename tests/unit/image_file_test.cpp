@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Files of every format and layout decode to exactly the colours written;
 // damaged, hostile and foreign files are refused without the memory they declare.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The test encoder against the zint encoder: given the data codewords of a
 // zint symbol (padding included), it must draw the very same module rows:
 // check codewords, row indicators, clusters, start and stop patterns.
