@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
+# Runs the Python package's tests against a build's shared library, as
+# `make test` does:
+#   tools/python-tests.sh [build dir, default build/release]
+# The build dir is the folder holding libtessoran.so.0; the package is taken
+# from python/ in this tree, and the tests need Debian's python3-pytest, with
+# python3-numpy and python3-pil for the array and image tests, and zint.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build/release}"
+[ -e "$build/libtessoran.so.0" ] || { echo "python-tests: no libtessoran.so.0 in $build" >&2; exit 1; }
+build=$(cd "$build" && pwd)
+export LD_LIBRARY_PATH="$build${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+export PYTHONPATH="$PWD/python${PYTHONPATH:+:$PYTHONPATH}"
+export TESSORAN_SOURCE_DIR="$PWD"
+# Nothing written into the source tree: no cache folder, no bytecode.
+export PYTHONDONTWRITEBYTECODE=1
+exec /usr/bin/python3 -m pytest -q -p no:cacheprovider python/tests
