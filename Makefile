@@ -4,10 +4,11 @@
 # C and C++ file is formatted as .clang-format asks, builds and runs every
 # test: in the release build, again with the sanitizers, the end-to-end tests
 # against the cross-built Windows program under Wine, the installed tree, the
-# library found both ways and the Debian package, and each fuzz target for a
-# short while on its seeds.
-# `make install` (PREFIX=/usr/local) and `make package` (the .deb in the
-# build folder) take the release build.
+# library found both ways, the Python module, the Debian packages (lintian,
+# then installed and used in a throwaway copy of the machine), and each fuzz
+# target for a short while on its seeds.
+# `make install` (PREFIX=/usr/local) takes the release build; `make package`
+# builds the Debian packages into build/deb with dpkg-buildpackage.
 BUILD_DIR ?= build/release
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTESSORAN_WERROR=ON
 SANITIZE_DIR ?= build/sanitize
@@ -19,8 +20,8 @@ PREFIX ?= /usr/local
 # no longer builds or crashes at once; tools/fuzz.sh runs longer ones.
 FUZZ_SECONDS ?= 30
 
-.PHONY: setup setup-test build run install package test test-format test-release test-sanitize \
-	test-windows test-install test-fuzz windows clean
+.PHONY: setup setup-test setup-package build run install package test test-format test-release \
+	test-sanitize test-windows test-install test-python test-package test-fuzz windows clean
 
 setup:
 	./tools/setup.sh
@@ -38,12 +39,14 @@ run: build
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
-# The package's dependencies are found with dpkg-shlibdeps (dpkg-dev).
-package: build
-	./tools/setup.sh dpkg-dev
-	cd $(BUILD_DIR) && cpack -G DEB
+setup-package:
+	./tools/setup.sh --package
 
-test: test-format test-release test-sanitize test-windows test-install test-fuzz
+package: setup-package
+	./tools/package.sh build/deb
+
+test: test-format test-release test-sanitize test-windows test-install test-python test-package \
+	test-fuzz
 
 test-format: setup-test
 	./tools/format-check.sh
@@ -64,6 +67,12 @@ test-windows: setup-test windows
 
 test-install: setup-test build
 	./tools/install-check.sh $(BUILD_DIR)
+
+test-python: setup-test build
+	./tools/python-tests.sh $(BUILD_DIR)
+
+test-package: setup-test build
+	./tools/package-check.sh $(BUILD_DIR)
 
 test-fuzz: setup-test
 	./tools/fuzz.sh $(FUZZ_SECONDS)

@@ -1,9 +1,10 @@
 # SPDX-License-Identifier: Apache-2.0
-# What `cmake --install` puts where, how other projects find the library, and
-# the Debian package (`cpack -G DEB`, or the build's `package` target).
+# What `cmake --install` puts where, and how other projects find the library.
+# The Debian packages are built from debian/ (`make package`).
 
 install(TARGETS tessoran RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES man/tessoran.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES man/libtessoran.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3)
 install(FILES include/tessoran/tessoran.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tessoran)
 
 install(TARGETS tessoran_shared EXPORT TessoranTargets
@@ -24,33 +25,33 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/TessoranConfigVersion.cmake
 install(FILES ${CMAKE_BINARY_DIR}/TessoranConfig.cmake
     ${CMAKE_BINARY_DIR}/TessoranConfigVersion.cmake DESTINATION ${TESSORAN_CMAKE_DIR})
 
-# pkg-config: the prefix is found from where the file lies, so that an
-# installed tree may be moved (a package, a scratch prefix). A static link
-# needs giflib and the C++ runtime besides the image libraries.
-file(RELATIVE_PATH TESSORAN_PC_TO_PREFIX
-    /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
-string(REGEX REPLACE "/$" "" TESSORAN_PC_TO_PREFIX "${TESSORAN_PC_TO_PREFIX}")
-set(TESSORAN_PC_PRIVATE_LIBS "-lgif -lstdc++ -lm")
-configure_file(cmake/tessoran.pc.in ${CMAKE_BINARY_DIR}/tessoran.pc @ONLY)
+# pkg-config: the file is written when it is installed, with the prefix it
+# is installed under (`cmake --install --prefix` may change the configured
+# one), so that its paths are plain absolute folders: pkg-config leaves out
+# those that the compiler searches anyway (/usr/include, the multiarch
+# library folder).
+if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+    set(TESSORAN_PC_LIBDIR "${CMAKE_INSTALL_LIBDIR}")
+else()
+    set(TESSORAN_PC_LIBDIR "\${prefix}/${CMAKE_INSTALL_LIBDIR}")
+endif()
+if(IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
+    set(TESSORAN_PC_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}")
+else()
+    set(TESSORAN_PC_INCLUDEDIR "\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}")
+endif()
+# A static link needs the image libraries with all that their own archives
+# need, as this build found them, then giflib and the C++ runtime. They are
+# named here rather than required as packages, whose files would add their
+# include folders to every `pkg-config --cflags tessoran`.
+set(TESSORAN_PC_PRIVATE_LIBS ${TESSORAN_PLATFORM_LIBS} stdc++ m)
+list(TRANSFORM TESSORAN_PC_PRIVATE_LIBS PREPEND -l)
+list(JOIN TESSORAN_PC_PRIVATE_LIBS " " TESSORAN_PC_PRIVATE_LIBS)
+set(TESSORAN_PC_PREFIX "@TESSORAN_PC_PREFIX@")
+configure_file(cmake/tessoran.pc.in ${CMAKE_BINARY_DIR}/tessoran.pc.install @ONLY)
+install(CODE "
+    file(READ \"${CMAKE_BINARY_DIR}/tessoran.pc.install\" pc)
+    string(REPLACE \"@TESSORAN_PC_PREFIX@\" \"\${CMAKE_INSTALL_PREFIX}\" pc \"\${pc}\")
+    file(WRITE \"${CMAKE_BINARY_DIR}/tessoran.pc\" \"\${pc}\")
+")
 install(FILES ${CMAKE_BINARY_DIR}/tessoran.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME tessoran)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "Velquor")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "PDF417 barcode decoder: command-line program and C library")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Reads one PDF417 symbol from a picture (PNG, JPEG, GIF, TIFF, BMP) or a bar\n"
-    "string, restores damaged codewords with the symbol's error correction and\n"
-    "prints the data it holds. Symbols in photographs and scans are read at any\n"
-    "angle. The package also holds libtessoran, a C library that decodes image\n"
-    "files, encoded images in memory and pixel buffers, with its header,\n"
-    "pkg-config file and CMake package.")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Velquor Tessoran developers <tessoran@velquor.invalid>")
-set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Dependencies from what the shared library links (the program is static).
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-include(CPack)

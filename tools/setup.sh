@@ -4,9 +4,10 @@
 # installation when every one of them is already there.
 set -euo pipefail
 
-#   tools/setup.sh           what building needs
-#   tools/setup.sh --test    and what the tests need besides
-#   tools/setup.sh PKG...    and these packages too
+#   tools/setup.sh            what building needs
+#   tools/setup.sh --package  and what building the Debian packages needs
+#   tools/setup.sh --test     and what the tests need besides (packaging too)
+#   tools/setup.sh PKG...     and these packages too
 packages=(
     cmake ninja-build g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -14,19 +15,31 @@ packages=(
     # The tests, built by default, write JPEG files through TurboJPEG.
     libturbojpeg0-dev
 )
-if [ "${1:-}" = "--test" ]; then
+# debian/control's build dependencies beyond the above: debhelper with the
+# Python helpers for the module.
+packaging=(
+    dpkg-dev debhelper dh-python pybuild-plugin-pyproject python3-all python3-setuptools
+    libjpeg-dev
+)
+if [ "${1:-}" = "--package" ]; then
+    shift
+    packages+=("${packaging[@]}")
+elif [ "${1:-}" = "--test" ]; then
     shift
     packages+=(
+        "${packaging[@]}"
+        # The packages are checked by lintian; the Python module's tests run
+        # with pytest on numpy arrays and PIL images.
+        lintian python3-pytest python3-numpy python3-pil
         # An independent encoder of test symbols, and the ZXingReader decoder
         # that the benchmarks compare the program with.
         zint zxing-cpp-tools
         # The Windows build: the MinGW-w64 cross compiler (with the GDI+
         # headers and import library) and Wine to run its tests.
         g++-mingw-w64-x86-64 wine wine64
-        # The installed tree and the package: the example is C, the manual
-        # page is checked by man, the package's dependencies are found by
-        # dpkg-shlibdeps.
-        gcc man-db groff-base dpkg-dev binutils
+        # The installed tree and the packages: the example is C, the manual
+        # pages are checked by man, the library's exports by binutils.
+        gcc man-db groff-base binutils
         # The formatting check, and clang with its libFuzzer runtime for the
         # fuzz targets.
         clang-format-14 clang libclang-rt-14-dev
