@@ -29,8 +29,9 @@ elif [ "${1:-}" = "--test" ]; then
     packages+=(
         "${packaging[@]}"
         # The packages are checked by lintian; the Python module's tests run
-        # with pytest on numpy arrays and PIL images.
-        lintian python3-pytest python3-numpy python3-pil
+        # with pytest on numpy arrays and PIL images, and it is installed with
+        # pip.
+        lintian python3-pytest python3-numpy python3-pil python3-pip
         # An independent encoder of test symbols, and the ZXingReader decoder
         # that the benchmarks compare the program with.
         zint zxing-cpp-tools
