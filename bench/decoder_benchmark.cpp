@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "decoding/CodewordInterpreter.h"
-#include "decoding/DecodeResult.h"
 #include "pattern/PixelBufferPattern.h"
 #include "reader/DecodeDriver.h"
 #include "reader/ReedSolomon.h"
@@ -78,16 +77,19 @@ void BM_ReadScanLine(benchmark::State& state) {
     for (std::size_t i = 0; i < modules.size(); ++i) {
         sums[i + 2] = modules[i] == '1' ? 2.0 : 0.0;
     }
-    DecodeResult result;
+    std::vector<std::int32_t> codewords(kScanCapacity);
+    std::vector<std::int32_t> erasures(kScanCapacity);
+    std::int32_t codewordCount = 0;
+    std::int32_t erasureCount = 0;
     for (auto _ : state) {
-        result.codewordCount = 0;
-        result.erasureCount = 0;
-        ScanLineState scan = makeScanLineState(result.codewords, result.erasures,
-                                               &result.codewordCount, &result.erasureCount);
+        codewordCount = 0;
+        erasureCount = 0;
+        ScanLineState scan =
+            makeScanLineState(codewords.data(), erasures.data(), &codewordCount, &erasureCount);
         benchmark::DoNotOptimize(
             readScanLine(static_cast<std::int32_t>(sums.size()), 0, 2, sums.data(), scan));
     }
-    if (result.codewordCount != 30 || result.erasureCount != 0) {
+    if (codewordCount != 30 || erasureCount != 0) {
         state.SkipWithError("the row did not read as 30 codewords");
     }
 }
@@ -130,16 +132,14 @@ BENCHMARK(BM_CorrectErrors)->Arg(0)->Arg(50)->Arg(256)->Unit(benchmark::kMicrose
 // The interpreter on 900 data codewords of one compaction mode after the
 // codeword `latch` that announces it (900 text, 901 byte, 902 numeric).
 void interpretRun(benchmark::State& state, int latch, const std::vector<int>& values) {
-    DecodeResult source;
-    source.codewords[0] = 902;
-    source.codewords[1] = latch;
-    for (int i = 2; i < 902; ++i) {
-        source.codewords[i] = values[static_cast<std::size_t>(i - 2) % values.size()];
+    std::vector<std::int32_t> codewords(902);
+    codewords[0] = 902;
+    codewords[1] = latch;
+    for (std::size_t i = 2; i < codewords.size(); ++i) {
+        codewords[i] = values[(i - 2) % values.size()];
     }
     for (auto _ : state) {
-        DecodeResult result;
-        std::copy(source.codewords, source.codewords + 902, result.codewords);
-        benchmark::DoNotOptimize(interpretCodewords(result));
+        benchmark::DoNotOptimize(interpretCodewords(codewords));
     }
 }
 

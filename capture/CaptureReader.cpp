@@ -11,10 +11,7 @@
 #include "capture/SymbolFrame.h"
 #include "capture/SymbolLayout.h"
 #include "capture/SymbolReading.h"
-#include "decoding/DecodeResult.h"
-#include "objects/InterfaceIds.h"
 #include "reader/CodewordStep.h"
-#include "reader/DecodeStatus.h"
 
 namespace ostrel2::tessoran::capture {
 
@@ -25,16 +22,6 @@ constexpr std::size_t kLinesPerKind = 8;
 // decode at once.
 constexpr int kRefinements = 2;
 constexpr std::size_t kMaxCandidates = 12;
-
-// A result that has not been handed out belongs to its creator, which
-// destroys it through its ComObjectRoot part.
-[[gnu::noinline]] void destroyThroughRoot(ComObjectRoot* root) {
-    delete root;
-}
-struct DestroyUnhandedResult {
-    void operator()(DecodeResult* result) const { destroyThroughRoot(result); }
-};
-using OwnedResult = std::unique_ptr<DecodeResult, DestroyUnhandedResult>;
 
 struct ScanPass {
     double spacing;
@@ -100,8 +87,9 @@ std::vector<Candidate> pairUp(const std::vector<GuardLine>& starts,
     return candidates;
 }
 
-void traceCells(const SymbolFrame& frame, const SymbolReading& reading, const DecodeResult& result,
-                CaptureTrace& trace) {
+// `codewords` are the reading's codewords as error correction left them.
+void traceCells(const SymbolFrame& frame, const SymbolReading& reading,
+                const std::vector<std::int32_t>& codewords, CaptureTrace& trace) {
     for (std::int32_t row = 0; row < frame.rows; ++row) {
         for (std::int32_t column = 0; column < frame.columns; ++column) {
             const std::size_t index = static_cast<std::size_t>(row) * frame.columns + column;
@@ -115,7 +103,7 @@ void traceCells(const SymbolFrame& frame, const SymbolReading& reading, const De
                 std::find(reading.erasures.begin(), reading.erasures.end(),
                           static_cast<std::int32_t>(index)) != reading.erasures.end();
             cell.state = erased ? CaptureTrace::CellState::Erased
-                         : result.codewords[index] != reading.codewords[index]
+                         : codewords[index] != reading.codewords[index]
                              ? CaptureTrace::CellState::Corrected
                              : CaptureTrace::CellState::Read;
             trace.cells.push_back(cell);
@@ -133,41 +121,46 @@ void traceFinding(const std::vector<GuardHit>& hits, const std::vector<GuardLine
     }
 }
 
-// Reads the symbol of one candidate; kNoSymbol when it is none.
-// The codewords of one reading through the codeword step.
-Status decodeReading(const SymbolReading& reading, std::int32_t rows, OwnedResult& result) {
-    result.reset(new DecodeResult);
-    if (!fillResult(reading, rows, *result)) {
-        return kNoSymbol;
+// What one reading came to through the codeword step, and its codewords as
+// error correction left them: corrected when it held, else as read.
+struct ReadingDecode {
+    Result<DecodedCodewords> decoded;
+    std::vector<std::int32_t> codewords;
+};
+
+ReadingDecode decodeReading(const SymbolReading& reading, std::int32_t rows) {
+    Result<CorrectedCodewords> corrected = correctCodewords(symbolCodewordsOf(reading, rows));
+    if (!corrected.ok()) {
+        return {corrected.failure(), reading.codewords};
     }
-    return decodeCodewords(*result, reading.indicators);
+    std::vector<std::int32_t> codewords = corrected.value().codewords;
+    return {interpretSymbol(std::move(corrected).value()), std::move(codewords)};
 }
 
 void traceReading(const SymbolFrame& frame, const SymbolReading& reading,
-                  const DecodeResult& result, CaptureTrace& trace) {
+                  const std::vector<std::int32_t>& codewords, CaptureTrace& trace) {
     const double width = symbolWidth(frame.columns);
     for (std::int32_t row = 0; row <= frame.rows; ++row) {
         trace.rowLines.push_back(
             {frame.toImage.map({0, row * 1.0}), frame.toImage.map({width, row * 1.0})});
     }
-    traceCells(frame, reading, result, trace);
+    traceCells(frame, reading, codewords, trace);
 }
 
-// Reads the symbol of one candidate; kNoSymbol when it is none. A reading
+// Reads the symbol of one candidate; NoSymbol when it is none. A reading
 // that does not decode is tried again in a frame refitted to where its
 // codewords were read, for as long as that reads more of them.
-Status readCandidate(const GreyImage& image, const Candidate& candidate,
-                     const CodewordShapes& shapes, CodewordTemplateSet& templates,
-                     CaptureTrace* trace, OwnedResult& decoded) {
+Result<DecodedCodewords> readCandidate(const GreyImage& image, const Candidate& candidate,
+                                       const CodewordShapes& shapes, CodewordTemplateSet& templates,
+                                       CaptureTrace* trace) {
     std::optional<SymbolFrame> frame =
         locateSymbol(image, *candidate.start, *candidate.stop, shapes, trace);
     if (!frame) {
-        return kNoSymbol;
+        return DecodeFailure::NoSymbol;
     }
     SymbolReading reading = readSymbol(image, *frame, shapes, templates);
-    OwnedResult result;
-    Status status = decodeReading(reading, frame->rows, result);
-    for (int round = 0; round < kRefinements && failed(status); ++round) {
+    ReadingDecode attempt = decodeReading(reading, frame->rows);
+    for (int round = 0; round < kRefinements && !attempt.decoded.ok(); ++round) {
         std::optional<SymbolFrame> refined = refineFrame(*frame, reading);
         if (!refined) {
             break;
@@ -178,26 +171,20 @@ Status readCandidate(const GreyImage& image, const Candidate& candidate,
         }
         frame = std::move(refined);
         reading = std::move(again);
-        status = decodeReading(reading, frame->rows, result);
+        attempt = decodeReading(reading, frame->rows);
     }
-    if (trace != nullptr && result != nullptr) {
-        traceReading(*frame, reading, *result, *trace);
+    if (trace != nullptr) {
+        traceReading(*frame, reading, attempt.codewords, *trace);
     }
-    if (status >= 0) {
-        decoded = std::move(result);
-    }
-    return status;
+    return std::move(attempt.decoded);
 }
 
 }  // namespace
 
-Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResult** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
+Result<DecodedCodewords> captureDecode(const GreyImage& image, CaptureTrace* trace) {
     const CodewordShapes shapes;
     CodewordTemplateSet templates;
-    Status outcome = kNoSymbol;
+    DecodeFailure outcome = DecodeFailure::NoSymbol;
     for (const ScanPass& pass : scanPasses(image)) {
         const std::vector<GuardHit> hits = scanForGuards(image, pass.spacing, pass.directions);
         const std::vector<GuardLine> starts =
@@ -209,21 +196,13 @@ Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResul
             traceFinding({}, stops, *trace);
         }
         for (const Candidate& candidate : pairUp(starts, stops)) {
-            OwnedResult decoded;
-            const Status status =
-                readCandidate(image, candidate, shapes, templates, trace, decoded);
-            if (status >= 0) {
-                void* handedOut = nullptr;
-                const Status query = decoded->QueryInterface(IID_ITessoranResult, &handedOut);
-                if (query < 0) {
-                    return query;
-                }
-                decoded.release();  // the caller's reference governs it now
-                *out = static_cast<ITessoranResult*>(handedOut);
-                return query;
+            Result<DecodedCodewords> decoded =
+                readCandidate(image, candidate, shapes, templates, trace);
+            if (decoded.ok()) {
+                return decoded;
             }
-            if (outcome == kNoSymbol) {
-                outcome = status;
+            if (outcome == DecodeFailure::NoSymbol) {
+                outcome = decoded.failure();
             }
         }
     }

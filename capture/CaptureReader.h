@@ -3,8 +3,7 @@
 
 #include "capture/CaptureTrace.h"
 #include "capture/GreyImage.h"
-#include "decoding/ITessoranResult.h"
-#include "objects/Status.h"
+#include "reader/CodewordStep.h"
 
 namespace ostrel2::tessoran::capture {
 
@@ -13,9 +12,9 @@ namespace ostrel2::tessoran::capture {
 // lines across the picture, builds the symbol's frame from them and its row
 // indicators, reads every row along several lines and lets them vote, and
 // hands the codewords to the codeword step: what it reports has passed the
-// same checks as any symbol. On success `out` receives the result (one
-// reference, the caller's); otherwise it is not written, and the status is
-// the decode's failure. `trace`, when given, receives what was found.
-Status captureDecode(const GreyImage& image, CaptureTrace* trace, ITessoranResult** out);
+// same checks as any symbol. The failure, when no candidate decodes, is the
+// first that tells more than NoSymbol. `trace`, when given, receives what was
+// found.
+Result<DecodedCodewords> captureDecode(const GreyImage& image, CaptureTrace* trace);
 
 }  // namespace ostrel2::tessoran::capture

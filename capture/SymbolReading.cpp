@@ -262,17 +262,8 @@ std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolRea
     return refined;
 }
 
-bool fillResult(const SymbolReading& reading, std::int32_t rows, DecodeResult& result) {
-    if (reading.codewords.size() > static_cast<std::size_t>(DecodeResult::kCapacity) ||
-        reading.erasures.size() > reading.codewords.size()) {
-        return false;
-    }
-    std::copy(reading.codewords.begin(), reading.codewords.end(), result.codewords);
-    std::copy(reading.erasures.begin(), reading.erasures.end(), result.erasures);
-    result.codewordCount = static_cast<std::int32_t>(reading.codewords.size());
-    result.erasureCount = static_cast<std::int32_t>(reading.erasures.size());
-    result.rowCount = rows;
-    return true;
+SymbolCodewords symbolCodewordsOf(const SymbolReading& reading, std::int32_t rows) {
+    return SymbolCodewords{reading.codewords, reading.erasures, rows, reading.indicators};
 }
 
 }  // namespace ostrel2::tessoran::capture

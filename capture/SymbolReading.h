@@ -9,7 +9,7 @@
 #include "capture/CodewordTemplates.h"
 #include "capture/GreyImage.h"
 #include "capture/SymbolFrame.h"
-#include "decoding/DecodeResult.h"
+#include "reader/CodewordStep.h"
 #include "reader/RowIndicators.h"
 
 namespace ostrel2::tessoran::capture {
@@ -39,9 +39,7 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
 // the codewords themselves set right. None when no better frame can be had.
 std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolReading& reading);
 
-// Puts a reading of `rows` rows into `result` as the codeword step takes it.
-// False, and `result` unchanged, when it holds more codewords than a result
-// has room for.
-bool fillResult(const SymbolReading& reading, std::int32_t rows, DecodeResult& result);
+// A reading of a symbol of `rows` rows, as the codeword step takes it.
+SymbolCodewords symbolCodewordsOf(const SymbolReading& reading, std::int32_t rows);
 
 }  // namespace ostrel2::tessoran::capture

@@ -29,7 +29,7 @@ void appendGroup(std::string& bytes, const std::int32_t* group) {
 
 }  // namespace
 
-void decodeByteCompaction(DecodeResult& target, const std::int32_t* run, std::int32_t count,
+void decodeByteCompaction(SegmentList& target, const std::int32_t* run, std::int32_t count,
                           std::int32_t mode) {
     std::string bytes;
     std::int32_t remaining = count;

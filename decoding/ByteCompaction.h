@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "decoding/DecodeResult.h"
+#include "decoding/Segment.h"
 
 namespace ostrel2::tessoran {
 
@@ -13,7 +13,7 @@ namespace ostrel2::tessoran {
 // each. `mode` is the mode codeword the run was collected under: after the
 // latch 901 the last one to five codewords are single bytes, after 924 (and
 // for the one codeword of a byte shift 913) every full five form a group.
-void decodeByteCompaction(DecodeResult& target, const std::int32_t* run, std::int32_t count,
+void decodeByteCompaction(SegmentList& target, const std::int32_t* run, std::int32_t count,
                           std::int32_t mode);
 
 }  // namespace ostrel2::tessoran

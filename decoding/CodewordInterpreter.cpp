@@ -2,7 +2,7 @@
 #include "decoding/CodewordInterpreter.h"
 
 #include <algorithm>
-#include <array>
+#include <vector>
 
 #include "decoding/ByteCompaction.h"
 #include "decoding/Eci.h"
@@ -41,18 +41,19 @@ bool isEciDesignator(std::int32_t codeword) {
 // The state of one walk over the data codewords.
 class Interpreter {
   public:
-    explicit Interpreter(DecodeResult& target) : result(target) {}
+    explicit Interpreter(std::span<const std::int32_t> symbolCodewords)
+        : codewords(symbolCodewords), runBuffer(symbolCodewords.size()) {}
 
-    std::int32_t run() {
-        const std::int32_t lengthDescriptor = result.codewords[0];
-        if (lengthDescriptor == 0) {
-            return kZeroLengthDescriptor;
+    Result<SegmentList> run() {
+        if (codewords.empty() || codewords[0] == 0) {
+            return DecodeFailure::ZeroLengthDescriptor;
         }
         // The descriptor comes out of the symbol; whatever its value, the
-        // walk stays inside the codeword array.
-        const std::int32_t end = std::min(lengthDescriptor, DecodeResult::kCapacity);
+        // walk stays inside the codewords.
+        const std::int32_t end =
+            std::min(codewords[0], static_cast<std::int32_t>(codewords.size()));
         for (std::int32_t position = 1; position < end; ++position) {
-            const std::int32_t codeword = result.codewords[position];
+            const std::int32_t codeword = codewords[static_cast<std::size_t>(position)];
             if (isDataCodeword(codeword)) {
                 runBuffer[static_cast<std::size_t>(runLength++)] = codeword;
                 // A byte shift governs exactly this one codeword.
@@ -64,19 +65,19 @@ class Interpreter {
             }
             handOverRun(latchedMode);
             if (codeword == kMacroTerminator) {
-                appendMacroTerminator(result);
+                appendMacroTerminator(segments);
                 if (position != end - 1) {
-                    return kTerminatorNotLast;
+                    return DecodeFailure::TerminatorNotLast;
                 }
             } else if (isEciDesignator(codeword)) {
                 const std::int32_t valueCount = eciValueCodewordCount(codeword);
                 if (position + valueCount > end - 1) {
-                    return kEciPastEnd;
+                    return DecodeFailure::EciPastEnd;
                 }
                 // The value codewords are numbers, whatever their value: one
                 // of 900 or more switches no mode here.
-                std::copy_n(&result.codewords[position + 1], valueCount, runBuffer.begin());
-                decodeEci(result, codeword, runBuffer.data(), valueCount);
+                std::copy_n(codewords.begin() + position + 1, valueCount, runBuffer.begin());
+                decodeEci(segments, codeword, runBuffer.data(), valueCount);
                 position += valueCount;
             } else if (codeword == kByteShift) {
                 runMode = kByteShift;
@@ -91,7 +92,7 @@ class Interpreter {
             // negative value) and reader initialisation 921 only end the run.
         }
         handOverRun(latchedMode);
-        return kInterpretOk;
+        return std::move(segments);
     }
 
   private:
@@ -101,24 +102,24 @@ class Interpreter {
         if (runLength == 0) {
             return;
         }
-        const std::int32_t* codewords = runBuffer.data();
+        const std::int32_t* run = runBuffer.data();
         switch (mode) {
             case kTextLatch:
-                decodeTextCompaction(result, codewords, runLength, textSubMode);
+                decodeTextCompaction(segments, run, runLength, textSubMode);
                 break;
             case kByteLatch:
             case kByteShift:
             case kByteLatchSix:
-                decodeByteCompaction(result, codewords, runLength, mode);
+                decodeByteCompaction(segments, run, runLength, mode);
                 break;
             case kNumericLatch:
-                decodeNumericCompaction(result, codewords, runLength);
+                decodeNumericCompaction(segments, run, runLength);
                 break;
             case kMacroOptionalField:
-                decodeMacroOptionalField(result, codewords, runLength);
+                decodeMacroOptionalField(segments, run, runLength);
                 break;
             case kMacroControlBlock:
-                decodeMacroControlBlock(result, codewords, runLength);
+                decodeMacroControlBlock(segments, run, runLength);
                 break;
             default:
                 break;
@@ -126,8 +127,10 @@ class Interpreter {
         runLength = 0;
     }
 
-    DecodeResult& result;
-    std::array<std::int32_t, DecodeResult::kCapacity> runBuffer{};
+    std::span<const std::int32_t> codewords;
+    SegmentList segments;
+    // A run is never longer than the data it comes from.
+    std::vector<std::int32_t> runBuffer;
     std::int32_t runLength = 0;
     std::int32_t latchedMode = kTextLatch;
     // Equals latchedMode except for 913 between a byte shift and its codeword.
@@ -137,8 +140,8 @@ class Interpreter {
 
 }  // namespace
 
-std::int32_t interpretCodewords(DecodeResult& result) {
-    return Interpreter(result).run();
+Result<SegmentList> interpretCodewords(std::span<const std::int32_t> codewords) {
+    return Interpreter(codewords).run();
 }
 
 }  // namespace ostrel2::tessoran

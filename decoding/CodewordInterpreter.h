@@ -2,19 +2,17 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
-#include "decoding/DecodeResult.h"
+#include "decoding/DecodeFailure.h"
+#include "decoding/Segment.h"
 
 namespace ostrel2::tessoran {
 
-// Status codes of the interpreter.
-inline constexpr std::int32_t kInterpretOk = 0;
-inline constexpr std::int32_t kEciPastEnd = 3;
-inline constexpr std::int32_t kZeroLengthDescriptor = 4;
-inline constexpr std::int32_t kTerminatorNotLast = 5;
-
-// Walks the data codewords codewords[1 .. codewords[0]-1] of `result`, cuts
-// them into runs at the mode codewords and appends the decoded segments.
-std::int32_t interpretCodewords(DecodeResult& result);
+// Walks the data codewords codewords[1 .. codewords[0]-1] of a symbol (never
+// past the span's end), cuts them into runs at the mode codewords and gives
+// the decoded segments; or a malformed-data failure: EciPastEnd,
+// ZeroLengthDescriptor (an empty span too) or TerminatorNotLast.
+Result<SegmentList> interpretCodewords(std::span<const std::int32_t> codewords);
 
 }  // namespace ostrel2::tessoran

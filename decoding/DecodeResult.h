@@ -43,8 +43,4 @@ class DecodeResult final : public ComObject<ITessoranResult, IID_ITessoranResult
     std::int32_t correctedCount = 0;
 };
 
-// The one way to add decoded data: a copy of the tag and text goes to the end
-// of the target's segment list.
-void appendSegment(DecodeResult& target, char tag, std::string_view text);
-
 }  // namespace ostrel2::tessoran

@@ -21,7 +21,7 @@ std::int32_t eciValueCodewordCount(std::int32_t designator) {
     return designator == kEciUserDefined ? 2 : 1;
 }
 
-void decodeEci(DecodeResult& target, std::int32_t designator, const std::int32_t* values,
+void decodeEci(SegmentList& target, std::int32_t designator, const std::int32_t* values,
                std::int32_t count) {
     const auto value = [&](std::int32_t index) -> std::int64_t {
         return index < count ? values[index] : 0;

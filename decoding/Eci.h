@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "decoding/DecodeResult.h"
+#include "decoding/Segment.h"
 
 namespace ostrel2::tessoran {
 
@@ -15,7 +15,7 @@ std::int32_t eciValueCodewordCount(std::int32_t designator);
 // codewords as one 'e' segment of six or more digits ("000003" for ECI 3).
 // A value codeword that `count` does not cover counts as 0; none is read
 // beyond `count`.
-void decodeEci(DecodeResult& target, std::int32_t designator, const std::int32_t* values,
+void decodeEci(SegmentList& target, std::int32_t designator, const std::int32_t* values,
                std::int32_t count);
 
 }  // namespace ostrel2::tessoran

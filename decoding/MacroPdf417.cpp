@@ -33,18 +33,18 @@ constexpr std::array<OptionalField, 7> kOptionalFields = {{
     {"checksum", false},
 }};
 
-// The text that a compaction routine makes of `count` codewords. The scratch
-// result lives for this call only and is never counted, queried or handed out.
+// The text that a compaction routine makes of `count` codewords, through a
+// scratch list that lives for this call only.
 template <class Decode>
 std::string decodeIntoScratch(Decode decode, const std::int32_t* run, std::int32_t count) {
-    DecodeResult scratch;
+    SegmentList scratch;
     decode(scratch, run, count);
-    return scratch.segments.empty() ? std::string() : scratch.segments.front().text;
+    return scratch.empty() ? std::string() : scratch.front().text;
 }
 
 std::string decodeText(const std::int32_t* run, std::int32_t count) {
     return decodeIntoScratch(
-        [](DecodeResult& scratch, const std::int32_t* codewords, std::int32_t length) {
+        [](SegmentList& scratch, const std::int32_t* codewords, std::int32_t length) {
             decodeTextCompaction(scratch, codewords, length);
         },
         run, count);
@@ -93,7 +93,7 @@ std::string bracketed(std::string_view first, std::string_view separator, std::s
 
 }  // namespace
 
-void decodeMacroControlBlock(DecodeResult& target, const std::int32_t* run, std::int32_t count) {
+void decodeMacroControlBlock(SegmentList& target, const std::int32_t* run, std::int32_t count) {
     const std::int32_t indexCodewords = std::clamp(count, 0, kSegmentIndexCodewords);
     const std::string segmentIndex = numberFieldValue(run, indexCodewords);
     const std::int32_t fileIdCodewords = count - indexCodewords;
@@ -102,7 +102,7 @@ void decodeMacroControlBlock(DecodeResult& target, const std::int32_t* run, std:
     appendSegment(target, kMacroControlTag, bracketed(segmentIndex, "][", fileId));
 }
 
-void decodeMacroOptionalField(DecodeResult& target, const std::int32_t* run, std::int32_t count) {
+void decodeMacroOptionalField(SegmentList& target, const std::int32_t* run, std::int32_t count) {
     if (count < 1) {
         return;
     }
@@ -118,7 +118,7 @@ void decodeMacroOptionalField(DecodeResult& target, const std::int32_t* run, std
     appendSegment(target, kMacroOptionalTag, bracketed(field.name, ":", value));
 }
 
-void appendMacroTerminator(DecodeResult& target) {
+void appendMacroTerminator(SegmentList& target) {
     appendSegment(target, kMacroTerminatorTag, "");
 }
 

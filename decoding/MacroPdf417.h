@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "decoding/DecodeResult.h"
+#include "decoding/Segment.h"
 
 namespace ostrel2::tessoran {
 
@@ -13,17 +13,17 @@ namespace ostrel2::tessoran {
 // run of one codeword gives the index from that codeword alone and an empty
 // file ID. An index whose numeric group is invalid shows the marker of
 // numeric compaction instead of a number.
-void decodeMacroControlBlock(DecodeResult& target, const std::int32_t* run, std::int32_t count);
+void decodeMacroControlBlock(SegmentList& target, const std::int32_t* run, std::int32_t count);
 
 // Appends the 'o' segment "[name:value]" of one Macro PDF417 optional field:
 // the run after 923, a designator codeword and the field data. Designators 0,
 // 3 and 4 hold text, 1, 2, 5 and 6 a number (or, when a numeric group is
 // invalid, the decoded text with its marker); any other designator, or an
 // empty run, appends nothing.
-void decodeMacroOptionalField(DecodeResult& target, const std::int32_t* run, std::int32_t count);
+void decodeMacroOptionalField(SegmentList& target, const std::int32_t* run, std::int32_t count);
 
 // Appends the empty 'z' segment that marks the last segment of a Macro PDF417
 // file (codeword 922).
-void appendMacroTerminator(DecodeResult& target);
+void appendMacroTerminator(SegmentList& target);
 
 }  // namespace ostrel2::tessoran

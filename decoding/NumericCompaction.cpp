@@ -59,7 +59,7 @@ void appendGroupDigits(const DigitBuffer& digitBuffer, std::string& text) {
 
 }  // namespace
 
-void decodeNumericCompaction(DecodeResult& target, const std::int32_t* run, std::int32_t count) {
+void decodeNumericCompaction(SegmentList& target, const std::int32_t* run, std::int32_t count) {
     std::string text;
     const std::int32_t* next = run;
     for (std::int32_t remaining = count; remaining > 0; remaining -= kGroupCodewords) {

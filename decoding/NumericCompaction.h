@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "decoding/DecodeResult.h"
+#include "decoding/Segment.h"
 
 namespace ostrel2::tessoran {
 
@@ -19,6 +19,6 @@ inline constexpr std::string_view kInvalidNumericGroup = "<invalid>";
 // that does not begin with 1 has no digits: the marker kInvalidNumericGroup
 // stands in its place in the text, and the groups after it are decoded as
 // usual.
-void decodeNumericCompaction(DecodeResult& target, const std::int32_t* run, std::int32_t count);
+void decodeNumericCompaction(SegmentList& target, const std::int32_t* run, std::int32_t count);
 
 }  // namespace ostrel2::tessoran

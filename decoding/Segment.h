@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace ostrel2::tessoran {
 
@@ -20,5 +22,12 @@ inline constexpr char kEciTag = 'e';
 inline constexpr char kMacroControlTag = 'm';
 inline constexpr char kMacroOptionalTag = 'o';
 inline constexpr char kMacroTerminatorTag = 'z';
+
+// A symbol's decoded data, in the order it was appended.
+using SegmentList = std::vector<Segment>;
+
+// The one way to add decoded data: a copy of the tag and text goes to the end
+// of the list.
+void appendSegment(SegmentList& target, char tag, std::string_view text);
 
 }  // namespace ostrel2::tessoran

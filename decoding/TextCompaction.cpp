@@ -88,7 +88,7 @@ class TextValueReader {
 
 }  // namespace
 
-void decodeTextCompaction(DecodeResult& target, const std::int32_t* run, std::int32_t count,
+void decodeTextCompaction(SegmentList& target, const std::int32_t* run, std::int32_t count,
                           TextSubMode& subMode) {
     TextValueReader reader(subMode);
     for (std::int32_t i = 0; i < count; ++i) {
@@ -105,7 +105,7 @@ void decodeTextCompaction(DecodeResult& target, const std::int32_t* run, std::in
     appendSegment(target, kTextTag, reader.characters());
 }
 
-void decodeTextCompaction(DecodeResult& target, const std::int32_t* run, std::int32_t count) {
+void decodeTextCompaction(SegmentList& target, const std::int32_t* run, std::int32_t count) {
     TextSubMode subMode = TextSubMode::Upper;
     decodeTextCompaction(target, run, count, subMode);
 }

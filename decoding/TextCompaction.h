@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "decoding/DecodeResult.h"
+#include "decoding/Segment.h"
 
 namespace ostrel2::tessoran {
 
@@ -51,10 +51,10 @@ inline constexpr std::array<std::array<char, kTextValueCount>, kTextSubModeCount
 // the sub-mode latched at the end of the run; a shift still pending at the
 // end is dropped. This is how the sub-mode carries over a run cut short by a
 // byte shift, an ECI designator or a reserved codeword.
-void decodeTextCompaction(DecodeResult& target, const std::int32_t* run, std::int32_t count,
+void decodeTextCompaction(SegmentList& target, const std::int32_t* run, std::int32_t count,
                           TextSubMode& subMode);
 
 // The same for a run that stands alone: it starts in Upper.
-void decodeTextCompaction(DecodeResult& target, const std::int32_t* run, std::int32_t count);
+void decodeTextCompaction(SegmentList& target, const std::int32_t* run, std::int32_t count);
 
 }  // namespace ostrel2::tessoran

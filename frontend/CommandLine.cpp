@@ -4,15 +4,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <new>
 #include <string>
 #include <string_view>
-#include <variant>
 
 #include "frontend/BarStringInput.h"
 #include "frontend/ExitStatus.h"
 #include "frontend/InputMode.h"
 #include "frontend/MessagePath.h"
+#include "frontend/RunGuard.h"
 #include "frontend/TraceOutput.h"
 #include "generated/Version.h"
 #include "objects/ObjectReference.h"
@@ -103,11 +102,11 @@ bool writeOutput(std::string_view bytes) {
 // Writes what decoding came to: the size line and the data, or that decoding
 // failed. False when standard output could not take the result.
 bool printOutcome(const DecodeOutcome& outcome) {
-    const auto* symbol = std::get_if<DecodedSymbol>(&outcome);
-    if (symbol == nullptr) {
+    if (!outcome.ok()) {
         std::fputs("Decoding failed.\n", stderr);
         return true;
     }
+    const DecodedSymbol* symbol = &outcome.value();
     char sizeLine[80];
     std::snprintf(sizeLine, sizeof sizeLine, "%d Rows, %d Cols, Error correction %d.\n",
                   symbol->rows, symbol->columns, symbol->ecLevel);
@@ -201,14 +200,7 @@ int runCommandLine(int argc, PathChar** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
-    int status = kExitOk;
-    try {
-        status = run(argc, argv);
-    } catch (const std::bad_alloc&) {
-        // Whatever the run held has been released on the way here.
-        std::fputs("Out of memory.\n", stderr);
-        status = kExitInput;
-    }
+    const int status = runGuarded([argc, argv] { return run(argc, argv); });
     // What is still in the stream's buffer goes now; a run whose output did
     // not all arrive has not succeeded, whatever else happened.
     const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;

@@ -9,5 +9,6 @@ inline constexpr int kExitUsage = 1;              // no argument; the image libr
 inline constexpr int kExitInput = 2;              // the input could not be read or taken
 inline constexpr int kExitOutput = 3;             // standard output could not be written
 inline constexpr int kExitInvalidCharacter = 10;  // a bar string holds a non-digit
+inline constexpr int kExitInternal = 70;          // a fault of the program itself
 
 }  // namespace ostrel2::tessoran

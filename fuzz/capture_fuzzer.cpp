@@ -16,7 +16,6 @@
 #include "capture/GuardLines.h"
 #include "capture/SymbolFrame.h"
 #include "capture/SymbolReading.h"
-#include "decoding/DecodeResult.h"
 #include "reader/CodewordStep.h"
 
 namespace {
@@ -70,10 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CaptureTrace trace;
     switch (mode % 3) {
         case 0: {
-            ostrel2::ITessoranResult* result = nullptr;
-            if (captureDecode(image, &trace, &result) >= 0) {
-                result->Release();
-            }
+            captureDecode(image, &trace);
             break;
         }
         case 1: {
@@ -97,10 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             frame.columns = static_cast<std::int8_t>(input.byte()) % 40;
             CodewordTemplateSet templates;
             const SymbolReading reading = readSymbol(image, frame, shapes, templates);
-            ostrel2::tessoran::DecodeResult result;
-            if (fillResult(reading, frame.rows, result)) {
-                ostrel2::tessoran::decodeCodewords(result, reading.indicators);
-            }
+            ostrel2::tessoran::decodeCodewords(symbolCodewordsOf(reading, frame.rows));
             break;
         }
     }

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "decoding/CodewordInterpreter.h"
-#include "decoding/DecodeResult.h"
 #include "reader/CodewordStep.h"
 #include "reader/ReedSolomon.h"
 
@@ -42,7 +41,7 @@ class ByteReader {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ostrel2::tessoran;
     ByteReader input(data, size);
-    auto* result = new DecodeResult;
+    SymbolCodewords symbol;
 
     // Counts, each allowed a little beyond its real range at both ends. The
     // codewords are those the input spells out, up to 1000 of them; the
@@ -56,40 +55,43 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto erasureCount = static_cast<std::int32_t>(erasureChoice % 64);
     const auto codewordCount =
         static_cast<std::int32_t>(std::min<std::size_t>(input.remaining() / 2, 1000));
+    std::vector<std::int32_t>& codewords = symbol.codewords;
     for (std::int32_t i = 0; i < codewordCount; ++i) {
-        result->codewords[i] = static_cast<std::int32_t>(input.take16() % 929);
+        codewords.push_back(static_cast<std::int32_t>(input.take16() % 929));
     }
     // Erasure positions come from the bits of the choice and the codewords
-    // themselves, so that they usually name real codewords.
+    // themselves (zeros past them), so that they usually name real codewords.
     for (std::int32_t i = 0; i < erasureCount; ++i) {
         const std::int32_t spread = codewordCount > 0 ? codewordCount + 2 : 1;
-        result->erasures[i] = (result->codewords[i] * 7 + i) % spread;
+        const std::int32_t value = i < codewordCount ? codewords[static_cast<std::size_t>(i)] : 0;
+        symbol.erasures.push_back((value * 7 + i) % spread);
     }
     // The length descriptor decides how much the interpreter reads: keep it
     // within what was read, as the driver does.
     if (codewordCount > 0) {
-        result->codewords[0] %= codewordCount + 1;
+        codewords[0] %= codewordCount + 1;
     }
-    result->codewordCount = codewordCount;
-    result->erasureCount = erasureCount;
     if ((ecChoice & 1) == 0) {
-        correctErrors(result->codewords, result->erasures, erasureCount, codewordCount, ecCount);
-        if (codewordCount > 0 && result->codewords[0] <= codewordCount) {
-            interpretCodewords(*result);
+        // Error correction works on fixed arrays of this size, as a symbol's.
+        codewords.resize(kMaxSymbolCodewords);
+        symbol.erasures.resize(kMaxSymbolCodewords);
+        correctErrors(codewords.data(), symbol.erasures.data(), erasureCount, codewordCount,
+                      ecCount);
+        if (codewordCount > 0 && codewords[0] <= codewordCount) {
+            codewords.resize(static_cast<std::size_t>(codewordCount));
+            interpretCodewords(codewords);
         }
     } else {
         // Rows from the choices, and up to 16 indicator readings taken from
         // the codewords' own values, so that some of them agree.
-        result->rowCount = static_cast<std::int32_t>(erasureChoice >> 8) % 95 - 2;
-        std::vector<RowIndicatorReading> indicators;
+        symbol.rows = static_cast<std::int32_t>(erasureChoice >> 8) % 95 - 2;
         for (std::int32_t i = 0; i < std::min(codewordCount, 16); ++i) {
-            const std::int32_t value = result->codewords[codewordCount - 1 - i];
-            indicators.push_back({(value >> 3) % 92 - 1,
-                                  (value & 1) != 0 ? IndicatorSide::Left : IndicatorSide::Right,
-                                  value});
+            const std::int32_t value = codewords[static_cast<std::size_t>(codewordCount - 1 - i)];
+            symbol.indicators.push_back(
+                {(value >> 3) % 92 - 1,
+                 (value & 1) != 0 ? IndicatorSide::Left : IndicatorSide::Right, value});
         }
-        decodeCodewords(*result, indicators);
+        decodeCodewords(symbol);
     }
-    delete static_cast<ostrel2::ComObjectRoot*>(result);
     return 0;
 }

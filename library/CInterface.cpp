@@ -6,12 +6,11 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
-#include <variant>
 
 #include "generated/Version.h"
 #include "pattern/PixelView.h"
@@ -29,42 +28,46 @@ namespace {
 
 using namespace ostrel2::tessoran;
 
-// An attempt at a decode: none when the input was refused before decoding.
-using Attempt = std::optional<DecodeOutcome>;
-
 tessoran_status statusOf(DecodeFailure failure) {
     switch (failure) {
+        case DecodeFailure::NoSymbol:
+            return TESSORAN_NO_SYMBOL;
         case DecodeFailure::Uncorrectable:
             return TESSORAN_UNCORRECTABLE;
-        case DecodeFailure::MalformedData:
+        case DecodeFailure::EciPastEnd:
+        case DecodeFailure::ZeroLengthDescriptor:
+        case DecodeFailure::TerminatorNotLast:
             return TESSORAN_MALFORMED_DATA;
-        case DecodeFailure::NoSymbol:
+        case DecodeFailure::BadInput:
             break;
     }
-    return TESSORAN_NO_SYMBOL;
+    return TESSORAN_BAD_INPUT;
 }
 
-// Runs `attempt` and hands its symbol out through `result`. Memory that runs
-// out is a status like any other failure: the decoders raise nothing else
-// (a size the standard library cannot hold is one more way of running out).
+// Runs `attempt` and hands its symbol out through `result`. Nothing thrown
+// leaves the library: running out of memory is a status like any other
+// failure (a size the standard library cannot hold is one more way of
+// running out), and anything else thrown, which the decoders never do, is
+// an internal error.
 template <class Attempting>
-tessoran_status answer(tessoran_result** result, Attempting&& attempt) {
+tessoran_status answer(tessoran_result** result, Attempting&& attempt) noexcept {
     if (result == nullptr) {
         return TESSORAN_BAD_INPUT;
     }
     *result = nullptr;
     try {
-        Attempt outcome = attempt();
-        if (!outcome) {
-            return TESSORAN_BAD_INPUT;
+        DecodeOutcome outcome = attempt();
+        if (!outcome.ok()) {
+            return statusOf(outcome.failure());
         }
-        if (const auto* failure = std::get_if<DecodeFailure>(&*outcome)) {
-            return statusOf(*failure);
-        }
-        *result = new tessoran_result{std::get<DecodedSymbol>(std::move(*outcome))};
+        *result = new tessoran_result{std::move(outcome).value()};
         return TESSORAN_OK;
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
         return TESSORAN_OUT_OF_MEMORY;
+    } catch (const std::length_error&) {
+        return TESSORAN_OUT_OF_MEMORY;
+    } catch (...) {
+        return TESSORAN_INTERNAL_ERROR;
     }
 }
 
@@ -103,7 +106,7 @@ std::optional<PixelView> pixelViewOf(const void* pixels, int width, int height, 
 // on the machines the library is built for.
 static_assert(std::endian::native == std::endian::little);
 
-Attempt decodeDecodedImage(const Gdiplus::GpImage& image) {
+DecodeOutcome decodeDecodedImage(const Gdiplus::GpImage& image) {
     const PixelView view{reinterpret_cast<const std::uint8_t*>(image.pixels.data()), image.width,
                          image.height, static_cast<std::ptrdiff_t>(4) * image.width,
                          PixelLayout::Bgra32};
@@ -115,26 +118,26 @@ Attempt decodeDecodedImage(const Gdiplus::GpImage& image) {
 extern "C" {
 
 tessoran_status tessoran_decode_file(const char* path, tessoran_result** result) {
-    return answer(result, [path]() -> Attempt {
+    return answer(result, [path]() -> DecodeOutcome {
         if (path == nullptr) {
-            return std::nullopt;
+            return DecodeFailure::BadInput;
         }
         // The image library needs no start-up on the platforms the library
         // is built for.
         Gdiplus::Bitmap bitmap(path);
         if (bitmap.GetLastStatus() != Gdiplus::Ok) {
-            return std::nullopt;
+            return DecodeFailure::BadInput;
         }
         return decodeBitmap(bitmap, nullptr);
     });
 }
 
 tessoran_status tessoran_decode_memory(const void* bytes, size_t size, tessoran_result** result) {
-    return answer(result, [bytes, size]() -> Attempt {
+    return answer(result, [bytes, size]() -> DecodeOutcome {
         Gdiplus::GpImage image;
         if (bytes == nullptr ||
             !platform::loadImageFromMemory(static_cast<const unsigned char*>(bytes), size, image)) {
-            return std::nullopt;
+            return DecodeFailure::BadInput;
         }
         return decodeDecodedImage(image);
     });
@@ -142,10 +145,10 @@ tessoran_status tessoran_decode_memory(const void* bytes, size_t size, tessoran_
 
 tessoran_status tessoran_decode_pixels(const void* pixels, int width, int height, int stride,
                                        tessoran_pixel_format format, tessoran_result** result) {
-    return answer(result, [=]() -> Attempt {
+    return answer(result, [=]() -> DecodeOutcome {
         const std::optional<PixelView> view = pixelViewOf(pixels, width, height, stride, format);
         if (!view) {
-            return std::nullopt;
+            return DecodeFailure::BadInput;
         }
         return decodePixels(*view);
     });
@@ -189,6 +192,8 @@ const char* tessoran_status_message(tessoran_status status) {
             return "bad input: not a readable image, or a bad argument";
         case TESSORAN_OUT_OF_MEMORY:
             return "out of memory";
+        case TESSORAN_INTERNAL_ERROR:
+            return "internal error";
         default:
             return "unknown status";
     }

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 #include <string>
-#include <variant>
+
+#include "decoding/DecodeFailure.h"
 
 namespace ostrel2::tessoran {
 
@@ -16,13 +17,7 @@ struct DecodedSymbol {
     std::string data;
 };
 
-// Why nothing was decoded.
-enum class DecodeFailure {
-    NoSymbol,       // nothing read as a symbol
-    Uncorrectable,  // a symbol with more damage than its check codewords restore
-    MalformedData,  // a symbol whose data codewords break the encoding's rules
-};
-
-using DecodeOutcome = std::variant<DecodedSymbol, DecodeFailure>;
+// A decoded symbol, or why there is none.
+using DecodeOutcome = Result<DecodedSymbol>;
 
 }  // namespace ostrel2::tessoran

@@ -1,21 +1,16 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "pipeline/SymbolDecoder.h"
 
-#include <cstdint>
 #include <functional>
 #include <optional>
-#include <string>
 
 #include "capture/BitmapGrey.h"
 #include "capture/CaptureReader.h"
-#include "decoding/CodewordInterpreter.h"
-#include "decoding/ITessoranResult.h"
 #include "objects/ObjectReference.h"
 #include "pattern/GdiPlusMonoImage.h"
 #include "pattern/PixelBufferPattern.h"
 #include "pipeline/PixelGrey.h"
 #include "reader/DecodeDriver.h"
-#include "reader/DecodeStatus.h"
 
 namespace ostrel2::tessoran {
 
@@ -23,37 +18,19 @@ namespace {
 
 using GreyImageSource = std::function<std::optional<capture::GreyImage>()>;
 
-DecodeFailure failureOf(Status status) {
-    if (status == kUncorrectable) {
-        return DecodeFailure::Uncorrectable;
+// What the program prints of a decoded symbol.
+DecodeOutcome outcomeOf(const Result<DecodedCodewords>& decoded) {
+    if (!decoded.ok()) {
+        return decoded.failure();
     }
-    const std::uint32_t code =
-        static_cast<std::uint32_t>(status) - static_cast<std::uint32_t>(kMalformedDataBase);
-    if (code >= static_cast<std::uint32_t>(kEciPastEnd) &&
-        code <= static_cast<std::uint32_t>(kTerminatorNotLast)) {
-        return DecodeFailure::MalformedData;
-    }
-    return DecodeFailure::NoSymbol;
-}
-
-std::int32_t appendSegmentText(void* context, std::int32_t /*tag*/, const char* text,
-                               std::int32_t length) {
-    static_cast<std::string*>(context)->append(text, static_cast<std::size_t>(length));
-    return 0;
-}
-
-// What a reader's status and the result it handed out, if any, come to; the
-// result is released.
-DecodeOutcome outcomeOf(Status status, ITessoranResult* handedOut) {
-    if (failed(status)) {
-        return failureOf(status);
-    }
-    const ObjectReference<ITessoranResult> result(handedOut);
+    const CorrectedCodewords& corrected = decoded.value().corrected;
     DecodedSymbol symbol;
-    symbol.rows = result->GetRows();
-    symbol.columns = result->GetColumns();
-    symbol.ecLevel = result->GetECLevel();
-    result->EnumSegments(&symbol.data, appendSegmentText);
+    symbol.rows = corrected.rows;
+    symbol.columns = corrected.columns();
+    symbol.ecLevel = corrected.ecLevel();
+    for (const Segment& segment : decoded.value().segments) {
+        symbol.data += segment.text;
+    }
     return symbol;
 }
 
@@ -65,29 +42,26 @@ DecodeOutcome outcomeOf(Status status, ITessoranResult* handedOut) {
 DecodeOutcome decodeWithBothReaders(ObjectReference<I2DBitPattern> pattern,
                                     const GreyImageSource& greyImage,
                                     capture::CaptureTrace* trace) {
-    ITessoranResult* handedOut = nullptr;
-    const Status lineStatus = DecodeBitPattern(pattern.get(), &handedOut);
-    if (!failed(lineStatus)) {
-        return outcomeOf(lineStatus, handedOut);
+    const Result<DecodedCodewords> lineDecode = readBitPattern(*pattern);
+    if (lineDecode.ok()) {
+        return outcomeOf(lineDecode);
     }
     pattern.reset();
     const std::optional<capture::GreyImage> grey = greyImage();
     if (!grey) {
-        return failureOf(lineStatus);
+        return lineDecode.failure();
     }
-    const Status captureStatus = capture::captureDecode(*grey, trace, &handedOut);
-    if (!failed(captureStatus)) {
-        return outcomeOf(captureStatus, handedOut);
+    const Result<DecodedCodewords> captureDecode = capture::captureDecode(*grey, trace);
+    if (captureDecode.ok() || captureDecode.failure() != DecodeFailure::NoSymbol) {
+        return outcomeOf(captureDecode);
     }
-    return failureOf(captureStatus == kNoSymbol ? lineStatus : captureStatus);
+    return lineDecode.failure();
 }
 
 }  // namespace
 
 DecodeOutcome decodePattern(I2DBitPattern& pattern) {
-    ITessoranResult* handedOut = nullptr;
-    const Status status = DecodeBitPattern(&pattern, &handedOut);
-    return outcomeOf(status, handedOut);
+    return outcomeOf(readBitPattern(pattern));
 }
 
 DecodeOutcome decodeBitmap(Gdiplus::Bitmap& bitmap, capture::CaptureTrace* trace) {

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <optional>
-#include <vector>
+#include <span>
+#include <utility>
 
 #include "decoding/CodewordInterpreter.h"
+#include "decoding/ErrorCorrectionLevel.h"
 #include "reader/ReedSolomon.h"
 
 namespace ostrel2::tessoran {
@@ -24,8 +26,7 @@ bool isCheckCodewordCount(std::int32_t count) {
     return count >= kMinCheckCodewords && count <= kMaxCheckCodewords && (count & (count - 1)) == 0;
 }
 
-std::int32_t distinctErasures(const DecodeResult& result) {
-    std::vector<std::int32_t> indices(result.erasures, result.erasures + result.erasureCount);
+std::int32_t distinctErasures(std::vector<std::int32_t> indices) {
     std::sort(indices.begin(), indices.end());
     return static_cast<std::int32_t>(std::unique(indices.begin(), indices.end()) - indices.begin());
 }
@@ -43,29 +44,39 @@ bool withinCorrectionBudget(std::int32_t located, std::int32_t erased, std::int3
     return 2 * errors + erased <= checkCount - kMinCheckCodewords;
 }
 
-// Corrects the codewords of `result` in place as a symbol with `checkCount`
-// check codewords. Holds when the correction is within the budget and the
-// corrected length descriptor announces exactly the codewords before the
-// check codewords; otherwise the codewords are restored as read.
-std::optional<std::int32_t> correctAs(DecodeResult& result, std::int32_t checkCount,
-                                      std::int32_t erased) {
-    const std::int32_t total = result.codewordCount;
+// One symbol under correction: the codewords as read, corrected in place.
+struct Correcting {
+    std::vector<std::int32_t> codewords;
+    std::span<const std::int32_t> erasures;
+    std::int32_t erased = 0;
+
+    std::int32_t total() const { return static_cast<std::int32_t>(codewords.size()); }
+};
+
+// Corrects the codewords as a symbol with `checkCount` check codewords. Holds
+// when the correction is within the budget and the corrected length
+// descriptor announces exactly the codewords before the check codewords;
+// otherwise the codewords are restored as read.
+std::optional<std::int32_t> correctAs(Correcting& symbol, std::int32_t checkCount) {
+    const std::int32_t total = symbol.total();
     if (!isCheckCodewordCount(checkCount) || checkCount >= total) {
         return std::nullopt;
     }
-    const std::vector<std::int32_t> asRead(result.codewords, result.codewords + total);
+    const std::vector<std::int32_t> asRead = symbol.codewords;
     const std::int32_t located =
-        correctErrors(result.codewords, result.erasures, result.erasureCount, total, checkCount);
-    if (located >= 0 && withinCorrectionBudget(located, erased, checkCount) &&
-        result.codewords[0] == total - checkCount) {
+        correctErrors(symbol.codewords.data(), symbol.erasures.data(),
+                      static_cast<std::int32_t>(symbol.erasures.size()), total, checkCount);
+    if (located >= 0 && withinCorrectionBudget(located, symbol.erased, checkCount) &&
+        symbol.codewords[0] == total - checkCount) {
         return located;
     }
-    std::copy(asRead.begin(), asRead.end(), result.codewords);
+    symbol.codewords = asRead;
     return std::nullopt;
 }
 
 struct Correction {
     std::optional<std::int32_t> located;
+    std::int32_t checkCount = 0;
     // Whether any count was tried; none means no count fits the symbol.
     bool tried = false;
 };
@@ -75,14 +86,15 @@ struct Correction {
 // is a codeword like any other and may be the one misread, so when the count
 // it announces does not hold, the other counts a symbol can have are tried,
 // largest first.
-Correction correctWithDescriptor(DecodeResult& result, std::int32_t erased) {
-    const std::int32_t total = result.codewordCount;
-    const std::int32_t announced = total - result.codewords[0];
+Correction correctWithDescriptor(Correcting& symbol) {
+    const std::int32_t total = symbol.total();
+    const std::int32_t announced = total - symbol.codewords[0];
     Correction correction;
     const auto attempt = [&](std::int32_t checkCount) {
         if (isCheckCodewordCount(checkCount) && checkCount < total) {
             correction.tried = true;
-            correction.located = correctAs(result, checkCount, erased);
+            correction.located = correctAs(symbol, checkCount);
+            correction.checkCount = checkCount;
         }
         return correction.located.has_value();
     };
@@ -102,41 +114,66 @@ Correction correctWithDescriptor(DecodeResult& result, std::int32_t erased) {
     return correction;
 }
 
+// Whether the codewords can be a symbol of the shape the row indicators state.
+bool fitsStatedShape(const SymbolCodewords& found, const StatedShape& stated) {
+    if (!stated.anyStated() && !stated.contradictory) {
+        return true;
+    }
+    const auto total = static_cast<std::int32_t>(found.codewords.size());
+    return total % found.rows == 0 && stated.admits(found.rows, total / found.rows);
+}
+
 }  // namespace
 
-Status decodeCodewords(DecodeResult& result, std::span<const RowIndicatorReading> indicators) {
-    if (result.codewordCount <= 0 || result.rowCount <= 0) {
-        return kNoSymbol;
+std::int32_t CorrectedCodewords::columns() const {
+    return rows > 0 ? static_cast<std::int32_t>(codewords.size()) / rows : 0;
+}
+
+std::int32_t CorrectedCodewords::ecLevel() const {
+    return errorCorrectionLevel(static_cast<std::int32_t>(codewords.size()) - codewords[0]);
+}
+
+Result<CorrectedCodewords> correctCodewords(const SymbolCodewords& found) {
+    if (found.codewords.empty() || found.rows <= 0 ||
+        found.codewords.size() > static_cast<std::size_t>(kMaxSymbolCodewords) ||
+        found.erasures.size() > found.codewords.size()) {
+        return DecodeFailure::NoSymbol;
     }
-    const StatedShape stated = summariseRowIndicators(indicators);
-    if (stated.anyStated() || stated.contradictory) {
-        const std::int32_t columns = result.codewordCount / result.rowCount;
-        if (result.codewordCount % result.rowCount != 0 ||
-            !stated.admits(result.rowCount, columns)) {
-            return kNoSymbol;
-        }
+    const StatedShape stated = summariseRowIndicators(found.indicators);
+    if (!fitsStatedShape(found, stated)) {
+        return DecodeFailure::NoSymbol;
     }
 
-    const std::int32_t erased = distinctErasures(result);
+    Correcting symbol{found.codewords, found.erasures, distinctErasures(found.erasures)};
     Correction correction;
     if (stated.level) {
-        const std::int32_t checkCount = checkCodewordsOfLevel(*stated.level);
-        correction.tried = checkCount < result.codewordCount;
-        correction.located = correctAs(result, checkCount, erased);
+        correction.checkCount = checkCodewordsOfLevel(*stated.level);
+        correction.tried = correction.checkCount < symbol.total();
+        correction.located = correctAs(symbol, correction.checkCount);
     } else {
-        correction = correctWithDescriptor(result, erased);
+        correction = correctWithDescriptor(symbol);
     }
     if (!correction.located) {
-        return correction.tried ? kUncorrectable : kNoSymbol;
+        return correction.tried ? DecodeFailure::Uncorrectable : DecodeFailure::NoSymbol;
     }
-    result.correctedCount = *correction.located;
+    return CorrectedCodewords{found.rows, std::move(symbol.codewords), correction.checkCount,
+                              *correction.located, symbol.erased};
+}
 
-    const std::int32_t code = interpretCodewords(result);
-    if (code != kInterpretOk) {
-        return static_cast<Status>(static_cast<std::uint32_t>(kMalformedDataBase) |
-                                   static_cast<std::uint32_t>(code));
+Result<DecodedCodewords> interpretSymbol(CorrectedCodewords corrected) {
+    Result<SegmentList> segments = interpretCodewords(corrected.codewords);
+    if (!segments.ok()) {
+        return segments.failure();
     }
-    return 0;
+    return DecodedCodewords{std::move(corrected), std::move(segments).value()};
+}
+
+Result<DecodedCodewords> decodeCodewords(const SymbolCodewords& found) {
+    Result<CorrectedCodewords> corrected = correctCodewords(found);
+    if (!corrected.ok()) {
+        return corrected.failure();
+    }
+    return interpretSymbol(std::move(corrected).value());
 }
 
 }  // namespace ostrel2::tessoran

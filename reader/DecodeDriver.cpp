@@ -2,6 +2,7 @@
 #include "reader/DecodeDriver.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -29,6 +30,30 @@ struct DestroyUnhandedResult {
 };
 using OwnedResult = std::unique_ptr<DecodeResult, DestroyUnhandedResult>;
 
+// The design's result of a decoded symbol: what its interface reads (rows,
+// the corrected codewords that give its columns and level, the count error
+// correction located) and its segments. The erasures, which no caller of the
+// interface sees, stay empty.
+void fillDecodeResult(DecodedCodewords decoded, DecodeResult& result) {
+    const CorrectedCodewords& corrected = decoded.corrected;
+    std::copy(corrected.codewords.begin(), corrected.codewords.end(), result.codewords);
+    result.codewordCount = static_cast<std::int32_t>(corrected.codewords.size());
+    result.erasureCount = 0;
+    result.rowCount = corrected.rows;
+    result.correctedCount = corrected.located;
+    result.segments.assign(std::make_move_iterator(decoded.segments.begin()),
+                           std::make_move_iterator(decoded.segments.end()));
+}
+
+// Where the scan stores what it reads: room for a whole symbol, and how much
+// of it is in use.
+struct ScanStore {
+    std::vector<std::int32_t> codewords = std::vector<std::int32_t>(kScanCapacity);
+    std::vector<std::int32_t> erasures = std::vector<std::int32_t>(kScanCapacity);
+    std::int32_t codewordCount = 0;
+    std::int32_t erasureCount = 0;
+};
+
 enum class GroupState { Idle = 1, Collecting = 2 };
 
 // Groups the pixel rows into symbol rows and reads each through the scan-line
@@ -36,15 +61,15 @@ enum class GroupState { Idle = 1, Collecting = 2 };
 class RowScanner {
   public:
     RowScanner(I2DBitPattern& source, std::int32_t pixelRows, std::int32_t pixelColumns,
-               DecodeResult& result)
+               ScanStore& store)
         : pattern(source),
           height(pixelRows),
           width(pixelColumns),
           lineSums(static_cast<std::size_t>(width > 0 ? width : 0), 0.0),
           previousRow(lineSums.size()),
           currentRow(lineSums.size()),
-          state(makeScanLineState(result.codewords, result.erasures, &result.codewordCount,
-                                  &result.erasureCount)) {
+          state(makeScanLineState(store.codewords.data(), store.erasures.data(),
+                                  &store.codewordCount, &store.erasureCount)) {
         state.rowIndicators = &rowIndicators;
     }
 
@@ -158,28 +183,63 @@ class RowScanner {
 
 }  // namespace
 
-Status DecodeBitPattern(I2DBitPattern* pattern, ITessoranResult** out) {
-    if (pattern == nullptr || out == nullptr) {
-        return E_POINTER;
-    }
-    const std::int32_t height = pattern->GetHeight();
-    const std::int32_t width = pattern->GetWidth();
+Result<DecodedCodewords> readBitPattern(I2DBitPattern& pattern) {
+    const std::int32_t height = pattern.GetHeight();
+    const std::int32_t width = pattern.GetWidth();
 
-    OwnedResult result(new DecodeResult);
-    result->codewordCount = 0;
-    result->erasureCount = 0;
-    RowScanner scanner(*pattern, height, width, *result);
+    ScanStore store;
+    RowScanner scanner(pattern, height, width, store);
     scanner.scan();
-    result->rowCount = scanner.rowCount;
 
     // A symbol read only in part, or read with rows that disagree, would be
     // "corrected" into wrong data.
     if (scanner.overflowed() || !scanner.rowsAgree) {
-        return kNoSymbol;
+        return DecodeFailure::NoSymbol;
     }
-    if (const Status status = decodeCodewords(*result, scanner.rowIndicators); failed(status)) {
-        return status;
+    store.codewords.resize(static_cast<std::size_t>(store.codewordCount));
+    store.erasures.resize(static_cast<std::size_t>(store.erasureCount));
+    return decodeCodewords(SymbolCodewords{std::move(store.codewords), std::move(store.erasures),
+                                           scanner.rowCount, std::move(scanner.rowIndicators)});
+}
+
+Status statusOfFailure(DecodeFailure failure) {
+    // The interpreter's codes, which the design's status carries in its low
+    // bits.
+    constexpr std::uint32_t kEciPastEndCode = 3;
+    constexpr std::uint32_t kZeroLengthDescriptorCode = 4;
+    constexpr std::uint32_t kTerminatorNotLastCode = 5;
+    const auto malformed = [](std::uint32_t code) {
+        return static_cast<Status>(static_cast<std::uint32_t>(kMalformedDataBase) | code);
+    };
+    switch (failure) {
+        case DecodeFailure::NoSymbol:
+            return kNoSymbol;
+        case DecodeFailure::Uncorrectable:
+            return kUncorrectable;
+        case DecodeFailure::EciPastEnd:
+            return malformed(kEciPastEndCode);
+        case DecodeFailure::ZeroLengthDescriptor:
+            return malformed(kZeroLengthDescriptorCode);
+        case DecodeFailure::TerminatorNotLast:
+            return malformed(kTerminatorNotLastCode);
+        case DecodeFailure::BadInput:
+            break;
     }
+    return E_INVALIDARG;
+}
+
+// The design's interface over the plain decode: the reference-counted result
+// is made here, from the decoded symbol, and nowhere else.
+Status DecodeBitPattern(I2DBitPattern* pattern, ITessoranResult** out) {
+    if (pattern == nullptr || out == nullptr) {
+        return E_POINTER;
+    }
+    Result<DecodedCodewords> decoded = readBitPattern(*pattern);
+    if (!decoded.ok()) {
+        return statusOfFailure(decoded.failure());
+    }
+    OwnedResult result(new DecodeResult);
+    fillDecodeResult(std::move(decoded).value(), *result);
 
     void* handedOut = nullptr;
     const Status status = result->QueryInterface(IID_ITessoranResult, &handedOut);

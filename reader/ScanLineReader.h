@@ -4,17 +4,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "decoding/DecodeResult.h"
+#include "reader/CodewordStep.h"
 #include "reader/RowIndicators.h"
 
 namespace ostrel2::tessoran {
 
 // Room in the codeword and erasure arrays that a scan fills.
-inline constexpr std::int32_t kScanCapacity = DecodeResult::kCapacity;
+inline constexpr std::int32_t kScanCapacity = kMaxSymbolCodewords;
 
 // What the scan of one symbol carries from line to line. The driver owns it;
-// the pointers lead into the decode result, whose arrays hold kScanCapacity
-// entries each.
+// the pointers lead into the driver's codeword and erasure arrays, which hold
+// kScanCapacity entries each.
 struct ScanLineState {
     std::int32_t* codewords = nullptr;
     std::int32_t* erasures = nullptr;

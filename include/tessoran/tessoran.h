@@ -45,7 +45,8 @@ enum {
     TESSORAN_BAD_INPUT = 4,      /* a null pointer, a bad size, stride or format, a file that
                                     cannot be read, bytes that are no image, or a picture too
                                     large to decode (more than about 1 GiB of work) */
-    TESSORAN_OUT_OF_MEMORY = 5   /* memory ran out */
+    TESSORAN_OUT_OF_MEMORY = 5,  /* memory ran out */
+    TESSORAN_INTERNAL_ERROR = 6  /* a fault of the library itself, which no input should cause */
 };
 
 /* How a caller's pixels are laid out, byte by byte: one of the values below. */

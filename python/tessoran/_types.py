@@ -19,6 +19,7 @@ class Status(enum.IntEnum):
     MALFORMED_DATA = 3
     BAD_INPUT = 4
     OUT_OF_MEMORY = 5
+    INTERNAL_ERROR = 6
 
 
 class PixelFormat(enum.IntEnum):

@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "decoding/CodewordInterpreter.h"
-#include "decoding/DecodeResult.h"
 
 namespace ostrel2::tessoran {
 namespace {
@@ -28,12 +28,25 @@ std::vector<int> join(std::initializer_list<std::vector<int>> parts) {
 }
 
 // Each segment as its tag and text, segments separated by '|'.
-std::string segmentsOf(const DecodeResult& result) {
+std::string segmentsOf(const SegmentList& segments) {
     std::string text;
-    for (const Segment& segment : result.segments) {
+    for (const Segment& segment : segments) {
         text += (text.empty() ? "" : "|") + std::string(1, segment.tag) + segment.text;
     }
     return text;
+}
+
+// What the interpreter makes of `codewords`: the segments, or its failure.
+void expectInterpreted(const std::vector<std::int32_t>& codewords, const std::string& segments,
+                       std::optional<DecodeFailure> failure = std::nullopt) {
+    const Result<SegmentList> result = interpretCodewords(codewords);
+    if (failure) {
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.failure(), *failure);
+    } else {
+        ASSERT_TRUE(result.ok());
+        EXPECT_EQ(segmentsOf(result.value()), segments);
+    }
 }
 
 // The largest numeric group: 1 and 44 nines.
@@ -47,7 +60,7 @@ struct InterpretCase {
     const char* what;
     std::vector<int> data;  // the data codewords; the length descriptor is added
     std::string segments;
-    std::int32_t status = 0;
+    std::optional<DecodeFailure> failure = std::nullopt;
 };
 
 TEST(DataDecoding, CodewordsToSegments) {
@@ -97,9 +110,9 @@ TEST(DataDecoding, CodewordsToSegments) {
         {"an ECI inside a byte run", {901, 65, 66, 927, 3, 67}, "bAB|e000003|bC"},
         {"an ECI value is no latch", {901, 65, 927, 900, 66}, "bA|e000900|bB"},
         {"ECI values that end the data", {1, 927, 3, 926, 1, 5}, "tAB|e000003|e001805"},
-        {"925 as the last codeword", {925}, "", 3},
+        {"925 as the last codeword", {925}, "", DecodeFailure::EciPastEnd},
         {"922 as the last codeword", {1, 922}, "tAB|z"},
-        {"922 before the last codeword", {1, 922, 1}, "tAB|z", 5},
+        {"922 before the last codeword", {1, 922, 1}, "", DecodeFailure::TerminatorNotLast},
         // Text goes on in the sub-mode latched before a byte shift, an ECI or
         // a reserved codeword; only a latch starts it again in Upper.
         {"Mixed across a reserved codeword", {p(28, 1), 921, 1}, "t1|t01"},
@@ -133,33 +146,30 @@ TEST(DataDecoding, CodewordsToSegments) {
     };
     for (const InterpretCase& test : cases) {
         SCOPED_TRACE(test.what);
-        DecodeResult result;
-        result.codewords[0] = static_cast<std::int32_t>(test.data.size()) + 1;
-        std::copy(test.data.begin(), test.data.end(), &result.codewords[1]);
+        std::vector<std::int32_t> codewords = {static_cast<std::int32_t>(test.data.size()) + 1};
+        codewords.insert(codewords.end(), test.data.begin(), test.data.end());
         // A check codeword after the data must never be read as data.
-        result.codewords[test.data.size() + 1] = 922;
-        EXPECT_EQ(interpretCodewords(result), test.status);
-        EXPECT_EQ(segmentsOf(result), test.segments);
+        codewords.push_back(922);
+        expectInterpreted(codewords, test.segments, test.failure);
     }
 }
 
 // The length descriptor comes out of the symbol: whatever its value, the
-// walk stays inside the codeword array.
+// walk stays inside the codewords (as many as a symbol may have, here).
 TEST(DataDecoding, LengthDescriptorsOfAnyValue) {
-    DecodeResult result;
-    result.codewords[1] = 1;
-    EXPECT_EQ(interpretCodewords(result), 4);  // a descriptor of 0
-    result.codewords[0] = -5;
-    EXPECT_EQ(interpretCodewords(result), 0);
-    EXPECT_EQ(segmentsOf(result), "");
-    result.codewords[0] = DecodeResult::kCapacity + 1000;
-    result.codewords[DecodeResult::kCapacity - 1] = 922;
-    EXPECT_EQ(interpretCodewords(result), 0);
-    EXPECT_EQ(segmentsOf(result),
-              "tAB" + std::string(2 * (DecodeResult::kCapacity - 3), 'A') + "|z");
-    result.codewords[DecodeResult::kCapacity - 2] = 926;
-    result.codewords[DecodeResult::kCapacity - 1] = 3;
-    EXPECT_EQ(interpretCodewords(result), 3);
+    constexpr std::size_t kCount = 3060;
+    std::vector<std::int32_t> codewords(kCount, 0);
+    codewords[1] = 1;
+    expectInterpreted(codewords, "", DecodeFailure::ZeroLengthDescriptor);
+    expectInterpreted({}, "", DecodeFailure::ZeroLengthDescriptor);
+    codewords[0] = -5;
+    expectInterpreted(codewords, "");
+    codewords[0] = kCount + 1000;
+    codewords[kCount - 1] = 922;
+    expectInterpreted(codewords, "tAB" + std::string(2 * (kCount - 3), 'A') + "|z");
+    codewords[kCount - 2] = 926;
+    codewords[kCount - 1] = 3;
+    expectInterpreted(codewords, "", DecodeFailure::EciPastEnd);
 }
 
 }  // namespace
