@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "capture/TracePicture.h"
+#include "platform/LockedPixels.h"
 #include "platform/PngFile.h"
 
 namespace ostrel2::tessoran {
@@ -23,23 +24,17 @@ std::optional<std::basic_string<PathChar>> tracePicturePath() {
 
 void writeTracePicture(const PathChar* path, Gdiplus::Bitmap& bitmap,
                        const capture::CaptureTrace& trace) {
-    // The platform's library names its pixel formats with macros, ours with
-    // constants of its namespace.
-    using namespace Gdiplus;
-    const auto width = static_cast<int>(bitmap.GetWidth());
-    const auto height = static_cast<int>(bitmap.GetHeight());
-    if (width <= 0 || height <= 0) {
-        return;
+    std::vector<std::uint32_t> picture;
+    {
+        const platform::LockedPixels locked(bitmap);
+        if (!locked.locked()) {
+            return;
+        }
+        picture = capture::drawTrace(locked.rows(), locked.width(), locked.height(),
+                                     locked.stride(), trace);
     }
-    const Rect whole(0, 0, width, height);
-    BitmapData locked;
-    if (bitmap.LockBits(&whole, ImageLockModeRead, PixelFormat32bppARGB, &locked) != Ok) {
-        return;
-    }
-    const std::vector<std::uint32_t> picture = capture::drawTrace(
-        static_cast<const std::uint8_t*>(locked.Scan0), width, height, locked.Stride, trace);
-    bitmap.UnlockBits(&locked);
-    platform::writePngFile(path, picture.data(), width, height);
+    platform::writePngFile(path, picture.data(), static_cast<int>(bitmap.GetWidth()),
+                           static_cast<int>(bitmap.GetHeight()));
 }
 
 }  // namespace ostrel2::tessoran

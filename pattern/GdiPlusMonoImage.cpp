@@ -14,23 +14,10 @@ bool isDarkColour(std::uint32_t argb) {
 
 GdiPlusMonoImage::GdiPlusMonoImage(Gdiplus::Bitmap* source) : bitmap(source) {}
 
-GdiPlusMonoImage::~GdiPlusMonoImage() {
-    if (pixelsLocked) {
-        bitmap->UnlockBits(&locked);
-    }
-}
-
 void GdiPlusMonoImage::lockPixels() {
-    // The platform's library names its pixel formats with macros, ours with
-    // constants of its namespace.
-    using namespace Gdiplus;
-    if (width <= 0 || height <= 0) {
-        return;
+    if (width > 0 && height > 0) {
+        locked.emplace(*bitmap);
     }
-    const Rect whole(0, 0, width, height);
-    pixelsLocked =
-        bitmap->LockBits(&whole, ImageLockModeRead, PixelFormat32bppARGB, &locked) == Ok &&
-        locked.Scan0 != nullptr;
 }
 
 Status CreateGdiPlusMonoImage(Gdiplus::Bitmap* bitmap, I2DBitPattern** out) {
@@ -44,12 +31,12 @@ Status CreateGdiPlusMonoImage(Gdiplus::Bitmap* bitmap, I2DBitPattern** out) {
 }
 
 void GdiPlusMonoImage::ReadRow(std::int32_t row, std::uint8_t* pixels) {
-    if (!pixelsLocked || row < 0 || row >= height) {
+    if (!pixelsLocked() || row < 0 || row >= height) {
         I2DBitPattern::ReadRow(row, pixels);
         return;
     }
-    const std::uint8_t* source = static_cast<const std::uint8_t*>(locked.Scan0) +
-                                 static_cast<std::ptrdiff_t>(row) * locked.Stride;
+    const std::uint8_t* source =
+        locked->rows() + static_cast<std::ptrdiff_t>(row) * locked->stride();
     for (std::int32_t column = 0; column < width; ++column, source += 4) {
         std::uint32_t argb = 0;
         std::memcpy(&argb, source, sizeof argb);
@@ -58,11 +45,10 @@ void GdiPlusMonoImage::ReadRow(std::int32_t row, std::uint8_t* pixels) {
 }
 
 bool GdiPlusMonoImage::GetPixel(std::int32_t row, std::int32_t column) {
-    if (pixelsLocked && row >= 0 && column >= 0 && row < height && column < width) {
+    if (pixelsLocked() && row >= 0 && column >= 0 && row < height && column < width) {
         std::uint32_t argb = 0;
         std::memcpy(&argb,
-                    static_cast<const std::uint8_t*>(locked.Scan0) +
-                        static_cast<std::ptrdiff_t>(row) * locked.Stride +
+                    locked->rows() + static_cast<std::ptrdiff_t>(row) * locked->stride() +
                         4 * static_cast<std::ptrdiff_t>(column),
                     sizeof argb);
         return isDarkColour(argb);

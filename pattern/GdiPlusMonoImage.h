@@ -2,11 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "objects/ComObject.h"
 #include "objects/InterfaceIds.h"
 #include "pattern/I2DBitPattern.h"
 #include "platform/GdiPlus.h"
+#include "platform/LockedPixels.h"
 
 namespace ostrel2::tessoran {
 
@@ -21,8 +23,6 @@ namespace ostrel2::tessoran {
 // cannot be locked, is asked of the library as before.
 class GdiPlusMonoImage final : public ComObject<I2DBitPattern, IID_I2DBitPattern> {
   public:
-    ~GdiPlusMonoImage() override;
-
     std::int32_t GetHeight() override { return height; }
     std::int32_t GetWidth() override { return width; }
     bool GetPixel(std::int32_t row, std::int32_t column) override;
@@ -32,12 +32,13 @@ class GdiPlusMonoImage final : public ComObject<I2DBitPattern, IID_I2DBitPattern
     friend Status CreateGdiPlusMonoImage(Gdiplus::Bitmap* bitmap, I2DBitPattern** out);
     explicit GdiPlusMonoImage(Gdiplus::Bitmap* source);
     void lockPixels();
+    bool pixelsLocked() const { return locked && locked->locked(); }
 
     std::int32_t height = 0;
     std::int32_t width = 0;
     Gdiplus::Bitmap* bitmap;
-    Gdiplus::BitmapData locked{};
-    bool pixelsLocked = false;
+    // Unlocked with the object.
+    std::optional<platform::LockedPixels> locked;
 };
 
 // The only way to make one: reads the height, then the width, and hands the
