@@ -104,6 +104,95 @@ bool setChannels(BmpLayout& layout, const std::array<std::uint32_t, 4>& masks) {
     return true;
 }
 
+// What the header says beyond the layout's own fields.
+struct HeaderExtras {
+    std::uint32_t planes = 0;
+    std::uint32_t compression = kUncompressed;
+    std::uint32_t coloursUsed = 0;
+};
+
+// The picture's size, depth and row order as the header states them; none
+// for a size no picture has.
+std::optional<HeaderExtras> readSizeAndDepth(const HeaderFields& header, HeaderKind kind,
+                                             BmpLayout& layout) {
+    HeaderExtras extras;
+    if (kind == HeaderKind::Core) {
+        layout.width = header.at(4, 2);
+        layout.height = header.at(6, 2);
+        extras.planes = header.at(8, 2);
+        layout.bitsPerPixel = header.at(10, 2);
+        layout.paletteEntryBytes = 3;
+        return extras;
+    }
+    const auto width = static_cast<std::int32_t>(header.at(4, 4));
+    const auto height = static_cast<std::int32_t>(header.at(8, 4));
+    if (width <= 0 || height == 0 || height == INT32_MIN) {
+        return std::nullopt;
+    }
+    layout.width = static_cast<std::uint32_t>(width);
+    layout.topDown = height < 0;
+    layout.height = static_cast<std::uint32_t>(height < 0 ? -height : height);
+    extras.planes = header.at(12, 2);
+    layout.bitsPerPixel = header.at(14, 2);
+    extras.compression = header.at(16, 4);
+    extras.coloursUsed = header.at(32, 4);
+    return extras;
+}
+
+// The channels of a 16- or 32-bit picture: the masks a plain header implies,
+// or those the file states, which follow a plain information header (then
+// `headersEnd` moves past them) and lie inside later Windows headers.
+// Run-length compression, and OS/2's Huffman and 24-bit runs (which share
+// numbers with the masks), are not read: false, as for masks that are no
+// channels.
+bool readChannels(std::span<const unsigned char> file, const HeaderFields& header, HeaderKind kind,
+                  std::uint32_t headerSize, std::uint32_t compression, BmpLayout& layout,
+                  std::size_t& headersEnd) {
+    const unsigned depth = layout.bitsPerPixel;
+    const bool masked = depth == 16 || depth == 32;
+    if (compression == kUncompressed) {
+        if (depth == 16) {
+            setChannels(layout, {0x7C00u, 0x03E0u, 0x001Fu, 0});
+        } else if (depth == 32) {
+            setChannels(layout, {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u});
+            layout.alphaUnlessAllZero = true;
+        }
+        return true;
+    }
+    if ((compression != kBitFields && compression != kAlphaBitFields) ||
+        kind != HeaderKind::Windows || !masked) {
+        return false;
+    }
+    std::array<std::uint32_t, 4> masks{};
+    const std::size_t maskCount = compression == kAlphaBitFields ? 4 : 3;
+    if (headerSize == kInfoHeader) {
+        if (file.size() < headersEnd + 4 * maskCount) {
+            return false;
+        }
+        for (std::size_t i = 0; i < maskCount; ++i) {
+            masks[i] = littleEndian32(file, headersEnd + 4 * i);
+        }
+        headersEnd += 4 * maskCount;
+    } else {
+        for (std::size_t i = 0; i < 4; ++i) {
+            masks[i] = header.at(40 + 4 * i, 4);
+        }
+    }
+    return setChannels(layout, masks);
+}
+
+// The palette of an indexed picture lies between the headers and the pixels;
+// the colours used say how many entries it has, 0 standing for all the depth
+// allows. False when it has none.
+bool placePalette(BmpLayout& layout, std::size_t headersEnd, std::uint32_t coloursUsed) {
+    const std::uint64_t depthEntries = std::uint64_t{1} << layout.bitsPerPixel;
+    const std::uint64_t stated = coloursUsed == 0 ? depthEntries : coloursUsed;
+    const std::uint64_t room = (layout.pixelOffset - headersEnd) / layout.paletteEntryBytes;
+    layout.paletteOffset = headersEnd;
+    layout.paletteCount = static_cast<unsigned>(std::min({stated, depthEntries, room}));
+    return layout.paletteCount != 0;
+}
+
 }  // namespace
 
 std::optional<BmpLayout> readBmpLayout(std::span<const unsigned char> file) {
@@ -117,93 +206,24 @@ std::optional<BmpLayout> readBmpLayout(std::span<const unsigned char> file) {
     }
     const HeaderFields header(file, headerSize);
     BmpLayout layout;
-    std::uint32_t planes = 0;
-    std::uint32_t compression = kUncompressed;
-    std::uint32_t coloursUsed = 0;
-    if (*kind == HeaderKind::Core) {
-        layout.width = header.at(4, 2);
-        layout.height = header.at(6, 2);
-        planes = header.at(8, 2);
-        layout.bitsPerPixel = header.at(10, 2);
-        layout.paletteEntryBytes = 3;
-    } else {
-        const auto width = static_cast<std::int32_t>(header.at(4, 4));
-        const auto height = static_cast<std::int32_t>(header.at(8, 4));
-        if (width <= 0 || height == 0 || height == INT32_MIN) {
-            return std::nullopt;
-        }
-        layout.width = static_cast<std::uint32_t>(width);
-        layout.topDown = height < 0;
-        layout.height = static_cast<std::uint32_t>(height < 0 ? -height : height);
-        planes = header.at(12, 2);
-        layout.bitsPerPixel = header.at(14, 2);
-        compression = header.at(16, 4);
-        coloursUsed = header.at(32, 4);
-    }
-    if (layout.width == 0 || layout.height == 0 || planes != 1) {
+    const std::optional<HeaderExtras> extras = readSizeAndDepth(header, *kind, layout);
+    if (!extras || layout.width == 0 || layout.height == 0 || extras->planes != 1) {
         return std::nullopt;
     }
     const unsigned depth = layout.bitsPerPixel;
     const bool indexed = depth == 1 || depth == 4 || depth == 8;
     const bool masked = depth == 16 || depth == 32;
-    if (!indexed && !masked && depth != 24) {
+    if ((!indexed && !masked && depth != 24) || (*kind == HeaderKind::Core && masked)) {
         return std::nullopt;
     }
-    if (*kind == HeaderKind::Core && masked) {
-        return std::nullopt;
-    }
-
-    // Masks follow a plain information header; later Windows headers hold
-    // them. Run-length compression, and OS/2's Huffman and 24-bit runs
-    // (which share numbers with the masks), are not read.
     std::size_t headersEnd = kFileHeaderBytes + headerSize;
-    if (compression == kUncompressed) {
-        if (depth == 16) {
-            setChannels(layout, {0x7C00u, 0x03E0u, 0x001Fu, 0});
-        } else if (depth == 32) {
-            setChannels(layout, {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u});
-            layout.alphaUnlessAllZero = true;
-        }
-    } else if ((compression == kBitFields || compression == kAlphaBitFields) &&
-               *kind == HeaderKind::Windows && masked) {
-        std::array<std::uint32_t, 4> masks{};
-        const std::size_t maskCount = compression == kAlphaBitFields ? 4 : 3;
-        if (headerSize == kInfoHeader) {
-            if (file.size() < headersEnd + 4 * maskCount) {
-                return std::nullopt;
-            }
-            for (std::size_t i = 0; i < maskCount; ++i) {
-                masks[i] = littleEndian32(file, headersEnd + 4 * i);
-            }
-            headersEnd += 4 * maskCount;
-        } else {
-            for (std::size_t i = 0; i < 4; ++i) {
-                masks[i] = header.at(40 + 4 * i, 4);
-            }
-        }
-        if (!setChannels(layout, masks)) {
-            return std::nullopt;
-        }
-    } else {
+    if (!readChannels(file, header, *kind, headerSize, extras->compression, layout, headersEnd)) {
         return std::nullopt;
     }
-
     layout.pixelOffset = littleEndian32(file, 10);
-    if (layout.pixelOffset < headersEnd) {
+    if (layout.pixelOffset < headersEnd ||
+        (indexed && !placePalette(layout, headersEnd, extras->coloursUsed))) {
         return std::nullopt;
-    }
-    if (indexed) {
-        // The palette lies between the headers and the pixels; the colours
-        // used say how many entries it has, 0 standing for all the depth
-        // allows.
-        const std::uint64_t depthEntries = std::uint64_t{1} << depth;
-        const std::uint64_t stated = coloursUsed == 0 ? depthEntries : coloursUsed;
-        const std::uint64_t room = (layout.pixelOffset - headersEnd) / layout.paletteEntryBytes;
-        layout.paletteOffset = headersEnd;
-        layout.paletteCount = static_cast<unsigned>(std::min({stated, depthEntries, room}));
-        if (layout.paletteCount == 0) {
-            return std::nullopt;
-        }
     }
     layout.rowBytes = (std::uint64_t{layout.width} * depth + 31) / 32 * 4;
     return layout;

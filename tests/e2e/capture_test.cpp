@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "objects/ObjectReference.h"
