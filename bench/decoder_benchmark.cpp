@@ -11,9 +11,9 @@
 #include "decoding/CodewordInterpreter.h"
 #include "pattern/PixelBufferPattern.h"
 #include "reader/DecodeDriver.h"
-#include "reader/ReedSolomon.h"
 #include "reader/ScanLineReader.h"
 #include "support/Pdf417Encoder.h"
+#include "symbol/ReedSolomon.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "capture/SymbolFrame.h"
 #include "capture/SymbolLayout.h"
 #include "capture/SymbolReading.h"
-#include "reader/CodewordStep.h"
+#include "symbol/CodewordStep.h"
 
 namespace ostrel2::tessoran::capture {
 

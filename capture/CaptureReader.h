@@ -3,7 +3,7 @@
 
 #include "capture/CaptureTrace.h"
 #include "capture/GreyImage.h"
-#include "reader/CodewordStep.h"
+#include "symbol/CodewordStep.h"
 
 namespace ostrel2::tessoran::capture {
 

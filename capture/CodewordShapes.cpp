@@ -6,7 +6,7 @@
 #include <limits>
 #include <numeric>
 
-#include "reader/CodewordPatternTable.h"
+#include "symbol/CodewordPatternTable.h"
 
 namespace ostrel2::tessoran::capture {
 

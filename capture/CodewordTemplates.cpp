@@ -5,7 +5,7 @@
 #include <array>
 #include <cmath>
 
-#include "reader/CodewordPatternTable.h"
+#include "symbol/CodewordPatternTable.h"
 
 namespace ostrel2::tessoran::capture {
 

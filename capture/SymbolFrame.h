@@ -10,7 +10,7 @@
 #include "capture/Geometry.h"
 #include "capture/GreyImage.h"
 #include "capture/GuardLines.h"
-#include "reader/RowIndicators.h"
+#include "symbol/RowIndicators.h"
 
 namespace ostrel2::tessoran::capture {
 

@@ -9,8 +9,8 @@
 #include "capture/CodewordTemplates.h"
 #include "capture/GreyImage.h"
 #include "capture/SymbolFrame.h"
-#include "reader/CodewordStep.h"
-#include "reader/RowIndicators.h"
+#include "symbol/CodewordStep.h"
+#include "symbol/RowIndicators.h"
 
 namespace ostrel2::tessoran::capture {
 

@@ -16,7 +16,7 @@
 #include "capture/GuardLines.h"
 #include "capture/SymbolFrame.h"
 #include "capture/SymbolReading.h"
-#include "reader/CodewordStep.h"
+#include "symbol/CodewordStep.h"
 
 namespace {
 

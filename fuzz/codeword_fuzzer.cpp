@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "decoding/CodewordInterpreter.h"
-#include "reader/CodewordStep.h"
-#include "reader/ReedSolomon.h"
+#include "symbol/CodewordStep.h"
+#include "symbol/ReedSolomon.h"
 
 namespace {
 

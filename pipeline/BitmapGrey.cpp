@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "capture/BitmapGrey.h"
+#include "pipeline/BitmapGrey.h"
 
 #include "platform/LockedPixels.h"
 

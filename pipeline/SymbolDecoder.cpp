@@ -4,11 +4,11 @@
 #include <functional>
 #include <optional>
 
-#include "capture/BitmapGrey.h"
 #include "capture/CaptureReader.h"
 #include "objects/ObjectReference.h"
 #include "pattern/GdiPlusMonoImage.h"
 #include "pattern/PixelBufferPattern.h"
+#include "pipeline/BitmapGrey.h"
 #include "pipeline/PixelGrey.h"
 #include "reader/DecodeDriver.h"
 

@@ -9,8 +9,8 @@
 
 #include "decoding/DecodeResult.h"
 #include "objects/InterfaceIds.h"
-#include "reader/CodewordStep.h"
 #include "reader/ScanLineReader.h"
+#include "symbol/CodewordStep.h"
 
 namespace ostrel2::tessoran {
 

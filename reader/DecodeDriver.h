@@ -6,8 +6,8 @@
 #include "decoding/ITessoranResult.h"
 #include "objects/Status.h"
 #include "pattern/I2DBitPattern.h"
-#include "reader/CodewordStep.h"
 #include "reader/DecodeStatus.h"
+#include "symbol/CodewordStep.h"
 
 namespace ostrel2::tessoran {
 

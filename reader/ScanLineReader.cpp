@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "reader/CodewordPatternTable.h"
+#include "symbol/CodewordPatternTable.h"
 
 namespace ostrel2::tessoran {
 

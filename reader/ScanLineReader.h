@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "reader/CodewordStep.h"
-#include "reader/RowIndicators.h"
+#include "symbol/CodewordStep.h"
+#include "symbol/RowIndicators.h"
 
 namespace ostrel2::tessoran {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "reader/CodewordStep.h"
+#include "symbol/CodewordStep.h"
 
 #include <algorithm>
 #include <optional>
@@ -8,7 +8,7 @@
 
 #include "decoding/CodewordInterpreter.h"
 #include "decoding/ErrorCorrectionLevel.h"
-#include "reader/ReedSolomon.h"
+#include "symbol/ReedSolomon.h"
 
 namespace ostrel2::tessoran {
 

@@ -6,7 +6,7 @@
 
 #include "decoding/DecodeFailure.h"
 #include "decoding/Segment.h"
-#include "reader/RowIndicators.h"
+#include "symbol/RowIndicators.h"
 
 namespace ostrel2::tessoran {
 

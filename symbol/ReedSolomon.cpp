@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "reader/ReedSolomon.h"
+#include "symbol/ReedSolomon.h"
 
 #include <algorithm>
 #include <array>
 
-#include "reader/GaloisField929.h"
+#include "symbol/GaloisField929.h"
 
 // The codewords c[0] .. c[n-1], first codeword highest, form a polynomial that
 // a valid symbol makes divisible by (x - 3)(x - 3^2)...(x - 3^E). The codeword

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "reader/RowIndicators.h"
+#include "symbol/RowIndicators.h"
 
 #include <array>
 #include <map>

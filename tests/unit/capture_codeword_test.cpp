@@ -7,8 +7,8 @@
 #include "capture/CodewordReading.h"
 #include "capture/CodewordShapes.h"
 #include "capture/CodewordTemplates.h"
-#include "reader/CodewordPatternTable.h"
 #include "support/Pdf417Encoder.h"
+#include "symbol/CodewordPatternTable.h"
 
 namespace tessoran_test {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "reader/ReedSolomon.h"
+#include "symbol/ReedSolomon.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "reader/RowIndicators.h"
 #include "support/Pdf417Encoder.h"
+#include "symbol/RowIndicators.h"
 
 namespace tessoran_test {
 namespace {
