@@ -129,14 +129,14 @@ std::vector<IndicatorGroup> groupSamples(const std::vector<IndicatorSample>& sam
     return list;
 }
 
-// Keeps the groups whose place fits a straight run of rows along the side:
-// y = a + b * row. A misread indicator names a row far from where it was read.
 // y = a + b * (row + 0.5): where along a side the rows lie.
 struct RowRun {
     double a = 0;
     double b = 0;
 };
 
+// The run that fits the groups best (least squares, each group weighing by
+// how often it was read); none when they name fewer than two rows.
 std::optional<RowRun> rowRunOf(const std::vector<IndicatorGroup>& groups) {
     double sw = 0, sr = 0, sy = 0, srr = 0, sry = 0;
     for (const IndicatorGroup& g : groups) {
@@ -156,10 +156,6 @@ std::optional<RowRun> rowRunOf(const std::vector<IndicatorGroup>& groups) {
     return RowRun{(sy - b * sr) / sw, b};
 }
 
-// Keeps the groups whose place fits a straight run of rows along the sides,
-// y = a + b * (row + 0.5), fitted robustly (the median of the slopes between
-// pairs of groups, then the median offset): a misread indicator names a row
-// far from where it was read, and must not pull the run towards it.
 // The value below which half the weight lies.
 double weightedMedian(std::vector<std::pair<double, double>> valuesAndWeights) {
     std::sort(valuesAndWeights.begin(), valuesAndWeights.end());
@@ -177,6 +173,10 @@ double weightedMedian(std::vector<std::pair<double, double>> valuesAndWeights) {
     return 0;
 }
 
+// Keeps the groups whose place fits a straight run of rows along the sides,
+// y = a + b * (row + 0.5), fitted robustly (the median of the slopes between
+// pairs of groups, then the median offset): a misread indicator names a row
+// far from where it was read, and must not pull the run towards it.
 std::vector<IndicatorGroup> consistentGroups(std::vector<IndicatorGroup> groups) {
     if (groups.size() < 2) {
         return groups;
