@@ -5,6 +5,7 @@
 #include <span>
 
 #include "capture/CodewordShapes.h"
+#include "capture/SymbolLayout.h"
 
 namespace ostrel2::tessoran::capture {
 
@@ -24,13 +25,15 @@ struct CodewordRead {
 
 // Reads the codeword whose first bar begins near `nominalStart` (in modules)
 // on a line whose edges are `edges`, in order. Its first bar's edge and the
-// next codeword's, `width` on (17 modules where the line's scale is right),
-// are looked for near where they should be, so that a line whose scale or
-// position is a little off still reads; the eight elements between them give
-// the distances that identify the codeword, in `cluster` or in any cluster.
+// next codeword's, `width` on (a codeword's modules where the line's scale
+// is right), are looked for near where they should be, so that a line whose
+// scale or position is a little off still reads; the eight elements between
+// them give the distances that identify the codeword, in `cluster` or in any
+// cluster.
 std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, double nominalStart,
                                            std::optional<std::int32_t> cluster,
-                                           const CodewordShapes& shapes, double width = 17);
+                                           const CodewordShapes& shapes,
+                                           double width = kCodewordModules);
 
 // The left row indicator of a line that crosses the start pattern near x = 0,
 // read from where the pattern ends and at its scale; the line's own scale may

@@ -46,8 +46,6 @@ struct Line {
     Point at(double t) const { return origin + t * direction; }
     // How far along the line the foot of `p` lies.
     double parameterOf(Point p) const { return dot(p - origin, direction); }
-    // Signed distance of `p`, positive on the normal's side.
-    double offsetOf(Point p) const { return dot(p - origin, normal()); }
 };
 
 // The line that passes closest to `points` (least squares across the line);

@@ -15,9 +15,20 @@ constexpr std::array<int, 9> kStop = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 // space before it, which then runs into the quiet zone) the first seven
 // elements remain.
 constexpr std::array<int, 7> kStopHead = {7, 1, 1, 3, 1, 1, 1};
-constexpr int kStartModules = 17;
-constexpr int kStopModules = 18;
-constexpr int kStopHeadModules = 15;
+
+// The modules a pattern spans: the sum of its elements' widths.
+template <std::size_t N>
+constexpr int modulesOf(const std::array<int, N>& widths) {
+    int total = 0;
+    for (const int width : widths) {
+        total += width;
+    }
+    return total;
+}
+constexpr int kStartModules = modulesOf(kStart);
+constexpr int kStopModules = modulesOf(kStop);
+constexpr int kStopHeadModules = modulesOf(kStopHead);
+
 // Tolerances in modules: for the sum of two neighbouring elements, which
 // blur hardly changes, and for single elements, which it does.
 constexpr float kPairTolerance = 0.8f;

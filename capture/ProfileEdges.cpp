@@ -21,20 +21,56 @@ constexpr float kNoiseFactor = 3.5f;
 constexpr float kMinSwing = 8.0f;
 // The edge level stays this share of a swing away from its ends.
 constexpr float kLevelMargin = 0.25f;
+// A profile of fewer samples cannot hold two edges, so not one whole
+// element.
+constexpr std::size_t kMinSamples = 3;
+
+// Until the first full swing, the running darkest and brightest samples are
+// both candidates for the first extreme: where that swing completes (the
+// profile's size when it never does), and the two candidates then.
+struct FirstSwing {
+    std::size_t end;
+    std::size_t darkest;
+    std::size_t brightest;
+};
+
+FirstSwing firstSwing(std::span<const float> profile, std::span<const float> swing) {
+    const std::size_t count = profile.size();
+    std::size_t i = 1;
+    std::size_t darkest = 0;
+    std::size_t brightest = 0;
+    for (; i < count; ++i) {
+        if (profile[i] < profile[darkest]) {
+            darkest = i;
+        }
+        if (profile[i] > profile[brightest]) {
+            brightest = i;
+        }
+        if (profile[brightest] - profile[darkest] >= swing[i >> kBlockShift]) {
+            break;
+        }
+    }
+    return {i, darkest, brightest};
+}
 
 }  // namespace
 
 void EdgeFinder::find(std::span<const float> profile, std::vector<Edge>& edges) {
     edges.clear();
-    const std::size_t count = profile.size();
-    if (count < 3) {
+    if (profile.size() < kMinSamples) {
         return;
     }
+    scanBlocks(profile);
+    setSwings(medianStep(profile.size()));
+    if (!findExtremes(profile)) {
+        return;
+    }
+    placeEdges(profile, edges);
+}
 
-    // One pass for the steps between neighbours and each block's range. The
-    // noise is the median step, counted in whole grey levels: edges are a
-    // minority of steps and hardly move it, and for Gaussian noise it is
-    // about 0.95 sigma.
+// One pass for the steps between neighbours and each block's range.
+void EdgeFinder::scanBlocks(std::span<const float> profile) {
+    const std::size_t count = profile.size();
     const std::size_t blocks = (count + kBlock - 1) >> kBlockShift;
     blockLow.resize(blocks);
     blockHigh.resize(blocks);
@@ -55,6 +91,12 @@ void EdgeFinder::find(std::span<const float> profile, std::vector<Edge>& edges) 
         blockLow[block] = lo;
         blockHigh[block] = hi;
     }
+}
+
+// The noise is the median step, counted in whole grey levels: edges are a
+// minority of steps and hardly move it, and for Gaussian noise it is about
+// 0.95 sigma.
+float EdgeFinder::medianStep(std::size_t count) const {
     float noise = 255;
     for (std::size_t step = 0, seen = 0; step < stepCounts.size(); ++step) {
         seen += stepCounts[step];
@@ -63,7 +105,12 @@ void EdgeFinder::find(std::span<const float> profile, std::vector<Edge>& edges) 
             break;
         }
     }
+    return noise;
+}
+
+void EdgeFinder::setSwings(float noise) {
     const float noiseSwing = kNoiseFactor * noise;
+    const std::size_t blocks = blockLow.size();
     low.resize(blocks);
     high.resize(blocks);
     swing.resize(blocks);
@@ -80,34 +127,23 @@ void EdgeFinder::find(std::span<const float> profile, std::vector<Edge>& edges) 
         high[block] = hi;
         swing[block] = std::max({kMinSwing, noiseSwing, kContrastShare * (hi - lo)});
     }
+}
 
-    // Alternating extremes: a candidate is kept once the profile has moved
-    // away from it by a full swing. Until the first full swing, the running
-    // darkest and brightest samples are both candidates; the one reached
-    // first is the first extreme.
+// Alternating extremes: a candidate is kept once the profile has moved away
+// from it by a full swing.
+bool EdgeFinder::findExtremes(std::span<const float> profile) {
     extremes.clear();
-    std::size_t i = 1;
-    std::size_t darkest = 0;
-    std::size_t brightest = 0;
-    for (; i < count; ++i) {
-        if (profile[i] < profile[darkest]) {
-            darkest = i;
-        }
-        if (profile[i] > profile[brightest]) {
-            brightest = i;
-        }
-        if (profile[brightest] - profile[darkest] >= swing[i >> kBlockShift]) {
-            break;
-        }
-    }
+    const std::size_t count = profile.size();
+    const FirstSwing start = firstSwing(profile, swing);
+    std::size_t i = start.end;
     if (i >= count) {
-        return;
+        return false;
     }
-    const bool darkFirst = darkest < brightest;
-    const std::size_t first = darkFirst ? darkest : brightest;
+    const bool darkFirst = start.darkest < start.brightest;
+    const std::size_t first = darkFirst ? start.darkest : start.brightest;
     extremes.push_back({static_cast<std::uint32_t>(first), profile[first], darkFirst});
     bool seekingDark = !darkFirst;
-    std::size_t candidate = darkFirst ? brightest : darkest;
+    std::size_t candidate = darkFirst ? start.brightest : start.darkest;
     float candidateValue = profile[candidate];
     for (++i; i < count; ++i) {
         const float value = profile[i];
@@ -135,9 +171,12 @@ void EdgeFinder::find(std::span<const float> profile, std::vector<Edge>& edges) 
     if (std::abs(candidateValue - extremes.back().value) >= swing[candidate >> kBlockShift]) {
         extremes.push_back({static_cast<std::uint32_t>(candidate), candidateValue, seekingDark});
     }
+    return true;
+}
 
-    // An edge between each pair of neighbouring extremes, where the profile
-    // first crosses the level on the way from one to the other.
+// An edge between each pair of neighbouring extremes, where the profile
+// first crosses the level on the way from one to the other.
+void EdgeFinder::placeEdges(std::span<const float> profile, std::vector<Edge>& edges) const {
     edges.reserve(extremes.size());
     for (std::size_t k = 1; k < extremes.size(); ++k) {
         const Extreme& from = extremes[k - 1];

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -34,6 +35,18 @@ class EdgeFinder {
         float value;
         bool dark;  // a minimum of brightness
     };
+
+    // The steps of the profile: how many of each size, and each block's range.
+    void scanBlocks(std::span<const float> profile);
+    // The profile's noise, from the steps of its `count` samples.
+    float medianStep(std::size_t count) const;
+    // Each block's level range nearby and least swing, for the profile's
+    // `noise`.
+    void setSwings(float noise);
+    // Fills `extremes`; false when the profile never swings a full swing.
+    bool findExtremes(std::span<const float> profile);
+    // Appends to `edges` an edge between each pair of extremes.
+    void placeEdges(std::span<const float> profile, std::vector<Edge>& edges) const;
 
     // Per block of samples: the darkest and brightest level nearby, and the
     // least swing that counts as an element there.

@@ -22,7 +22,9 @@ inline constexpr double kFixedModules = kStartModules + 2 * kCodewordModules + k
 inline constexpr double kStartBarCentre = 4;
 inline constexpr double kStopBarCentre = kStopModules - 3.5;
 
+inline constexpr std::int32_t kMinRows = 3;
 inline constexpr std::int32_t kMaxRows = 90;
+inline constexpr std::int32_t kMinColumns = 1;
 inline constexpr std::int32_t kMaxColumns = 30;
 
 // The symbol's width in modules with `columns` data columns.
