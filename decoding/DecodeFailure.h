@@ -7,9 +7,9 @@
 namespace ostrel2::tessoran {
 
 // Why a decode came to no symbol: the one way every stage, from the data
-// decoders up to the program and the library, reports failure. The design's
-// status values and the library's statuses are made from it at those
-// interfaces only.
+// decoders up to the program and the library, reports failure. The object
+// interfaces' status values, the library's statuses and the program's exit
+// statuses are made from it at those interfaces only.
 enum class DecodeFailure {
     NoSymbol,       // nothing was read as a symbol
     Uncorrectable,  // a symbol with more damage than its check codewords restore

@@ -30,7 +30,7 @@ struct DestroyUnhandedResult {
 };
 using OwnedResult = std::unique_ptr<DecodeResult, DestroyUnhandedResult>;
 
-// The design's result of a decoded symbol: what its interface reads (rows,
+// The reference-counted result of a decoded symbol: what its interface reads (rows,
 // the corrected codewords that give its columns and level, the count error
 // correction located) and its segments. The erasures, which no caller of the
 // interface sees, stay empty.
@@ -203,7 +203,7 @@ Result<DecodedCodewords> readBitPattern(I2DBitPattern& pattern) {
 }
 
 Status statusOfFailure(DecodeFailure failure) {
-    // The interpreter's codes, which the design's status carries in its low
+    // The interpreter's codes, which the driver's status carries in its low
     // bits.
     constexpr std::uint32_t kEciPastEndCode = 3;
     constexpr std::uint32_t kZeroLengthDescriptorCode = 4;
@@ -228,7 +228,7 @@ Status statusOfFailure(DecodeFailure failure) {
     return E_INVALIDARG;
 }
 
-// The design's interface over the plain decode: the reference-counted result
+// The object interface over the plain decode: the reference-counted result
 // is made here, from the decoded symbol, and nowhere else.
 Status DecodeBitPattern(I2DBitPattern* pattern, ITessoranResult** out) {
     if (pattern == nullptr || out == nullptr) {

@@ -16,7 +16,7 @@ namespace ostrel2::tessoran {
 // step. No reference to `pattern` is kept.
 Result<DecodedCodewords> readBitPattern(I2DBitPattern& pattern);
 
-// The design's status for a failure: kNoSymbol, kUncorrectable, or
+// The driver's status for a failure: kNoSymbol, kUncorrectable, or
 // kMalformedDataBase with the interpreter's code (3 an ECI designator past
 // the end, 4 a length descriptor of 0, 5 a terminator before the end).
 Status statusOfFailure(DecodeFailure failure);
