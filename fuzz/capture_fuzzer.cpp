@@ -73,8 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     image.width = 1 + input.byte();
     // A picture of up to 256 x 48 pixels, or as tall as that many allow at its
     // width: room for a symbol of a few columns at a slant. The capture reader's
-    // work grows with a picture's pixels, and at 256 x 256 one input took a
-    // second of a fuzzing run.
+    // work, and so the time an input takes, grows with a picture's pixels.
     image.height = std::min(1 + input.byte(), kMaxPixels / image.width);
     image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
     for (std::uint8_t& pixel : image.pixels) {
