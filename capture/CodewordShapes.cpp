@@ -32,7 +32,13 @@ std::uint32_t keyOf(const std::array<std::int8_t, 6>& distances) {
 
 }  // namespace
 
-CodewordShapes::CodewordShapes() {
+CodewordShapes::CodewordShapes()
+    : CodewordShapes([]() -> const CodewordShapes& {
+          static const CodewordShapes built{Build{}};
+          return built;
+      }()) {}
+
+CodewordShapes::CodewordShapes(Build) {
     for (std::size_t cluster = 0; cluster < 3; ++cluster) {
         std::vector<Shape> list;
         list.reserve(kCodewordValueCount);

@@ -38,6 +38,13 @@ class CodewordShapes {
                                           std::optional<std::int32_t> cluster) const;
 
   private:
+    struct Build {};
+    // Works the tables out; every other instance copies those of one built
+    // so, once per process: a reading makes its own instance, and sorting
+    // the three clusters anew each time costs more than reading a small
+    // picture does.
+    explicit CodewordShapes(Build);
+
     struct Shape {
         std::array<std::int8_t, 6> distances;
         std::int16_t value;

@@ -62,7 +62,14 @@ class CodewordTemplateSet {
     // Profiles that a picture may have compared: blurred symbols that decode
     // take up to about 200, and 512 hold a picture's work on frames that lead
     // nowhere to a fraction of a second.
+#ifndef TESSORAN_FUZZ_BUDGETS
     static constexpr int kProfileBudget = 512;
+#else
+    // Under the fuzzer's instrumentation a comparison costs over a millisecond,
+    // and 512 of them took whole seconds of a short fuzzing run. A few still
+    // make the templates, compare, vote and run out of budget.
+    static constexpr int kProfileBudget = 16;
+#endif
 
     // The best match of `profile` under any blur, if the budget allows.
     std::optional<CodewordTemplates::Match> identify(std::int32_t cluster,
