@@ -396,6 +396,7 @@ TEST(ImageFile, WhatIsRefused) {
                   {.bitsPerPixel = 1, .header = BmpHeader::Core, .paletteEntries = 1})},
         {"BMP, pixels one byte short", bmp.substr(0, bmp.size() - 1)},
         {"BMP, unknown header size", patched(bmp, 14, 100, 4)},
+        {"BMP, a version 5 header cut off", patched(bmp, 14, 124, 4).substr(0, 14 + 100)},
         {"BMP, no width", patched(bmp, 18, 0, 4)},
         {"BMP, two planes", patched(bmp, 26, 2, 2)},
         {"BMP, 2 bits a pixel", patched(bmp, 28, 2, 2)},
