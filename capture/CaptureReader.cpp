@@ -147,12 +147,26 @@ void traceReading(const SymbolFrame& frame, const SymbolReading& reading,
     traceCells(frame, reading, codewords, trace);
 }
 
+// The frame's corners as picture points: the frame maps to pixel centres,
+// a picture point counts from the first pixel's outer corner.
+SymbolPlace placeOf(const SymbolFrame& frame) {
+    const double width = symbolWidth(frame.columns);
+    const double rows = frame.rows;
+    SymbolPlace place;
+    const Point corners[] = {{0, 0}, {width, 0}, {width, rows}, {0, rows}};
+    for (std::size_t i = 0; i < place.corners.size(); ++i) {
+        const Point corner = frame.toImage.map(corners[i]);
+        place.corners[i] = {corner.x + 0.5, corner.y + 0.5};
+    }
+    return place;
+}
+
 // Reads the symbol of one candidate; NoSymbol when it is none. A reading
 // that does not decode is tried again in a frame refitted to where its
 // codewords were read, for as long as that reads more of them.
-Result<DecodedCodewords> readCandidate(const GreyImage& image, const Candidate& candidate,
-                                       const CodewordShapes& shapes, CodewordTemplateSet& templates,
-                                       CaptureTrace* trace) {
+Result<LocatedSymbol> readCandidate(const GreyImage& image, const Candidate& candidate,
+                                    const CodewordShapes& shapes, CodewordTemplateSet& templates,
+                                    CaptureTrace* trace) {
     std::optional<SymbolFrame> frame =
         locateSymbol(image, *candidate.start, *candidate.stop, shapes, trace);
     if (!frame) {
@@ -176,12 +190,15 @@ Result<DecodedCodewords> readCandidate(const GreyImage& image, const Candidate& 
     if (trace != nullptr) {
         traceReading(*frame, reading, attempt.codewords, *trace);
     }
-    return std::move(attempt.decoded);
+    if (!attempt.decoded.ok()) {
+        return attempt.decoded.failure();
+    }
+    return LocatedSymbol{std::move(attempt.decoded).value(), placeOf(*frame)};
 }
 
 }  // namespace
 
-Result<DecodedCodewords> captureDecode(const GreyImage& image, CaptureTrace* trace) {
+Result<LocatedSymbol> captureDecode(const GreyImage& image, CaptureTrace* trace) {
     const CodewordShapes shapes;
     CodewordTemplateSet templates;
     DecodeFailure outcome = DecodeFailure::NoSymbol;
@@ -196,7 +213,7 @@ Result<DecodedCodewords> captureDecode(const GreyImage& image, CaptureTrace* tra
             traceFinding({}, stops, *trace);
         }
         for (const Candidate& candidate : pairUp(starts, stops)) {
-            Result<DecodedCodewords> decoded =
+            Result<LocatedSymbol> decoded =
                 readCandidate(image, candidate, shapes, templates, trace);
             if (decoded.ok()) {
                 return decoded;

@@ -3,7 +3,7 @@
 
 #include "capture/CaptureTrace.h"
 #include "capture/GreyImage.h"
-#include "symbol/CodewordStep.h"
+#include "symbol/SymbolPlace.h"
 
 namespace ostrel2::tessoran::capture {
 
@@ -14,7 +14,7 @@ namespace ostrel2::tessoran::capture {
 // hands the codewords to the codeword step: what it reports has passed the
 // same checks as any symbol. The failure, when no candidate decodes, is the
 // first that tells more than NoSymbol. `trace`, when given, receives what was
-// found.
-Result<DecodedCodewords> captureDecode(const GreyImage& image, CaptureTrace* trace);
+// found. The symbol comes with the corners of the frame it was read in.
+Result<LocatedSymbol> captureDecode(const GreyImage& image, CaptureTrace* trace);
 
 }  // namespace ostrel2::tessoran::capture

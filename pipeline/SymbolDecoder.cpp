@@ -19,41 +19,42 @@ namespace {
 using GreyImageSource = std::function<std::optional<capture::GreyImage>()>;
 
 // What the program prints of a decoded symbol.
-DecodeOutcome outcomeOf(const Result<DecodedCodewords>& decoded) {
-    if (!decoded.ok()) {
-        return decoded.failure();
+DecodeOutcome outcomeOf(const Result<LocatedSymbol>& located) {
+    if (!located.ok()) {
+        return located.failure();
     }
-    const CorrectedCodewords& corrected = decoded.value().corrected;
+    const CorrectedCodewords& corrected = located.value().decoded.corrected;
     DecodedSymbol symbol;
     symbol.rows = corrected.rows;
     symbol.columns = corrected.columns();
     symbol.ecLevel = corrected.ecLevel();
-    for (const Segment& segment : decoded.value().segments) {
+    for (const Segment& segment : located.value().decoded.segments) {
         symbol.data += segment.text;
     }
     return symbol;
 }
 
-// The scan-line reader over `pattern`, then, when it reads nothing, the
-// capture reader over the picture's brightness. The pattern lets go of the
-// pixels first: the image library lets one reader at a time lock a bitmap's
-// pixels. When both fail, the capture reader's failure tells more than "no
-// symbol" when it found one; otherwise the scan-line reader's may.
-DecodeOutcome decodeWithBothReaders(ObjectReference<I2DBitPattern> pattern,
-                                    const GreyImageSource& greyImage,
-                                    capture::CaptureTrace* trace) {
-    const Result<DecodedCodewords> lineDecode = readBitPattern(*pattern);
-    if (lineDecode.ok()) {
-        return outcomeOf(lineDecode);
+// The scan-line reader over `pattern`, then, when it reads nothing and
+// `tryCapture` allows, the capture reader over the picture's brightness. The
+// pattern lets go of the pixels first: the image library lets one reader at
+// a time lock a bitmap's pixels. When both fail, the capture reader's
+// failure tells more than "no symbol" when it found one; otherwise the
+// scan-line reader's may.
+Result<LocatedSymbol> readWithBothReaders(ObjectReference<I2DBitPattern> pattern,
+                                          const GreyImageSource& greyImage, bool tryCapture,
+                                          capture::CaptureTrace* trace) {
+    Result<LocatedSymbol> lineDecode = readBitPattern(*pattern);
+    if (lineDecode.ok() || !tryCapture) {
+        return lineDecode;
     }
     pattern.reset();
     const std::optional<capture::GreyImage> grey = greyImage();
     if (!grey) {
         return lineDecode.failure();
     }
-    const Result<DecodedCodewords> captureDecode = capture::captureDecode(*grey, trace);
+    Result<LocatedSymbol> captureDecode = capture::captureDecode(*grey, trace);
     if (captureDecode.ok() || captureDecode.failure() != DecodeFailure::NoSymbol) {
-        return outcomeOf(captureDecode);
+        return captureDecode;
     }
     return lineDecode.failure();
 }
@@ -67,18 +68,22 @@ DecodeOutcome decodePattern(I2DBitPattern& pattern) {
 DecodeOutcome decodeBitmap(Gdiplus::Bitmap& bitmap, capture::CaptureTrace* trace) {
     I2DBitPattern* handedOut = nullptr;
     CreateGdiPlusMonoImage(&bitmap, &handedOut);
-    return decodeWithBothReaders(
+    return outcomeOf(readWithBothReaders(
         ObjectReference<I2DBitPattern>(handedOut),
-        [&bitmap] { return capture::greyImageOf(bitmap); }, trace);
+        [&bitmap] { return capture::greyImageOf(bitmap); }, true, trace));
 }
 
 DecodeOutcome decodePixels(const PixelView& pixels) {
+    return outcomeOf(locateInPixels(pixels, true));
+}
+
+Result<LocatedSymbol> locateInPixels(const PixelView& pixels, bool tryCapture) {
     I2DBitPattern* handedOut = nullptr;
     CreatePixelBufferPattern(pixels, &handedOut);
-    return decodeWithBothReaders(
+    return readWithBothReaders(
         ObjectReference<I2DBitPattern>(handedOut),
         [&pixels]() -> std::optional<capture::GreyImage> { return greyImageOfPixels(pixels); },
-        nullptr);
+        tryCapture, nullptr);
 }
 
 }  // namespace ostrel2::tessoran

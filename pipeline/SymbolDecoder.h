@@ -6,6 +6,7 @@
 #include "pattern/PixelView.h"
 #include "pipeline/DecodeOutcome.h"
 #include "platform/GdiPlus.h"
+#include "symbol/SymbolPlace.h"
 
 namespace ostrel2::tessoran {
 
@@ -23,5 +24,9 @@ DecodeOutcome decodeBitmap(Gdiplus::Bitmap& bitmap, capture::CaptureTrace* trace
 
 // A caller's pixels, the same way as a loaded picture.
 DecodeOutcome decodePixels(const PixelView& pixels);
+
+// The symbol in a caller's pixels and where it lies, the same way; the
+// capture reader only when `tryCapture` says so.
+Result<LocatedSymbol> locateInPixels(const PixelView& pixels, bool tryCapture);
 
 }  // namespace ostrel2::tessoran

@@ -87,7 +87,7 @@ class RowScanner {
             readRow(row, currentRow);
             const std::int32_t differences = differingColumns();
             if (differences < sameLimit) {
-                addCurrentRow();
+                addCurrentRow(row);
             } else if (differences > boundaryLimit) {
                 if (groupState == GroupState::Collecting) {
                     readGroup();
@@ -110,6 +110,15 @@ class RowScanner {
 
     std::vector<RowIndicatorReading> rowIndicators;
 
+    // The pixels the symbol rows read cover, edges included.
+    struct Extent {
+        std::int32_t left = 0;
+        std::int32_t top = 0;
+        std::int32_t right = 0;
+        std::int32_t bottom = 0;
+    };
+    Extent extent;
+
   private:
     // Each pixel is read once, a row at a time: the row serves as the current
     // row of one comparison, is summed from here when it joins a group, and is
@@ -128,12 +137,16 @@ class RowScanner {
         return differences;
     }
 
-    void addCurrentRow() {
+    void addCurrentRow(std::int32_t row) {
         if (groupState == GroupState::Idle) {
             std::fill(lineSums.begin(), lineSums.end(), 0.0);
             lineCount = 0;
             groupState = GroupState::Collecting;
+            // The row before began the symbol row: it differed from the one
+            // above it, so it could not join.
+            groupTop = std::max(row - 1, 0);
         }
+        groupBottom = row + 1;
         for (std::size_t column = 0; column < currentRow.size(); ++column) {
             lineSums[column] += currentRow[column];
         }
@@ -152,6 +165,7 @@ class RowScanner {
             if (contributed != 0) {
                 ++rowCount;
                 noteContribution(contributed);
+                noteExtent();
                 counted = true;
             }
         }
@@ -159,6 +173,14 @@ class RowScanner {
             rowIndicators.resize(indicatorsBefore);
         }
         groupState = GroupState::Idle;
+    }
+
+    void noteExtent() {
+        const bool first = rowCount == 1;
+        extent.top = first ? groupTop : std::min(extent.top, groupTop);
+        extent.bottom = first ? groupBottom : std::max(extent.bottom, groupBottom);
+        extent.left = first ? state.lineLeft : std::min(extent.left, state.lineLeft);
+        extent.right = first ? state.lineRight : std::max(extent.right, state.lineRight);
     }
 
     void noteContribution(std::int32_t contributed) {
@@ -179,11 +201,23 @@ class RowScanner {
     GroupState groupState = GroupState::Idle;
     std::int32_t lineCount = 0;
     std::int32_t codewordsPerRow = 0;
+    // The pixel rows of the open group, edges included.
+    std::int32_t groupTop = 0;
+    std::int32_t groupBottom = 0;
 };
+
+// A scan-line reader reads level symbols only, upright as printed.
+SymbolPlace placeOf(const RowScanner::Extent& extent) {
+    const auto point = [](std::int32_t x, std::int32_t y) {
+        return PicturePoint{static_cast<double>(x), static_cast<double>(y)};
+    };
+    return SymbolPlace{{point(extent.left, extent.top), point(extent.right, extent.top),
+                        point(extent.right, extent.bottom), point(extent.left, extent.bottom)}};
+}
 
 }  // namespace
 
-Result<DecodedCodewords> readBitPattern(I2DBitPattern& pattern) {
+Result<LocatedSymbol> readBitPattern(I2DBitPattern& pattern) {
     const std::int32_t height = pattern.GetHeight();
     const std::int32_t width = pattern.GetWidth();
 
@@ -198,8 +232,13 @@ Result<DecodedCodewords> readBitPattern(I2DBitPattern& pattern) {
     }
     store.codewords.resize(static_cast<std::size_t>(store.codewordCount));
     store.erasures.resize(static_cast<std::size_t>(store.erasureCount));
-    return decodeCodewords(SymbolCodewords{std::move(store.codewords), std::move(store.erasures),
-                                           scanner.rowCount, std::move(scanner.rowIndicators)});
+    Result<DecodedCodewords> decoded =
+        decodeCodewords(SymbolCodewords{std::move(store.codewords), std::move(store.erasures),
+                                        scanner.rowCount, std::move(scanner.rowIndicators)});
+    if (!decoded.ok()) {
+        return decoded.failure();
+    }
+    return LocatedSymbol{std::move(decoded).value(), placeOf(scanner.extent)};
 }
 
 Status statusOfFailure(DecodeFailure failure) {
@@ -234,12 +273,12 @@ Status DecodeBitPattern(I2DBitPattern* pattern, ITessoranResult** out) {
     if (pattern == nullptr || out == nullptr) {
         return E_POINTER;
     }
-    Result<DecodedCodewords> decoded = readBitPattern(*pattern);
+    Result<LocatedSymbol> decoded = readBitPattern(*pattern);
     if (!decoded.ok()) {
         return statusOfFailure(decoded.failure());
     }
     OwnedResult result(new DecodeResult);
-    fillDecodeResult(std::move(decoded).value(), *result);
+    fillDecodeResult(std::move(decoded).value().decoded, *result);
 
     void* handedOut = nullptr;
     const Status status = result->QueryInterface(IID_ITessoranResult, &handedOut);

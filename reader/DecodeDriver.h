@@ -8,13 +8,14 @@
 #include "pattern/I2DBitPattern.h"
 #include "reader/DecodeStatus.h"
 #include "symbol/CodewordStep.h"
+#include "symbol/SymbolPlace.h"
 
 namespace ostrel2::tessoran {
 
 // Reads the symbol in `pattern`: its pixel rows grouped into symbol rows,
 // each read by the scan-line reader, and the codewords through the codeword
-// step. No reference to `pattern` is kept.
-Result<DecodedCodewords> readBitPattern(I2DBitPattern& pattern);
+// step, with where its rows were read. No reference to `pattern` is kept.
+Result<LocatedSymbol> readBitPattern(I2DBitPattern& pattern);
 
 // The driver's status for a failure: kNoSymbol, kUncorrectable, or
 // kMalformedDataBase with the interpreter's code (3 an ECI designator past

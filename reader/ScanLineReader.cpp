@@ -174,6 +174,11 @@ bool readScanLine(std::int32_t width, std::int32_t rowIndex, std::int32_t lineCo
     // Neighbouring codewords share their boundary edge; edges after the last
     // whole group are left over.
     const std::int32_t groupCount = (edgeCount - 1) / kElementsPerCodeword;
+    const std::int32_t groupsEnd = groupCount * kElementsPerCodeword;
+    state.lineLeft = firstDark;
+    state.lineRight =
+        firstDark +
+        edges[static_cast<std::size_t>(groupsEnd + 1 < edgeCount ? groupsEnd + 1 : groupsEnd)];
     const std::int32_t expectedCluster = rowIndex % kClusterCount;
     LineProgress line{rowIndex, *state.codewordCount, false};
     for (std::int32_t group = 0; group < groupCount; ++group) {

@@ -32,6 +32,11 @@ struct ScanLineState {
     // start pattern and the codeword before a stop pattern, each when it was
     // read in the same line as that pattern and identified in its cluster.
     std::vector<RowIndicatorReading>* rowIndicators = nullptr;
+    // Where the last line read lay, in pixel columns: from its first dark
+    // column to the end of its last whole group, with the bar after that
+    // group, which ends a stop pattern.
+    std::int32_t lineLeft = 0;
+    std::int32_t lineRight = 0;
 };
 
 // A state that appends to the given arrays and counts, with moduleBit filled
