@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "pipeline/SymbolReport.h"
+
+#include <algorithm>
+
+namespace ostrel2::tessoran {
+
+namespace {
+
+// Two check codewords are kept back to tell a sound correction from one
+// that would make any word fit.
+constexpr std::int32_t kVerifyingCheckCodewords = 2;
+
+CorrectionReport correctionOf(const CorrectedCodewords& corrected) {
+    CorrectionReport report;
+    report.erasuresFilled = corrected.erased;
+    report.errorsCorrected = std::max(corrected.located - corrected.erased, 0);
+    report.checkCodewords = corrected.checkCodewords;
+    report.unusedCheckCodewords =
+        std::max(corrected.checkCodewords - kVerifyingCheckCodewords -
+                     2 * report.errorsCorrected - report.erasuresFilled,
+                 0);
+    return report;
+}
+
+}  // namespace
+
+SymbolReport reportOf(const LocatedSymbol& symbol, std::int32_t defaultEci) {
+    const CorrectedCodewords& corrected = symbol.decoded.corrected;
+    SymbolReport report;
+    report.rows = corrected.rows;
+    report.columns = corrected.columns();
+    report.ecLevel = corrected.ecLevel();
+    report.place = symbol.place;
+    report.correction = correctionOf(corrected);
+    for (const Segment& segment : symbol.decoded.segments) {
+        report.data += segment.text;
+    }
+    report.content = contentOf(symbol.decoded.segments);
+    report.text = utf8Text(report.content, defaultEci);
+    return report;
+}
+
+}  // namespace ostrel2::tessoran
