@@ -11,15 +11,7 @@
 
 namespace ostrel2::tessoran {
 
-namespace {
-
-void printError(std::string_view message) {
-    std::fwrite(message.data(), 1, message.size(), stderr);
-}
-
-}  // namespace
-
-BarStringInput readBarStringInput(std::FILE* stream, std::string_view unreadableMessage) {
+BarStringInput loadBarStringInput(std::FILE* stream, std::string_view unreadableMessage) {
     auto* image = new BarStringMonoImage(stream);
     I2DBitPattern* handedOut = nullptr;
     image->QueryInterface(IID_I2DBitPattern, reinterpret_cast<void**>(&handedOut));
@@ -27,20 +19,24 @@ BarStringInput readBarStringInput(std::FILE* stream, std::string_view unreadable
 
     switch (image->reading()) {
         case BarStringReading::Unreadable:
-            printError(unreadableMessage);
-            return {nullptr, kExitInput};
+            return {nullptr, kExitInput, std::string(unreadableMessage)};
         case BarStringReading::TooLarge:
-            printError("The bar string is too large.\n");
-            return {nullptr, kExitInput};
+            return {nullptr, kExitInput, "The bar string is too large.\n"};
         case BarStringReading::Complete:
             break;
     }
     if (const std::optional<char> invalid = image->firstInvalidCharacter(); invalid.has_value()) {
-        printError("Invalid character(" + messageText(std::string_view(&*invalid, 1)) +
-                   ") is encountered.\n");
-        return {nullptr, kExitInvalidCharacter};
+        return {nullptr, kExitInvalidCharacter,
+                "Invalid character(" + messageText(std::string_view(&*invalid, 1)) +
+                    ") is encountered.\n"};
     }
-    return {std::move(pattern), std::nullopt};
+    return {std::move(pattern), std::nullopt, std::string()};
+}
+
+BarStringInput readBarStringInput(std::FILE* stream, std::string_view unreadableMessage) {
+    BarStringInput input = loadBarStringInput(stream, unreadableMessage);
+    std::fwrite(input.refusalMessage.data(), 1, input.refusalMessage.size(), stderr);
+    return input;
 }
 
 }  // namespace ostrel2::tessoran

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "objects/ObjectReference.h"
@@ -15,7 +16,12 @@ namespace ostrel2::tessoran {
 struct BarStringInput {
     ObjectReference<I2DBitPattern> pattern;  // null when refused
     std::optional<int> refusalStatus;
+    std::string refusalMessage;  // a line, empty when not refused
 };
+
+// Reads the bar string of `stream` to its end and says what is wrong with
+// it, printing nothing: see readBarStringInput.
+BarStringInput loadBarStringInput(std::FILE* stream, std::string_view unreadableMessage);
 
 // Reads the bar string of `stream` to its end. A stream that fails gets
 // `unreadableMessage` on standard error and status 2; a text too large for

@@ -4,13 +4,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "frontend/BarStringInput.h"
+#include "frontend/BatchRun.h"
 #include "frontend/ExitStatus.h"
+#include "frontend/GdiplusSession.h"
 #include "frontend/InputMode.h"
 #include "frontend/MessagePath.h"
+#include "frontend/OpenFile.h"
 #include "frontend/RunGuard.h"
 #include "frontend/TraceOutput.h"
 #include "generated/Version.h"
@@ -58,41 +62,6 @@ void printBanner() {
         stderr);
 }
 
-// GDI+ from start-up to shut-down.
-class GdiplusSession {
-  public:
-    GdiplusSession() {
-        Gdiplus::GdiplusStartupInput startupInput;
-        started = Gdiplus::GdiplusStartup(&token, &startupInput, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiplusSession() {
-        if (started) {
-            Gdiplus::GdiplusShutdown(token);
-        }
-    }
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-
-    bool isStarted() const { return started; }
-
-  private:
-    ULONG_PTR token = 0;
-    bool started = false;
-};
-
-struct CloseFile {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using OpenFile = std::unique_ptr<std::FILE, CloseFile>;
-
-OpenFile openForReading(const PathChar* path) {
-#ifdef _WIN32
-    return OpenFile(_wfopen(path, L"r"));
-#else
-    return OpenFile(std::fopen(path, "r"));
-#endif
-}
-
 // Hands `bytes` to standard output; false when the stream failed. What a
 // failed write leaves in the stream's buffer is never flushed.
 bool writeOutput(std::string_view bytes) {
@@ -126,6 +95,12 @@ DecodeOutcome decodePicture(Gdiplus::Bitmap& bitmap) {
 }
 
 int run(int argc, PathChar** argv) {
+    // The modes for scripts print no banner: it would be noise on every run.
+    if (argc > 1) {
+        if (const std::optional<BatchMode> batch = batchModeOf(argv[1])) {
+            return runBatch(*batch, argc - 2, argv + 2);
+        }
+    }
     printBanner();
     if (argc <= 1) {
         std::fprintf(stderr, "%s imagefile|string.txt|-i\n", messagePath(argv[0]).c_str());

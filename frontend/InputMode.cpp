@@ -27,6 +27,8 @@ bool endsWithTxt(const PathChar* argument) {
     return true;
 }
 
+}  // namespace
+
 bool isExactly(const PathChar* argument, const char* option) {
     int i = 0;
     while (option[i] != 0 && argument[i] == static_cast<PathChar>(option[i])) {
@@ -34,8 +36,6 @@ bool isExactly(const PathChar* argument, const char* option) {
     }
     return option[i] == 0 && argument[i] == 0;
 }
-
-}  // namespace
 
 InputMode chooseInputMode(const PathChar* argument) {
     // The conventional options take only their exact spelling, so that a file

@@ -15,4 +15,7 @@ enum class InputMode {
 
 InputMode chooseInputMode(const PathChar* argument);
 
+// Whether `argument` is spelled exactly `option`.
+bool isExactly(const PathChar* argument, const char* option);
+
 }  // namespace ostrel2::tessoran

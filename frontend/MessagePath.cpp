@@ -10,7 +10,7 @@
 namespace ostrel2::tessoran {
 
 #ifdef _WIN32
-std::string messagePath(const PathChar* path) {
+std::string pathText(const PathChar* path) {
     // An unpaired surrogate becomes U+FFFD rather than failing the message.
     const int size = WideCharToMultiByte(CP_UTF8, 0, path, -1, nullptr, 0, nullptr, nullptr);
     if (size <= 1) {
@@ -19,12 +19,16 @@ std::string messagePath(const PathChar* path) {
     std::string text(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, path, -1, text.data(), size, nullptr, nullptr);
     text.pop_back();  // the terminating zero
-    return messageText(text);
+    return text;
 }
 #else
-std::string messagePath(const PathChar* path) {
-    return messageText(path);
+std::string pathText(const PathChar* path) {
+    return path;
 }
 #endif
+
+std::string messagePath(const PathChar* path) {
+    return messageText(pathText(path));
+}
 
 }  // namespace ostrel2::tessoran

@@ -14,4 +14,8 @@ namespace ostrel2::tessoran {
 // message is the same bytes on every platform.
 std::string messagePath(const PathChar* path);
 
+// A path's text unescaped: the bytes given on the command line, or on
+// Windows the UTF-16 path in UTF-8.
+std::string pathText(const PathChar* path);
+
 }  // namespace ostrel2::tessoran

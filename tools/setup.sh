@@ -12,6 +12,8 @@ packages=(
     cmake ninja-build g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
+    # The program writes its JSON output with it (headers only).
+    nlohmann-json3-dev
     # The tests, built by default, write JPEG files through TurboJPEG.
     libturbojpeg0-dev
 )
