@@ -12,77 +12,13 @@
 
 #include "support/ImageWriters.h"
 #include "support/ProgramRunner.h"
+#include "support/SymbolPictures.h"
 #include "support/Zint.h"
 
 namespace tessoran_test {
 namespace {
 
 using nlohmann::json;
-
-// How a symbol is turned on the picture.
-enum class Turn { Upright, Quarter, Half, ThreeQuarters, Mirrored };
-
-struct Point2 {
-    double x;
-    double y;
-};
-
-// A symbol to put on a picture: zint's module rows of `data`, `module`
-// pixels a module across and 3 * `module` pixels a row down, its box's
-// top-left corner at (left, top) after turning.
-struct Placement {
-    std::string data;
-    std::vector<std::string> zintOptions;
-    Turn turn = Turn::Upright;
-    int left = 0;
-    int top = 0;
-    int module = 3;
-};
-
-struct Placed {
-    std::vector<std::string> rows;
-    // The symbol's corners as printed: top-left, top-right, bottom-right,
-    // bottom-left, in picture pixels.
-    std::vector<Point2> corners;
-};
-
-// Where the point (u, v) of the upright symbol (w x h pixels) lands.
-Point2 turned(Turn turn, double u, double v, double w, double h, const Placement& at) {
-    switch (turn) {
-        case Turn::Upright:
-            return {at.left + u, at.top + v};
-        case Turn::Quarter:  // clockwise
-            return {at.left + h - v, at.top + u};
-        case Turn::Half:
-            return {at.left + w - u, at.top + h - v};
-        case Turn::ThreeQuarters:
-            return {at.left + v, at.top + w - u};
-        case Turn::Mirrored:
-            break;
-    }
-    return {at.left + w - u, at.top + v};
-}
-
-Placed place(ArgbImage& picture, const Placement& at) {
-    Placed placed{zintModuleRows(at.zintOptions, at.data), {}};
-    const int rowHeight = 3 * at.module;
-    const double w = static_cast<double>(placed.rows[0].size()) * at.module;
-    const double h = static_cast<double>(placed.rows.size()) * rowHeight;
-    for (int v = 0; v < static_cast<int>(h); ++v) {
-        const std::string& row = placed.rows[static_cast<std::size_t>(v / rowHeight)];
-        for (int u = 0; u < static_cast<int>(w); ++u) {
-            if (row[static_cast<std::size_t>(u / at.module)] != '1') {
-                continue;
-            }
-            const Point2 centre = turned(at.turn, u + 0.5, v + 0.5, w, h, at);
-            picture.set(static_cast<int>(centre.y), static_cast<int>(centre.x), kOpaqueBlack);
-        }
-    }
-    for (const auto& [u, v] : {std::pair{0.0, 0.0}, {w, 0.0}, {w, h}, {0.0, h}}) {
-        placed.corners.push_back(turned(at.turn, u, v, w, h, at));
-    }
-    return placed;
-}
 
 json runJson(const std::vector<std::string>& arguments, int expectedStatus) {
     const RunOutcome run = runTessoran(arguments);
@@ -138,8 +74,7 @@ TEST(EverySymbol, FiveSymbolsTurnedEveryWayInReadingOrder) {
         EXPECT_EQ(symbol.at("mirrored"), placements[i].turn == Turn::Mirrored);
         EXPECT_EQ(symbol.at("errors_corrected"), 0);
         EXPECT_EQ(symbol.at("erasures_filled"), 0);
-        EXPECT_EQ(symbol.at("unused_check_codewords"),
-                  symbol.at("check_codewords").get<int>() - 2);
+        EXPECT_EQ(symbol.at("unused_check_codewords"), symbol.at("check_codewords").get<int>() - 2);
         EXPECT_EQ(symbol.at("macro"), nullptr);
         expectCorners(symbol, placed[i].corners);
     }
@@ -152,26 +87,11 @@ TEST(EverySymbol, FiveSymbolsTurnedEveryWayInReadingOrder) {
     EXPECT_EQ(single.out.substr(single.out.find('\n') + 1), text);
 }
 
-// A picture of the symbols of `placements`, written as a PNG named `name`.
-std::string pictureOf(const TemporaryDirectory& directory, const std::string& name,
-                      const std::vector<Placement>& placements, int width, int height) {
-    ArgbImage picture = solidImage(width, height, kOpaqueWhite);
-    for (const Placement& at : placements) {
-        place(picture, at);
-    }
-    const std::string path = directory.path() + "/" + name;
-    writePng(path, picture, PngLayout::Grey8);
-    return path;
-}
-
 Placement macroPart(int index, const std::string& data, Turn turn = Turn::Upright, int left = 30,
                     int top = 30) {
-    return {data,
-            {"--cols=4", "--structapp=" + std::to_string(index) + ",3,123456"},
-            turn,
-            left,
-            top,
-            2};
+    return {data, {"--cols=4", "--structapp=" + std::to_string(index) + ",3,123456"},
+            turn, left,
+            top,  2};
 }
 
 TEST(EverySymbol, AMacroFileJoinedFromFilesOrOnePicture) {
@@ -233,7 +153,11 @@ TEST(EverySymbol, TextInTheCharacterSetOfItsEci) {
         std::string text;  // UTF-8
     };
     const Case cases[] = {
-        {"Gr\xFC\xDF" "e", 3, "ISO-8859-1", "Gr\xC3\xBC\xC3\x9F" "e"},
+        {"Gr\xFC\xDF"
+         "e",
+         3, "ISO-8859-1",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e"},
         {"\xBF\xE0\xD8\xD2\xD5\xE2", 7, "ISO-8859-5",
          "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
         {"\x93\xFA\x96\x7B\x8C\xEA", 20, "Shift_JIS", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"},
@@ -266,9 +190,8 @@ TEST(EverySymbol, TheDefaultCharacterSetCanBeChosen) {
     const TemporaryDirectory directory;
     // The byte E9 with no ECI: code page 437 reads it as a capital theta,
     // ISO 8859-1 as e with an acute accent.
-    const std::string path =
-        pictureOf(directory, "e9.png", {{"caf\xE9", {"--cols=3"}, Turn::Upright, 20, 20, 2}},
-                  400, 200);
+    const std::string path = pictureOf(
+        directory, "e9.png", {{"caf\xE9", {"--cols=3"}, Turn::Upright, 20, 20, 2}}, 400, 200);
     const json byDefault = runJson({"--json", path}, 0);
     const json& symbol = byDefault.at("files").at(0).at("symbols").at(0);
     EXPECT_EQ(symbol.at("text"), "caf\xCE\x98");
@@ -281,9 +204,8 @@ TEST(EverySymbol, TheDefaultCharacterSetCanBeChosen) {
 
 TEST(EverySymbol, EachFileGetsItsOwnError) {
     const TemporaryDirectory directory;
-    const std::string good =
-        pictureOf(directory, "good.png", {{"Good", {"--cols=2"}, Turn::Upright, 20, 20, 2}}, 300,
-                  150);
+    const std::string good = pictureOf(
+        directory, "good.png", {{"Good", {"--cols=2"}, Turn::Upright, 20, 20, 2}}, 300, 150);
     const std::string blank = pictureOf(directory, "blank.png", {}, 50, 50);
     const std::string text = directory.write("text.png", "not a picture\n");
     const std::string badBarString = directory.write("bad.txt", "FF0x\n");
