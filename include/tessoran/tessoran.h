@@ -304,7 +304,7 @@ TESSORAN_API void tessoran_joined_free(tessoran_joined* joined);
 /* A short English description of a status, such as "no symbol found". */
 TESSORAN_API const char* tessoran_status_message(tessoran_status status);
 
-/* The library's version, such as "0.5.0". */
+/* The library's version, such as "0.6.0". */
 TESSORAN_API const char* tessoran_version(void);
 
 #ifdef __cplusplus

@@ -47,5 +47,5 @@ __all__ = [
 
 
 def library_version() -> str:
-    """The version of the C library loaded, such as "0.5.0"."""
+    """The version of the C library loaded, such as "0.6.0"."""
     return _library.version()
