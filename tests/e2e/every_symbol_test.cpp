@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/ImageWriters.h"
+#include "support/PhotoRenderer.h"
 #include "support/ProgramRunner.h"
 #include "support/SymbolPictures.h"
 #include "support/Zint.h"
@@ -251,6 +252,46 @@ TEST(EverySymbol, EachFileGetsItsOwnError) {
         EXPECT_EQ(refused.exitStatus, 64);
         EXPECT_EQ(refused.out, "");
         EXPECT_EQ(refused.err.substr(0, refused.err.find('\n')), usage.firstLine);
+    }
+}
+
+TEST(EverySymbol, CornersOfPhotographedSymbols) {
+    const TemporaryDirectory directory;
+    const std::vector<std::string> rows = zintModuleRows({"--cols=3", "--secure=3"}, "Corners");
+    struct Case {
+        const char* name;
+        PhotoSettings settings;
+    };
+    PhotoSettings turned;
+    turned.angleDegrees = 30;
+    PhotoSettings steep;
+    steep.angleDegrees = -12;
+    steep.keystone = {Point{0.06, 0.02}, Point{-0.04, 0.05}, Point{0.03, -0.04}, Point{-0.05, 0.0}};
+    PhotoSettings mirrored;
+    mirrored.mirrored = true;
+    mirrored.angleDegrees = 200;
+    mirrored.keystone = {Point{0.0, 0.05}, Point{0.0, -0.05}, Point{0.0, 0.05}, Point{0.0, -0.05}};
+    const Case cases[] = {{"turned by 30 degrees", turned},
+                          {"in perspective", steep},
+                          {"mirrored, upside down, in perspective", mirrored}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PhotoSettings settings = c.settings;
+        settings.imageWidth = 700;
+        settings.imageHeight = 600;
+        settings.moduleSize = 3;
+        const RenderedPhoto photo = renderPhoto(rows, "Corners", settings);
+        const std::string path = directory.path() + "/photo.png";
+        writePng(path, photo.image, PngLayout::Rgb8);
+        const json document = runJson({"--json", path}, 0);
+        const json& symbol = document.at("files").at(0).at("symbols").at(0);
+        EXPECT_EQ(symbol.at("text"), "Corners");
+        EXPECT_EQ(symbol.at("mirrored"), settings.mirrored);
+        std::vector<Point2> corners;
+        for (const Point& corner : photo.corners) {
+            corners.push_back({corner.x, corner.y});
+        }
+        expectCorners(symbol, corners);
     }
 }
 
