@@ -3,7 +3,8 @@
 // data decoders, with values kept to what the reader can produce (0 to 928)
 // and counts at and around their edges; and the same arrays, with a row count
 // and row indicator readings, through the codeword step that both readers end
-// with.
+// with. What the data decoders make of them is read on as the structured
+// content: character sets, text and the joining of Macro PDF417 parts.
 
 #include <algorithm>
 #include <cstddef>
@@ -12,6 +13,9 @@
 #include <vector>
 
 #include "decoding/CodewordInterpreter.h"
+#include "decoding/MacroJoin.h"
+#include "decoding/SymbolContent.h"
+#include "decoding/TextConversion.h"
 #include "symbol/CodewordStep.h"
 #include "symbol/ReedSolomon.h"
 
@@ -35,6 +39,21 @@ class ByteReader {
     const std::uint8_t* next;
     const std::uint8_t* end;
 };
+
+// The content of decoded segments, as text under two defaults and, when
+// it has a control block, joined as one part and as the same part twice
+// with other data.
+void readContent(const ostrel2::tessoran::SegmentList& segments) {
+    using namespace ostrel2::tessoran;
+    const SymbolContent content = contentOf(segments);
+    utf8Text(content);
+    utf8Text(content, 26);
+    if (content.macro) {
+        const MacroPart parts[] = {{*content.macro, content.data()},
+                                   {*content.macro, content.data() + "!"}};
+        joinMacroParts(parts);
+    }
+}
 
 }  // namespace
 
@@ -79,7 +98,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       ecCount);
         if (codewordCount > 0 && codewords[0] <= codewordCount) {
             codewords.resize(static_cast<std::size_t>(codewordCount));
-            interpretCodewords(codewords);
+            const Result<SegmentList> segments = interpretCodewords(codewords);
+            if (segments.ok()) {
+                readContent(segments.value());
+            }
         }
     } else {
         // Rows from the choices, and up to 16 indicator readings taken from
@@ -91,7 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 {(value >> 3) % 92 - 1,
                  (value & 1) != 0 ? IndicatorSide::Left : IndicatorSide::Right, value});
         }
-        decodeCodewords(symbol);
+        const Result<DecodedCodewords> decoded = decodeCodewords(symbol);
+        if (decoded.ok()) {
+            readContent(decoded.value().segments);
+        }
     }
     return 0;
 }
