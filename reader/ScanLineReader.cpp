@@ -176,9 +176,11 @@ bool readScanLine(std::int32_t width, std::int32_t rowIndex, std::int32_t lineCo
     const std::int32_t groupCount = (edgeCount - 1) / kElementsPerCodeword;
     const std::int32_t groupsEnd = groupCount * kElementsPerCodeword;
     state.lineLeft = firstDark;
-    state.lineRight =
-        firstDark +
-        edges[static_cast<std::size_t>(groupsEnd + 1 < edgeCount ? groupsEnd + 1 : groupsEnd)];
+    // The element after the last group (a stop pattern's last bar) ends at
+    // the next edge, or at the line's end when the picture cuts it off there.
+    state.lineRight = groupsEnd + 1 < edgeCount
+                          ? firstDark + edges[static_cast<std::size_t>(groupsEnd + 1)]
+                          : width;
     const std::int32_t expectedCluster = rowIndex % kClusterCount;
     LineProgress line{rowIndex, *state.codewordCount, false};
     for (std::int32_t group = 0; group < groupCount; ++group) {

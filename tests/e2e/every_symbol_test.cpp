@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/ImageWriters.h"
+#include "support/Pdf417Encoder.h"
 #include "support/PhotoRenderer.h"
 #include "support/ProgramRunner.h"
 #include "support/SymbolPictures.h"
@@ -252,6 +253,37 @@ TEST(EverySymbol, EachFileGetsItsOwnError) {
         EXPECT_EQ(refused.exitStatus, 64);
         EXPECT_EQ(refused.out, "");
         EXPECT_EQ(refused.err.substr(0, refused.err.find('\n')), usage.firstLine);
+    }
+}
+
+// A symbol that fills its picture or bar string to every edge: the
+// picture's edges end its outer bars.
+TEST(EverySymbol, CornersAtThePicturesEdges) {
+    const TemporaryDirectory directory;
+    const std::vector<std::string> rows = zintModuleRows({"--cols=2"}, "Edge to edge");
+    const double width = static_cast<double>(rows[0].size());
+    const double height = 3.0 * static_cast<double>(rows.size());
+    const std::string barString = directory.write("edges.txt", moduleRowsToBarString(rows));
+    // Two pixels a module across, six a row down: the picture is the symbol.
+    ArgbImage picture =
+        solidImage(static_cast<int>(2 * width), static_cast<int>(2 * height), kOpaqueWhite);
+    place(picture, {"Edge to edge", {"--cols=2"}, Turn::Upright, 0, 0, 2});
+    const std::string png = directory.path() + "/edges.png";
+    writePng(png, picture, PngLayout::Grey8);
+
+    const json document = runJson({"--json", barString, png}, 0);
+    const double scales[] = {1, 2};
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i == 0 ? "bar string" : "picture");
+        const json& symbol = document.at("files").at(i).at("symbols").at(0);
+        EXPECT_EQ(symbol.at("text"), "Edge to edge");
+        const double w = width * scales[i];
+        const double h = height * scales[i];
+        const json expected = {{"top_left", {0.0, 0.0}},
+                               {"top_right", {w, 0.0}},
+                               {"bottom_right", {w, h}},
+                               {"bottom_left", {0.0, h}}};
+        EXPECT_EQ(symbol.at("corners"), expected);
     }
 }
 
