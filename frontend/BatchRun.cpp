@@ -55,10 +55,16 @@ std::vector<FileReading> readAll(const BatchArguments& arguments, int& status) {
     return files;
 }
 
+// The indices, the first 20 of them: a symbol may state up to 99,999
+// segments, and a message is a line.
 std::string indexList(const std::vector<std::uint32_t>& indices) {
+    constexpr std::size_t kMostListed = 20;
     std::string list;
-    for (const std::uint32_t index : indices) {
-        list += (list.empty() ? "" : ", ") + std::to_string(index);
+    for (std::size_t i = 0; i < std::min(indices.size(), kMostListed); ++i) {
+        list += (list.empty() ? "" : ", ") + std::to_string(indices[i]);
+    }
+    if (indices.size() > kMostListed) {
+        list += " and " + std::to_string(indices.size() - kMostListed) + " more";
     }
     return list;
 }
@@ -73,8 +79,21 @@ std::string whyIncomplete(const std::vector<JoinedFile>& joined) {
     }
     const JoinedFile& file = joined.front();
     std::string why;
-    if (!file.segmentCount) {
+    if (!file.conflictingCounts.empty()) {
+        std::string counts;
+        for (const std::uint64_t count : file.conflictingCounts) {
+            counts += (counts.empty() ? "" : ", ") + std::to_string(count);
+        }
+        why += "The symbols state different numbers of segments: " + counts + ". ";
+    } else if (!file.segmentCount) {
         why += "The number of segments is unknown: no symbol states it or is marked last. ";
+    }
+    if (!file.beyondCount.empty()) {
+        why +=
+            "Segment indices beyond the number of segments: " + indexList(file.beyondCount) + ". ";
+    }
+    if (!file.unplaced.empty()) {
+        why += std::to_string(file.unplaced.size()) + " symbols have no valid segment index. ";
     }
     if (!file.missing.empty()) {
         why += "Missing segment indices (from 0): " + indexList(file.missing) + ". ";
@@ -88,8 +107,7 @@ std::string whyIncomplete(const std::vector<JoinedFile>& joined) {
     return why;
 }
 
-int joinFiles(const std::vector<FileReading>& files, const BatchArguments& arguments,
-              int status) {
+int joinFiles(const std::vector<FileReading>& files, const BatchArguments& arguments, int status) {
     std::vector<MacroPart> parts;
     for (const FileReading& file : files) {
         for (const SymbolReport& symbol : file.symbols) {

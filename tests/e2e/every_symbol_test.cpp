@@ -141,6 +141,22 @@ TEST(EverySymbol, AMacroFileJoinedFromFilesOrOnePicture) {
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "Missing segment indices (from 0): 1.\n");
+    // Counts that disagree, and a long list of missing indices cut short.
+    const std::string ofFive = pictureOf(
+        directory, "of-five.png",
+        {{parts[1], {"--cols=4", "--structapp=2,5,123456"}, Turn::Upright, 30, 30, 2}}, 600, 300);
+    const RunOutcome disagreeing = runTessoran({"--join", files[0], ofFive});
+    EXPECT_EQ(disagreeing.exitStatus, 1);
+    EXPECT_EQ(disagreeing.err, "The symbols state different numbers of segments: 3, 5.\n");
+    const std::string ofForty = pictureOf(
+        directory, "of-forty.png",
+        {{parts[0], {"--cols=4", "--structapp=1,40,123456"}, Turn::Upright, 30, 30, 2}}, 600, 300);
+    const RunOutcome many = runTessoran({"--join", ofForty});
+    EXPECT_EQ(many.exitStatus, 1);
+    EXPECT_EQ(
+        many.err,
+        "Missing segment indices (from 0): 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, "
+        "16, 17, 18, 19, 20 and 19 more.\n");
     const RunOutcome quiet = runTessoran({"--join", "--quiet", files[0]});
     EXPECT_EQ(quiet.exitStatus, 1);
     EXPECT_EQ(quiet.err, "");
