@@ -3,11 +3,14 @@
 
     >>> import tessoran
     >>> for symbol in tessoran.read("label.png"):
-    ...     print(symbol.rows, symbol.columns, symbol.ec_level, symbol.data)
+    ...     print(symbol.rows, symbol.columns, symbol.corners, symbol.text)
 
 :func:`read` takes a path, the bytes of an image file, a numpy array of
-pixels or a PIL image, and returns the symbols found (an empty list when
-there is none). A picture that cannot be decoded raises an :class:`Error`.
+pixels or a PIL image, and returns every symbol found (an empty list when
+there is none), each with its place, what error correction did, its bytes,
+text, segments and any Macro PDF417 control block. A picture that cannot be
+decoded raises an :class:`Error`. :func:`join` puts a Macro PDF417 file back
+together from its symbols.
 
 The library is loaded by its SONAME, ``libtessoran.so.0``, where the
 dynamic loader finds it. Its calls release the GIL, so decodes on several
@@ -17,11 +20,16 @@ threads run in parallel; the library keeps no state between calls.
 from __future__ import annotations
 
 from . import _library
-from ._reading import read, read_pixels
+from ._reading import join, read, read_pixels
 from ._types import (
     BadInputError,
+    DataSegment,
+    EciSegment,
     Error,
+    IncompleteError,
+    Macro,
     MalformedDataError,
+    NoSymbolError,
     OutOfMemoryError,
     PixelFormat,
     Status,
@@ -32,14 +40,20 @@ from ._version import __version__
 
 __all__ = [
     "BadInputError",
+    "DataSegment",
+    "EciSegment",
     "Error",
+    "IncompleteError",
+    "Macro",
     "MalformedDataError",
+    "NoSymbolError",
     "OutOfMemoryError",
     "PixelFormat",
     "Status",
     "Symbol",
     "UncorrectableError",
     "__version__",
+    "join",
     "library_version",
     "read",
     "read_pixels",

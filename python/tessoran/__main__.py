@@ -19,8 +19,14 @@ from . import Error, Symbol, read
 
 
 def _shown(symbol: Symbol) -> str:
-    text = symbol.text
-    return text if text is not None and text.isprintable() else repr(symbol.data)
+    # The data as bytes decoded as UTF-8, not symbol.text: the line shows
+    # what the program prints, markup included, and bytes in no character
+    # set named stay visible as such.
+    try:
+        text = symbol.data.decode("utf-8")
+    except UnicodeDecodeError:
+        return repr(symbol.data)
+    return text if text.isprintable() else repr(symbol.data)
 
 
 def main(arguments: Optional[List[str]] = None) -> int:

@@ -5,7 +5,7 @@ from __future__ import annotations
 
 import enum
 from dataclasses import dataclass
-from typing import Dict, Optional, Type, Union
+from typing import Dict, List, Optional, Tuple, Type, Union
 
 from . import _library
 
@@ -20,6 +20,11 @@ class Status(enum.IntEnum):
     BAD_INPUT = 4
     OUT_OF_MEMORY = 5
     INTERNAL_ERROR = 6
+    NOT_TEXT = 7
+    """Data that is not text in its character set (never raised by read: the
+    symbol's ``text`` is None instead)."""
+    INCOMPLETE = 8
+    """A Macro PDF417 file with segments missing (raised by join)."""
 
 
 class PixelFormat(enum.IntEnum):
@@ -49,18 +54,73 @@ _BYTES_PER_PIXEL = {
 
 
 @dataclass(frozen=True)
+class DataSegment:
+    """Bytes of a symbol's data, between ECI designators."""
+
+    data: bytes
+    """The bytes, any values, as the symbol holds them."""
+    eci: Optional[int]
+    """The ECI in force, or None where no designator came before: the
+    ``default_eci`` of the read applies."""
+    charset: Optional[str]
+    """The name of the character set in force ("CP437", "ISO-8859-5",
+    "UTF-8", "binary", ...), the default's where ``eci`` is None; None for
+    an ECI the library knows no character set of."""
+
+
+@dataclass(frozen=True)
+class EciSegment:
+    """An ECI designator: the data after it is in that ECI's character set."""
+
+    eci: int
+
+
+Segment = Union[DataSegment, EciSegment]
+
+
+@dataclass(frozen=True)
+class Macro:
+    """A symbol's Macro PDF417 control block: which part of which file it is.
+
+    Optional fields are None when the symbol does not give them (or gives a
+    number that is no valid one).
+    """
+
+    segment_index: Optional[int]
+    """The symbol's place in its file, from 0."""
+    file_id: str
+    """The file ID as encoders take it: three digits a codeword ("123456")."""
+    file_id_text: str
+    """The same codewords read as text, as the data's brackets show them."""
+    segment_count: Optional[int]
+    file_name: Optional[str]
+    time_stamp: Optional[int]
+    sender: Optional[str]
+    addressee: Optional[str]
+    file_size: Optional[int]
+    checksum: Optional[int]
+    last_segment: bool
+    """Whether the symbol is marked as its file's last segment."""
+
+
+@dataclass(frozen=True)
 class Symbol:
     """One decoded symbol.
 
-    Symbols are made by :func:`tessoran.read`; more fields (such as where the
-    symbol lies in the picture) may be added later, after these, so read them
-    by name.
+    Symbols are made by :func:`tessoran.read`; more fields may be added
+    later, after these, so read them by name.
 
-    The data is the symbol's bytes exactly as the command line program
-    prints them after its size line. For now that includes what is not
-    message text: an ECI designator appears in the data as six digits where
-    the symbol holds it, and Macro PDF417 fields follow the data in square
-    brackets.
+    ``data`` is the symbol's bytes exactly as the command line program prints
+    them after its size line: an ECI designator appears in it as six digits
+    where the symbol holds it, and Macro PDF417 fields follow the data in
+    square brackets. ``text`` and ``segments`` give the same content without
+    that markup.
+
+    A symbol read in this process also keeps the library's list of the
+    symbols it was read with, freed once the last of them is gone, so that
+    :func:`tessoran.join` can hand them back to the library. Copies share it;
+    a pickled symbol (sent to another process) compares equal but cannot be
+    joined, nor can one made by hand or through ``dataclasses.replace``.
     """
 
     rows: int
@@ -70,15 +130,34 @@ class Symbol:
     ec_level: int
     """The error-correction level, 0 to 8."""
     data: bytes
-    """The decoded bytes, any values."""
-
-    @property
-    def text(self) -> Optional[str]:
-        """The data as text when it is valid UTF-8, otherwise None."""
-        try:
-            return self.data.decode("utf-8")
-        except UnicodeDecodeError:
-            return None
+    """The decoded bytes, any values, with the markup described above."""
+    corners: Tuple[Tuple[float, float], ...] = ()
+    """The corners (x, y) in picture pixels as the symbol is printed:
+    top-left, top-right, bottom-right, bottom-left, where left is the start
+    pattern's side and top the first row's (so an upside-down symbol's first
+    corner lies at the bottom right). (0, 0) is the picture's top-left
+    corner, and pixel (i, j) covers x from i to i + 1."""
+    mirrored: bool = False
+    """Whether the symbol was seen mirrored."""
+    errors_corrected: int = 0
+    """Codewords read wrong that error correction put right."""
+    erasures_filled: int = 0
+    """Unreadable codewords that error correction filled in."""
+    check_codewords: int = 0
+    """The symbol's check codewords."""
+    unused_check_codewords: int = 0
+    """How many check codewords correction could still have spent: another
+    error takes two, another unreadable codeword one; two are always kept."""
+    text: Optional[str] = None
+    """The data as text: each data segment read in its character set (the
+    read's ``default_eci`` before any ECI designator), designators and the
+    Macro PDF417 control block left out; None when an ECI has no character
+    set known to the library (ECI 899 marks binary data) or bytes are not
+    valid in theirs."""
+    segments: Tuple[Segment, ...] = ()
+    """The content in order: :class:`DataSegment` and :class:`EciSegment`."""
+    macro: Optional[Macro] = None
+    """The Macro PDF417 control block, or None."""
 
 
 class Error(Exception):
@@ -119,14 +198,68 @@ class OutOfMemoryError(Error, MemoryError):
     """Memory ran out while decoding."""
 
 
+class NoSymbolError(Error):
+    """Raised by :func:`tessoran.join` when no symbol given is a Macro PDF417
+    one (or none is given). :func:`tessoran.read` never raises it: a picture
+    without a symbol gives an empty list."""
+
+    def __init__(self, status: Union[Status, int] = Status.NO_SYMBOL) -> None:
+        super().__init__(status)
+
+
+class IncompleteError(Error):
+    """The Macro PDF417 symbols given to :func:`tessoran.join` make no whole
+    file: segments are missing, no symbol tells how many there are, an index
+    comes with different data, or the symbols belong to several files.
+
+    ``missing`` and ``conflicting`` are the segment indices (from 0) not
+    read and read with different data; ``segment_count`` is the number of
+    segments the file has (None when no symbol tells it) and ``file_count``
+    the number of different file IDs among the symbols.
+    """
+
+    def __init__(
+        self,
+        missing: Optional[List[int]] = None,
+        conflicting: Optional[List[int]] = None,
+        segment_count: Optional[int] = None,
+        file_count: int = 1,
+    ) -> None:
+        super().__init__(Status.INCOMPLETE)
+        self.missing = list(missing or [])
+        self.conflicting = list(conflicting or [])
+        self.segment_count = segment_count
+        self.file_count = file_count
+        # All of it in args, so that a pickled error is rebuilt whole.
+        self.args = (self.missing, self.conflicting, segment_count, file_count)
+
+    def __str__(self) -> str:
+        reasons = []
+        if self.missing:
+            reasons.append("missing segment indices (from 0): " + ", ".join(map(str, self.missing)))
+        if self.conflicting:
+            reasons.append(
+                "segment indices read with different data: " + ", ".join(map(str, self.conflicting))
+            )
+        if self.segment_count is None:
+            reasons.append("no symbol tells the number of segments")
+        if self.file_count > 1:
+            reasons.append(f"symbols of {self.file_count} files")
+        message = _library.status_message(Status.INCOMPLETE)
+        return f"{message}: {'; '.join(reasons)}" if reasons else message
+
+
 _ERRORS: Dict[int, Type[Error]] = {
+    Status.NO_SYMBOL: NoSymbolError,
     Status.UNCORRECTABLE: UncorrectableError,
     Status.MALFORMED_DATA: MalformedDataError,
     Status.BAD_INPUT: BadInputError,
     Status.OUT_OF_MEMORY: OutOfMemoryError,
+    Status.INCOMPLETE: IncompleteError,
 }
 
 
 def error_for(status: int) -> Error:
     """The exception for a failed decode's status."""
-    return _ERRORS.get(status, Error)(status)
+    kind = _ERRORS.get(status, Error)
+    return kind() if kind is IncompleteError else kind(status)

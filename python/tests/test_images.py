@@ -77,7 +77,7 @@ def test_an_image_without_a_symbol_gives_no_symbols(blank: Grey) -> None:
 def test_reads_the_files_pillow_writes(text_symbol: EncodedSymbol, file_format: str) -> None:
     written = io.BytesIO()
     _grey(text_symbol.picture).save(written, file_format)
-    (found,) = tessoran.read(written.getvalue())
+    (found,) = tessoran.read(written.getvalue(), default_eci=26)
     assert found.text == "Grüße ✓"
 
 

@@ -54,7 +54,7 @@ FAILURES = [
 
 
 @pytest.mark.parametrize("status, error, also, message", FAILURES)
-@pytest.mark.parametrize("entry", ["decode_file", "decode_memory", "decode_pixels"])
+@pytest.mark.parametrize("entry", ["read_file", "read_memory", "read_pixels"])
 def test_each_failing_status_raises_its_error(
     monkeypatch: pytest.MonkeyPatch, entry: str, status: int, error: type, also: tuple, message: str
 ) -> None:
@@ -62,9 +62,9 @@ def test_each_failing_status_raises_its_error(
     status a later library adds) are handed over in place of the library's."""
     monkeypatch.setattr(tessoran._library, entry, lambda *arguments: (int(status), None))
     source = {
-        "decode_file": HELLO_PNG,
-        "decode_memory": HELLO_PNG.read_bytes(),
-        "decode_pixels": None,
+        "read_file": HELLO_PNG,
+        "read_memory": HELLO_PNG.read_bytes(),
+        "read_pixels": None,
     }[entry]
     with pytest.raises(error) as raised:
         if source is None:
@@ -81,5 +81,5 @@ def test_each_failing_status_raises_its_error(
 
 
 def test_no_symbol_is_no_error(monkeypatch: pytest.MonkeyPatch) -> None:
-    monkeypatch.setattr(tessoran._library, "decode_file", lambda *arguments: (1, None))
+    monkeypatch.setattr(tessoran._library, "read_file", lambda *arguments: (1, None))
     assert tessoran.read(HELLO_PNG) == []

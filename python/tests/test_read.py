@@ -17,6 +17,7 @@ from conftest import (
     PHOTO_DATA,
     PHOTO_JPG,
     PHOTO_SIZE,
+    UTF8_DATA,
     EncodedSymbol,
     Grey,
 )
@@ -113,13 +114,17 @@ def _written(path: pathlib.Path, data: bytes) -> pathlib.Path:
     return path
 
 
-def test_symbol_text_is_the_data_when_it_is_utf8(
+def test_symbol_text_is_the_data_in_the_default_character_set(
     binary_symbol: EncodedSymbol, text_symbol: EncodedSymbol
 ) -> None:
+    """zint wrote the bytes without an ECI designator: the default ECI's
+    character set reads them, code page 437 unless another is asked for."""
     (text,) = tessoran.read(text_symbol.png)
-    assert text.text == "Grüße ✓"
-    (binary,) = tessoran.read(binary_symbol.png)
-    assert binary.text is None
+    assert text.text == UTF8_DATA.decode("cp437")
+    (utf8,) = tessoran.read(text_symbol.png, default_eci=26)
+    assert utf8.text == "Grüße ✓"
+    (binary,) = tessoran.read(binary_symbol.png, default_eci=26)
+    assert binary.text is None  # \xff is no UTF-8
     with pytest.raises(dataclasses.FrozenInstanceError):
         binary.data = b"changed"  # type: ignore[misc]
 
