@@ -35,6 +35,7 @@ constexpr ClassNames kNames[kCaptureClassCount] = {
     {CaptureClass::Perspective, "perspective", "perspective"},
     {CaptureClass::LowResolution, "low-res", "low resolution"},
     {CaptureClass::Rough, "rough", "everything rough"},
+    {CaptureClass::Inverted, "inverted", "light on dark"},
 };
 
 std::uint32_t grey(double level) {
@@ -247,6 +248,14 @@ CaptureImage makeCaptureImage(CaptureClass kind, std::uint64_t seed) {
             if (random.chance(0.15)) {
                 cutRows = random.uniformInt(1, 2) * (random.chance(0.5) ? 1 : -1);
             }
+            break;
+        case CaptureClass::Inverted:
+            // A screen or a card: light print on a dark ground, at any angle.
+            settings.angleDegrees = random.uniform(0.0, 360.0);
+            settings.mirrored = random.chance(0.2);
+            mildEffects(settings, random, image);
+            settings.paperColour = grey(random.uniform(0, 70));
+            settings.inkColour = grey(random.uniform(180, 250));
             break;
     }
     if (cutRows != 0) {

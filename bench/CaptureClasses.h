@@ -13,8 +13,16 @@
 
 namespace tessoran_bench {
 
-enum class CaptureClass { LevelScan, Tilted, AnyAngle, Perspective, LowResolution, Rough };
-inline constexpr int kCaptureClassCount = 6;
+enum class CaptureClass {
+    LevelScan,
+    Tilted,
+    AnyAngle,
+    Perspective,
+    LowResolution,
+    Rough,
+    Inverted,
+};
+inline constexpr int kCaptureClassCount = 7;
 
 CaptureClass captureClassAt(int index);
 // A short name for the command line and file names ("level", "tilted",

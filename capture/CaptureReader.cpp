@@ -198,32 +198,96 @@ Result<LocatedSymbol> readCandidate(const GreyImage& image, const Candidate& can
 
 }  // namespace
 
-Result<LocatedSymbol> captureDecode(const GreyImage& image, CaptureTrace* trace) {
-    const CodewordShapes shapes;
-    CodewordTemplateSet templates;
+namespace {
+
+// Light print on a dark ground, as screens and some cards show symbols: the
+// same picture with dark and light exchanged.
+GreyImage inverted(const GreyImage& image) {
+    GreyImage swapped = image;
+    for (std::uint8_t& pixel : swapped.pixels) {
+        pixel = static_cast<std::uint8_t>(255 - pixel);
+    }
+    return swapped;
+}
+
+// Whether a fair share of the picture is dark, as a dark ground around
+// light print makes it: a page of dark print on light paper, with or without
+// a symbol, is mostly light and is not looked at again. Every sixteenth pixel
+// of every sixteenth row is enough to tell.
+bool mayHoldInvertedPrint(const GreyImage& image) {
+    constexpr std::int32_t kStep = 16;
+    constexpr double kMinDarkShare = 0.15;
+    constexpr std::uint8_t kMidGrey = 128;
+    std::int64_t dark = 0;
+    std::int64_t seen = 0;
+    for (std::int32_t y = kStep / 2; y < image.height; y += kStep) {
+        for (std::int32_t x = kStep / 2; x < image.width; x += kStep) {
+            dark += image.at(x, y) < kMidGrey ? 1 : 0;
+            ++seen;
+        }
+    }
+    return seen > 0 && static_cast<double>(dark) >= kMinDarkShare * static_cast<double>(seen);
+}
+
+struct Search {
+    const CodewordShapes& shapes;
+    CodewordTemplateSet& templates;
+    CaptureTrace* trace;
+    // The first failure that tells more than NoSymbol.
     DecodeFailure outcome = DecodeFailure::NoSymbol;
-    for (const ScanPass& pass : scanPasses(image)) {
+};
+
+// Looks for a symbol along the scan lines of `passes`, pass after pass,
+// until one decodes.
+std::optional<LocatedSymbol> searchPasses(const GreyImage& image,
+                                          const std::vector<ScanPass>& passes, Search& search) {
+    for (const ScanPass& pass : passes) {
         const std::vector<GuardHit> hits = scanForGuards(image, pass.spacing, pass.directions);
         const std::vector<GuardLine> starts =
             fitGuardLines(hits, GuardKind::Start, kLinesPerKind, pass.spacing);
         const std::vector<GuardLine> stops =
             fitGuardLines(hits, GuardKind::Stop, kLinesPerKind, pass.spacing);
-        if (trace != nullptr) {
-            traceFinding(hits, starts, *trace);
-            traceFinding({}, stops, *trace);
+        if (search.trace != nullptr) {
+            traceFinding(hits, starts, *search.trace);
+            traceFinding({}, stops, *search.trace);
         }
         for (const Candidate& candidate : pairUp(starts, stops)) {
             Result<LocatedSymbol> decoded =
-                readCandidate(image, candidate, shapes, templates, trace);
+                readCandidate(image, candidate, search.shapes, search.templates, search.trace);
             if (decoded.ok()) {
-                return decoded;
+                return std::move(decoded).value();
             }
-            if (outcome == DecodeFailure::NoSymbol) {
-                outcome = decoded.failure();
+            if (search.outcome == DecodeFailure::NoSymbol) {
+                search.outcome = decoded.failure();
             }
         }
     }
-    return outcome;
+    return std::nullopt;
+}
+
+}  // namespace
+
+Result<LocatedSymbol> captureDecode(const GreyImage& image, CaptureTrace* trace) {
+    const CodewordShapes shapes;
+    CodewordTemplateSet templates;
+    Search search{shapes, templates, trace};
+    const std::vector<ScanPass> passes = scanPasses(image);
+    if (std::optional<LocatedSymbol> found = searchPasses(image, passes, search)) {
+        return std::move(*found);
+    }
+    if (search.outcome != DecodeFailure::NoSymbol) {
+        return search.outcome;
+    }
+    // Inverted print is looked for with the quick pass alone: a picture
+    // without a symbol pays for one more look at it, not for the close one.
+    if (!mayHoldInvertedPrint(image)) {
+        return search.outcome;
+    }
+    const std::vector<ScanPass> quick(passes.begin(), passes.begin() + 1);
+    if (std::optional<LocatedSymbol> found = searchPasses(inverted(image), quick, search)) {
+        return std::move(*found);
+    }
+    return search.outcome;
 }
 
 }  // namespace ostrel2::tessoran::capture

@@ -92,6 +92,23 @@ const std::vector<Scene> kScenes = {
          s.paperColour = 0xF0E6B4;
          s.inkColour = 0x1E3C8C;
      }},
+    // Light print on a dark ground, as on screens and some cards.
+    {"light_on_dark", 4, 3, kInvoice, 0, 3,
+     [](auto& s) {
+         s.paperColour = 0x141414;
+         s.inkColour = 0xF0F0F0;
+     }},
+    {"light_on_dark_turned", 5, 3, kInvoice, 23, 3,
+     [](auto& s) {
+         s.paperColour = 0x202830;
+         s.inkColour = 0xE0E0D0;
+     }},
+    {"light_on_dark_mirrored", 4, 2, kShort, 160, 3,
+     [](auto& s) {
+         s.mirrored = true;
+         s.paperColour = 0x000000;
+         s.inkColour = 0xFFFFFF;
+     }},
     {"transparent_page", 4, 2, kShort, 28, 3,
      [](auto& s) {
          s.transparentBackground = true;
