@@ -198,10 +198,15 @@ std::vector<std::vector<std::size_t>> neighbourhoods(std::span<const GuardHit> h
                     continue;
                 }
                 for (const std::size_t j : found->second) {
+                    if (j <= i) {
+                        continue;
+                    }
                     const GuardHit& b = hits[pool[j]];
+                    const Point apart = a.barStart() - b.barStart();
                     const double ratio = a.module / b.module;
-                    if (j <= i || length(a.barStart() - b.barStart()) > cell ||
-                        dot(a.inward(), b.inward()) <= 0 || ratio > 2 || ratio < 0.5) {
+                    // Squared distances: a dense picture compares many pairs.
+                    if (dot(apart, apart) > cell * cell || dot(a.inward(), b.inward()) <= 0 ||
+                        ratio > 2 || ratio < 0.5) {
                         continue;
                     }
                     parent[root(i)] = root(j);
@@ -299,9 +304,12 @@ std::vector<GuardLine> fitGuardLines(std::span<const GuardHit> hits, GuardKind k
         return lines;
     }
     // Each neighbourhood may hold more than one side (symbols side by side):
-    // its lines are taken one after the other.
+    // its lines are taken one after the other, the best supported first, so
+    // that one neighbourhood gives no more lines than are kept in all. Without
+    // that bound a picture of stripes, one neighbourhood of thousands of
+    // sides, costs a line search over all its hits for every stripe.
     for (std::vector<std::size_t> members : neighbourhoods(hits, pool, spacing)) {
-        while (members.size() >= 2) {
+        for (std::size_t found = 0; members.size() >= 2 && found < maxLines; ++found) {
             const std::optional<GuardLine> line = bestLine(hits, members, kind, spacing);
             if (!line) {
                 break;
