@@ -200,14 +200,13 @@ Result<LocatedSymbol> readCandidate(const GreyImage& image, const Candidate& can
 
 namespace {
 
-// Light print on a dark ground, as screens and some cards show symbols: the
-// same picture with dark and light exchanged.
-GreyImage inverted(const GreyImage& image) {
-    GreyImage swapped = image;
-    for (std::uint8_t& pixel : swapped.pixels) {
+// Light print on a dark ground, as screens and some cards show symbols,
+// becomes dark print on light: in place, as a copy of a large picture would
+// take as much memory again.
+void invert(GreyImage& image) {
+    for (std::uint8_t& pixel : image.pixels) {
         pixel = static_cast<std::uint8_t>(255 - pixel);
     }
-    return swapped;
 }
 
 // Whether a fair share of the picture is dark, as a dark ground around
@@ -267,7 +266,7 @@ std::optional<LocatedSymbol> searchPasses(const GreyImage& image,
 
 }  // namespace
 
-Result<LocatedSymbol> captureDecode(const GreyImage& image, CaptureTrace* trace) {
+Result<LocatedSymbol> captureDecode(GreyImage image, CaptureTrace* trace) {
     const CodewordShapes shapes;
     CodewordTemplateSet templates;
     Search search{shapes, templates, trace};
@@ -284,7 +283,8 @@ Result<LocatedSymbol> captureDecode(const GreyImage& image, CaptureTrace* trace)
         return search.outcome;
     }
     const std::vector<ScanPass> quick(passes.begin(), passes.begin() + 1);
-    if (std::optional<LocatedSymbol> found = searchPasses(inverted(image), quick, search)) {
+    invert(image);
+    if (std::optional<LocatedSymbol> found = searchPasses(image, quick, search)) {
         return std::move(*found);
     }
     return search.outcome;

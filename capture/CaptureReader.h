@@ -14,7 +14,9 @@ namespace ostrel2::tessoran::capture {
 // hands the codewords to the codeword step: what it reports has passed the
 // same checks as any symbol. The failure, when no candidate decodes, is the
 // first that tells more than NoSymbol. `trace`, when given, receives what was
-// found. The symbol comes with the corners of the frame it was read in.
-Result<LocatedSymbol> captureDecode(const GreyImage& image, CaptureTrace* trace);
+// found. The symbol comes with the corners of the frame it was read in. The
+// image is taken by value: the search for light print on a dark ground
+// inverts it in place.
+Result<LocatedSymbol> captureDecode(GreyImage image, CaptureTrace* trace);
 
 }  // namespace ostrel2::tessoran::capture

@@ -58,6 +58,15 @@ double bottomOf(const SymbolPlace& place) {
 
 Result<std::vector<LocatedSymbol>> readEverySymbol(const PixelView& pixels,
                                                    const ReadOptions& options) {
+    // One symbol needs no paper over it, nor the copy of the picture that
+    // takes the paper.
+    if (symbolLimit(options) == 1) {
+        Result<LocatedSymbol> only = locateInPixels(pixels, options.tryCapture);
+        if (!only.ok()) {
+            return only.failure();
+        }
+        return std::vector<LocatedSymbol>{std::move(only).value()};
+    }
     PictureCopy picture(pixels);
     std::vector<LocatedSymbol> found;
     const std::int32_t limit = symbolLimit(options);

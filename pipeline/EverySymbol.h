@@ -27,8 +27,9 @@ struct ReadOptions {
 // right where symbols lie beside each other. The picture is read as for one
 // symbol, the symbol found is covered with paper and the picture read again,
 // until nothing more is found; the first symbol is therefore the one a
-// single reading gives. Fails only when not even one symbol is read, with
-// that reading's failure; a later reading that fails ends the search.
+// single reading gives. Unless only one symbol is asked for, the picture's
+// pixels are copied (4 bytes a pixel) to take the paper. Fails only when not even one symbol is
+// read, with that reading's failure; a later reading that fails ends the search.
 Result<std::vector<LocatedSymbol>> readEverySymbol(const PixelView& pixels,
                                                    const ReadOptions& options);
 

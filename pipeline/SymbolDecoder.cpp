@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "capture/CaptureReader.h"
 #include "objects/ObjectReference.h"
@@ -48,11 +49,11 @@ Result<LocatedSymbol> readWithBothReaders(ObjectReference<I2DBitPattern> pattern
         return lineDecode;
     }
     pattern.reset();
-    const std::optional<capture::GreyImage> grey = greyImage();
+    std::optional<capture::GreyImage> grey = greyImage();
     if (!grey) {
         return lineDecode.failure();
     }
-    Result<LocatedSymbol> captureDecode = capture::captureDecode(*grey, trace);
+    Result<LocatedSymbol> captureDecode = capture::captureDecode(std::move(*grey), trace);
     if (captureDecode.ok() || captureDecode.failure() != DecodeFailure::NoSymbol) {
         return captureDecode;
     }

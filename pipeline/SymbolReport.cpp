@@ -16,10 +16,9 @@ CorrectionReport correctionOf(const CorrectedCodewords& corrected) {
     report.erasuresFilled = corrected.erased;
     report.errorsCorrected = std::max(corrected.located - corrected.erased, 0);
     report.checkCodewords = corrected.checkCodewords;
-    report.unusedCheckCodewords =
-        std::max(corrected.checkCodewords - kVerifyingCheckCodewords -
-                     2 * report.errorsCorrected - report.erasuresFilled,
-                 0);
+    report.unusedCheckCodewords = std::max(corrected.checkCodewords - kVerifyingCheckCodewords -
+                                               2 * report.errorsCorrected - report.erasuresFilled,
+                                           0);
     return report;
 }
 
