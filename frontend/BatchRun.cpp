@@ -64,7 +64,7 @@ std::string indexList(const std::vector<std::uint32_t>& indices) {
         list += (list.empty() ? "" : ", ") + std::to_string(indices[i]);
     }
     if (indices.size() > kMostListed) {
-        list += " and " + std::to_string(indices.size() - kMostListed) + " more";
+        list += " and " + std::to_string(indices.size() - kMostListed) + " others";
     }
     return list;
 }

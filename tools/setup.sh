@@ -52,7 +52,7 @@ packages+=("$@")
 
 missing=()
 for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep "install ok installed" > /dev/null; then
         missing+=("$package")
     fi
 done

@@ -156,7 +156,7 @@ TEST(EverySymbol, AMacroFileJoinedFromFilesOrOnePicture) {
     EXPECT_EQ(
         many.err,
         "Missing segment indices (from 0): 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, "
-        "16, 17, 18, 19, 20 and 19 more.\n");
+        "16, 17, 18, 19, 20 and 19 others.\n");
     const RunOutcome quiet = runTessoran({"--join", "--quiet", files[0]});
     EXPECT_EQ(quiet.exitStatus, 1);
     EXPECT_EQ(quiet.err, "");
