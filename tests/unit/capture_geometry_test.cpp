@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -90,6 +92,46 @@ TEST(CaptureGeometry, GuardLinesPartWhereTheirHitsLeaveAGap) {
         const std::vector<std::size_t> expected =
             gap < 36 ? std::vector<std::size_t>{16} : std::vector<std::size_t>{11, 5};
         EXPECT_EQ(sizes, expected);
+    }
+}
+
+// The fewest hits a side can have: two, from two scan lines. Lines crossing a
+// side at 0 and 60 degrees to its normal see its module twice as wide as each
+// other, and the side is one and the same whichever hit comes first; hits of
+// one scan line alone are no side.
+TEST(CaptureGeometry, TwoHitsFromTwoScanLinesAreASide) {
+    const double sixty = std::sqrt(3.0) / 2;
+    // Start pattern hits whose widest bar begins on x = 100, facing +x, with a
+    // module of 2 pixels across the side.
+    const auto square = [](double y, std::int32_t line) {
+        return GuardHit{GuardKind::Start, {100, y}, {134, y}, 2, {1, 0}, line};
+    };
+    const auto steep = [&](double y, std::int32_t line) {
+        return GuardHit{GuardKind::Start, {100, y}, {134, y + 68 * sixty}, 4, {0.5, sixty}, line};
+    };
+    const struct {
+        const char* name;
+        std::vector<GuardHit> hits;
+        bool side;
+    } cases[] = {
+        {"two scan lines", {square(0, 0), square(4, 1)}, true},
+        {"squarely, then at 60 degrees", {square(0, 0), steep(4, 1)}, true},
+        {"at 60 degrees, then squarely", {steep(0, 0), square(4, 1)}, true},
+        {"one scan line", {square(0, 3), square(4, 3)}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto lines = fitGuardLines(c.hits, GuardKind::Start, 4, 4);
+        ASSERT_EQ(lines.size(), c.side ? 1u : 0u);
+        if (c.side) {
+            EXPECT_EQ(lines[0].hits, (std::vector<std::size_t>{0, 1}));
+            EXPECT_NEAR(lines[0].module, 2, 1e-9);
+            EXPECT_NEAR(lines[0].inward.x, 1, 1e-9);
+            EXPECT_NEAR(lines[0].line.origin.x, 100, 1e-9);
+            EXPECT_NEAR(lines[0].last - lines[0].first, 4, 1e-9);
+        }
+        // Stop hits are looked for apart: there are none.
+        EXPECT_TRUE(fitGuardLines(c.hits, GuardKind::Stop, 4, 4).empty());
     }
 }
 

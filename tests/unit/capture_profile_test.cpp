@@ -142,6 +142,48 @@ TEST(CaptureProfile, GuardPatternsEitherWay) {
     EXPECT_TRUE(hitsOf({5, 1, 1, 1, 1, 1, 2, 5}, module).empty());
 }
 
+// The edges of elements of `widths` modules, `module` samples each, from
+// `from` on; the first element is a bar when `barFirst`.
+std::vector<Edge> elementEdges(const std::vector<int>& widths, float from, float module,
+                               bool barFirst) {
+    std::vector<Edge> edges{{from, barFirst}};
+    for (const int width : widths) {
+        edges.push_back(
+            {edges.back().position + static_cast<float>(width) * module, !edges.back().toDark});
+    }
+    return edges;
+}
+
+// A start pattern needs a module and a half of light beside its outside edge,
+// on the profile's first samples or its last ones, and no less.
+TEST(CaptureProfile, AStartPatternsQuietZoneIsAModuleAndAHalf) {
+    constexpr float kModule = 10;
+    const std::vector<int> start = {8, 1, 1, 1, 1, 1, 1, 3};
+    const std::vector<int> reversed(start.rbegin(), start.rend());
+    for (const float quiet : {1.5f, 1.4f}) {
+        SCOPED_TRACE(quiet);
+        // Read forwards: the light before the bar, from the profile's start;
+        // read backwards: the light after it, to the profile's end, with a
+        // codeword's bar before the pattern.
+        const std::vector<Edge> forwards = elementEdges(start, quiet * kModule, kModule, true);
+        const std::vector<Edge> backwards = elementEdges(reversed, 50, kModule, false);
+        const auto forwardsEnd = static_cast<std::size_t>(forwards.back().position) + 100;
+        const auto backwardsEnd =
+            static_cast<std::size_t>(std::lround(backwards.back().position + quiet * kModule));
+        for (const auto& [edges, samples] :
+             {std::pair{forwards, forwardsEnd}, std::pair{backwards, backwardsEnd}}) {
+            std::vector<GuardHit> hits;
+            findGuardHits(edges, samples, {0, 0}, {1, 0}, 0, hits);
+            ASSERT_EQ(hits.size(), quiet >= 1.5f ? 1u : 0u)
+                << (edges[0].toDark ? "forwards" : "backwards");
+            if (!hits.empty()) {
+                EXPECT_EQ(hits[0].kind, GuardKind::Start);
+                EXPECT_NEAR(hits[0].module, kModule, 1e-6);
+            }
+        }
+    }
+}
+
 // A template's samples of `codeword` in `cluster` and the next codeword's
 // first bar, `late` modules after where the template expects it.
 std::vector<float> codewordProfile(int cluster, int codeword, double late, double blur,

@@ -21,6 +21,7 @@
 
 #include "pattern/GdiPlusMonoImage.h"
 #include "platform/DecodeBudget.h"
+#include "platform/posix/BmpHeader.h"
 #include "platform/posix/EncodedFile.h"
 #include "platform/posix/FormatDecoders.h"
 #include "support/ImageWriters.h"
@@ -450,6 +451,42 @@ TEST(ImageFile, WhatIsRefused) {
     }
     // Up to 300 scans a progressive JPEG is read.
     EXPECT_NE(decoded(progressiveJpeg(300)), std::nullopt);
+}
+
+// What a BMP's headers state, as its decoder is given it: nothing when the
+// file ends inside the information header, even where every field the
+// layout needs and the pixel offset lie within what is there, and nothing for
+// a header of a size no header kind has.
+TEST(ImageFile, BmpLayoutOfWholeHeadersOnly) {
+    const ArgbImage threeColours = patternOf({0xFF000000u, 0xFFFFFFFFu, 0xFF808080u}, 9, 4);
+    const std::string indexed = bmpBytes(threeColours, {.bitsPerPixel = 8});
+    const std::string v5 =
+        bmpBytes(threeColours, {.bitsPerPixel = 24, .header = BmpHeader::V5, .topDown = true});
+    std::string unknownSize = v5;
+    unknownSize[14] = 100;
+    // Width, height, top-down, depth, palette offset and entries, pixel offset
+    // and row bytes (rows padded to whole words).
+    using Fields = std::tuple<std::uint32_t, std::uint32_t, bool, unsigned, std::size_t, unsigned,
+                              std::uint64_t, std::uint64_t>;
+    const std::tuple<const char*, std::string, std::optional<Fields>> cases[] = {
+        {"8 bits, three palette entries", indexed, Fields{9, 4, false, 8, 54, 3, 66, 12}},
+        {"24 bits, version 5 header", v5, Fields{9, 4, true, 24, 0, 0, 138, 28}},
+        {"the version 5 header cut after 100 of its 124 bytes", v5.substr(0, 14 + 100),
+         std::nullopt},
+        {"a header of 100 bytes", unknownSize, std::nullopt},
+    };
+    for (const auto& [name, file, expected] : cases) {
+        SCOPED_TRACE(name);
+        const auto layout = readBmpLayout(
+            std::span(reinterpret_cast<const unsigned char*>(file.data()), file.size()));
+        ASSERT_EQ(layout.has_value(), expected.has_value());
+        if (layout) {
+            EXPECT_EQ(Fields(layout->width, layout->height, layout->topDown, layout->bitsPerPixel,
+                             layout->paletteOffset, layout->paletteCount, layout->pixelOffset,
+                             layout->rowBytes),
+                      *expected);
+        }
+    }
 }
 
 // Files are read whole, from a regular file or a stream alike (3 MiB are
