@@ -58,5 +58,38 @@ TEST(DecodeDriver, ARowDifferingInOneColumnInTwentyEndsNoSymbolRow) {
     EXPECT_EQ(decodedShape(grid), (std::vector{symbol.rows, 5, 1, 0}));
 }
 
+// Callers of DecodeBitPattern tell failures apart by these exact values:
+// the malformed-data statuses carry the kind in their low bits.
+TEST(DecodeDriver, EachFailureHasItsOwnStatus) {
+    using ostrel2::tessoran::DecodeFailure;
+    using ostrel2::tessoran::statusOfFailure;
+    const std::pair<DecodeFailure, std::uint32_t> statuses[] = {
+        {DecodeFailure::Uncorrectable, 0x80510001u},
+        {DecodeFailure::NoSymbol, 0x80510002u},
+        {DecodeFailure::EciPastEnd, 0x80510003u},
+        {DecodeFailure::ZeroLengthDescriptor, 0x80510004u},
+        {DecodeFailure::TerminatorNotLast, 0x80510005u},
+        {DecodeFailure::BadInput, static_cast<std::uint32_t>(ostrel2::E_INVALIDARG)},
+    };
+    for (const auto& [failure, status] : statuses) {
+        SCOPED_TRACE(static_cast<int>(failure));
+        EXPECT_EQ(static_cast<std::uint32_t>(statusOfFailure(failure)), status);
+    }
+
+    // Through the whole driver: a symbol whose data ends inside an ECI
+    // designator (927 takes one value codeword).
+    const PixelGrid grid = renderSymbol(encodeSymbol({927}, 1, 2), {2, 6, 2});
+    const std::vector<std::uint8_t> grey = grid.greyBytes();
+    ostrel2::I2DBitPattern* pattern = nullptr;
+    ASSERT_EQ(ostrel2::tessoran::CreatePixelBufferPattern(
+                  {grey.data(), grid.width, grid.height, grid.width}, &pattern),
+              ostrel2::S_OK);
+    ITessoranResult* out = nullptr;
+    EXPECT_EQ(static_cast<std::uint32_t>(ostrel2::tessoran::DecodeBitPattern(pattern, &out)),
+              0x80510003u);
+    EXPECT_EQ(out, nullptr);
+    pattern->Release();
+}
+
 }  // namespace
 }  // namespace tessoran_test
