@@ -62,8 +62,7 @@ BatchParse parseBatchArguments(BatchMode mode, int count, PathChar** arguments) 
             if (isExactly(option, "--max-symbols")) {
                 parsed.read.maxSymbols = *value;
             } else if (charsetNameOfEci(*value) == nullptr) {
-                return refused("No character set is known for ECI " + std::to_string(*value) +
-                               ".");
+                return refused("No character set is known for ECI " + std::to_string(*value) + ".");
             } else {
                 parsed.defaultEci = *value;
             }

@@ -101,8 +101,7 @@ tessoran_status tessoran_read_file(const char* path, const tessoran_options* opt
 }
 
 tessoran_status tessoran_read_memory(const void* bytes, size_t size,
-                                     const tessoran_options* options,
-                                     tessoran_symbols** symbols) {
+                                     const tessoran_options* options, tessoran_symbols** symbols) {
     return answerSymbols(options, symbols, [bytes, size](const ReadOptions& read) -> SymbolsRead {
         Gdiplus::GpImage image;
         if (bytes == nullptr ||

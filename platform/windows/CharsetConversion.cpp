@@ -21,14 +21,12 @@ struct CodePage {
 };
 
 constexpr CodePage kCodePages[] = {
-    {"CP437", 437},           {"ISO-8859-1", 28591},  {"ISO-8859-2", 28592},
-    {"ISO-8859-3", 28593},    {"ISO-8859-4", 28594},  {"ISO-8859-5", 28595},
-    {"ISO-8859-6", 28596},    {"ISO-8859-7", 28597},  {"ISO-8859-8", 28598},
-    {"ISO-8859-9", 28599},    {"ISO-8859-13", 28603}, {"ISO-8859-15", 28605},
-    {"SHIFT_JIS", 932},       {"CP1250", 1250},       {"CP1251", 1251},
-    {"CP1252", 1252},         {"CP1256", 1256},       {"UTF-8", CP_UTF8},
-    {"BIG5", 950},            {"EUC-CN", 20936},      {"EUC-KR", 51949},
-    {"GBK", 936},             {"GB18030", 54936},
+    {"CP437", 437},        {"ISO-8859-1", 28591}, {"ISO-8859-2", 28592},  {"ISO-8859-3", 28593},
+    {"ISO-8859-4", 28594}, {"ISO-8859-5", 28595}, {"ISO-8859-6", 28596},  {"ISO-8859-7", 28597},
+    {"ISO-8859-8", 28598}, {"ISO-8859-9", 28599}, {"ISO-8859-13", 28603}, {"ISO-8859-15", 28605},
+    {"SHIFT_JIS", 932},    {"CP1250", 1250},      {"CP1251", 1251},       {"CP1252", 1252},
+    {"CP1256", 1256},      {"UTF-8", CP_UTF8},    {"BIG5", 950},          {"EUC-CN", 20936},
+    {"EUC-KR", 51949},     {"GBK", 936},          {"GB18030", 54936},
 };
 
 std::optional<UINT> codePageOf(const char* converterName) {
@@ -105,15 +103,15 @@ Utf8Conversion fromCodePage(std::string_view bytes, UINT codePage) {
         return std::string();
     }
     const int length = static_cast<int>(bytes.size());
-    const int wide = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length,
-                                         nullptr, 0);
+    const int wide =
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
     if (wide <= 0) {
         return ConversionFailure::InvalidBytes;
     }
     std::wstring units(static_cast<std::size_t>(wide), L'\0');
     MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, units.data(), wide);
-    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, units.data(), wide,
-                                         nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, units.data(), wide, nullptr,
+                                         0, nullptr, nullptr);
     if (size <= 0) {
         return ConversionFailure::InvalidBytes;
     }
