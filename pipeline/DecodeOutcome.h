@@ -5,6 +5,7 @@
 #include <string>
 
 #include "decoding/DecodeFailure.h"
+#include "symbol/CodewordStep.h"
 
 namespace ostrel2::tessoran {
 
@@ -19,5 +20,9 @@ struct DecodedSymbol {
 
 // A decoded symbol, or why there is none.
 using DecodeOutcome = Result<DecodedSymbol>;
+
+// What the program prints of decoded codewords: the size line's numbers and
+// every segment's bytes back to back.
+DecodedSymbol decodedSymbolOf(const DecodedCodewords& decoded);
 
 }  // namespace ostrel2::tessoran

@@ -24,15 +24,7 @@ DecodeOutcome outcomeOf(const Result<LocatedSymbol>& located) {
     if (!located.ok()) {
         return located.failure();
     }
-    const CorrectedCodewords& corrected = located.value().decoded.corrected;
-    DecodedSymbol symbol;
-    symbol.rows = corrected.rows;
-    symbol.columns = corrected.columns();
-    symbol.ecLevel = corrected.ecLevel();
-    for (const Segment& segment : located.value().decoded.segments) {
-        symbol.data += segment.text;
-    }
-    return symbol;
+    return decodedSymbolOf(located.value().decoded);
 }
 
 // The scan-line reader over `pattern`, then, when it reads nothing and

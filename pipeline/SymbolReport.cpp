@@ -2,6 +2,9 @@
 #include "pipeline/SymbolReport.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "pipeline/DecodeOutcome.h"
 
 namespace ostrel2::tessoran {
 
@@ -25,16 +28,14 @@ CorrectionReport correctionOf(const CorrectedCodewords& corrected) {
 }  // namespace
 
 SymbolReport reportOf(const LocatedSymbol& symbol, std::int32_t defaultEci) {
-    const CorrectedCodewords& corrected = symbol.decoded.corrected;
+    DecodedSymbol printed = decodedSymbolOf(symbol.decoded);
     SymbolReport report;
-    report.rows = corrected.rows;
-    report.columns = corrected.columns();
-    report.ecLevel = corrected.ecLevel();
+    report.rows = printed.rows;
+    report.columns = printed.columns;
+    report.ecLevel = printed.ecLevel;
     report.place = symbol.place;
-    report.correction = correctionOf(corrected);
-    for (const Segment& segment : symbol.decoded.segments) {
-        report.data += segment.text;
-    }
+    report.correction = correctionOf(symbol.decoded.corrected);
+    report.data = std::move(printed.data);
     report.content = contentOf(symbol.decoded.segments);
     report.text = utf8Text(report.content, defaultEci);
     return report;
