@@ -63,7 +63,7 @@ class Interpreter {
                 }
                 continue;
             }
-            handOverRun(latchedMode);
+            handOverRun(eciCutsByteGroups(position, end) ? kByteLatchSix : latchedMode);
             if (codeword == kMacroTerminator) {
                 appendMacroTerminator(segments);
                 if (position != end - 1) {
@@ -96,6 +96,24 @@ class Interpreter {
     }
 
   private:
+    // Whether the codeword at `position` is an ECI designator that cuts a
+    // run under the byte latch 901 while more of its bytes follow, with no
+    // new latch: such an encoder changes the character set between groups of
+    // six bytes, so a run of five codewords before the ECI is one group.
+    // Were they read as five single bytes, as at the end of the latch, their
+    // values above 255 would lose all but their low bits.
+    bool eciCutsByteGroups(std::int32_t position, std::int32_t end) const {
+        if (latchedMode != kByteLatch || runMode != kByteLatch) {
+            return false;
+        }
+        std::int32_t next = position;
+        while (next < end && isEciDesignator(codewords[static_cast<std::size_t>(next)])) {
+            next += 1 + eciValueCodewordCount(codewords[static_cast<std::size_t>(next)]);
+        }
+        return next > position && next < end &&
+               isDataCodeword(codewords[static_cast<std::size_t>(next)]);
+    }
+
     // Hands the collected run to the handler of `mode` and empties it; an
     // empty run reaches no handler.
     void handOverRun(std::int32_t mode) {

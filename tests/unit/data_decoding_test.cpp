@@ -108,6 +108,13 @@ TEST(DataDecoding, CodewordsToSegments) {
         {"ECI 926", {926, 0, 0, 926, 899, 899, 926, 928, 928}, "e000900|e810899|e837028"},
         {"ECI 925", {925, 0, 925, 899}, "e810900|e811799"},
         {"an ECI inside a byte run", {901, 65, 66, 927, 3, 67}, "bAB|e000003|bC"},
+        // Groups go on across an ECI when no new latch follows it; before a
+        // new latch, or at the end, five codewords are five single bytes.
+        {"901 groups across an ECI", join({{901}, kAbcdef, {927, 3}, kAbcdef, {927, 4, 65}}),
+         "bABCDEF|e000003|bABCDEF|e000004|bA"},
+        {"901 ends before an ECI and a latch", join({{901}, kAbcdef, {927, 3, 901, 65}}),
+         "bmFp\x7FJ|e000003|bA"},
+        {"901 ends with an ECI", join({{901}, kAbcdef, {927, 3}}), "bmFp\x7FJ|e000003"},
         {"an ECI value is no latch", {901, 65, 927, 900, 66}, "bA|e000900|bB"},
         {"ECI values that end the data", {1, 927, 3, 926, 1, 5}, "tAB|e000003|e001805"},
         {"925 as the last codeword", {925}, "", DecodeFailure::EciPastEnd},
