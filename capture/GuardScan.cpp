@@ -31,6 +31,32 @@ bool clip(Point origin, Point direction, double w, double h, double& first, doub
     return slab(origin.x, direction.x, w) && slab(origin.y, direction.y, h);
 }
 
+// A symbol printed without a quiet zone, or cut out of a larger picture,
+// reaches the picture's edge: the edge itself is then its quiet zone. Each
+// profile is lengthened at both ends by light samples, as many as the quiet
+// zone of the widest guard pattern the line could hold needs (a pattern of
+// 17 modules asks for 1.5 modules of light).
+std::size_t edgeMargin(std::size_t count) {
+    constexpr std::size_t kShareOfLine = 10;
+    constexpr std::size_t kAtLeast = 2;
+    return count / kShareOfLine + kAtLeast;
+}
+
+// Fills the `margin` samples at each end of `profile` with the brightest
+// level in that end's half: paper where the line leaves the picture, so that
+// a bar running into the picture's edge ends there. Half the line holds the
+// start pattern's wide bar and light beyond it.
+void lightenMargins(std::vector<float>& profile, std::size_t margin) {
+    const std::size_t inside = profile.size() - 2 * margin;
+    const std::size_t nearby = (inside + 1) / 2;
+    const auto first = profile.begin() + static_cast<std::ptrdiff_t>(margin);
+    const auto end = first + static_cast<std::ptrdiff_t>(inside);
+    const float headLight = *std::max_element(first, first + static_cast<std::ptrdiff_t>(nearby));
+    const float tailLight = *std::max_element(end - static_cast<std::ptrdiff_t>(nearby), end);
+    std::fill(profile.begin(), first, headLight);
+    std::fill(end, profile.end(), tailLight);
+}
+
 }  // namespace
 
 std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing, int directions) {
@@ -68,7 +94,8 @@ std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing, int 
             }
             const auto count = static_cast<std::size_t>(last - first) + 1;
             const Point origin = base + first * direction;
-            profile.resize(count);
+            const std::size_t margin = edgeMargin(count);
+            profile.resize(count + 2 * margin);
             // The nearest pixel of each point, stepped in fixed point.
             constexpr double kOne = 65536.0;
             std::int64_t x = std::llround((origin.x + 0.5) * kOne);
@@ -81,11 +108,13 @@ std::vector<GuardHit> scanForGuards(const GreyImage& image, double spacing, int 
             for (std::size_t i = 0; i < count; ++i, x += dx, y += dy) {
                 const std::int64_t px = std::clamp<std::int64_t>(x >> 16, 0, maxX);
                 const std::int64_t py = std::clamp<std::int64_t>(y >> 16, 0, maxY);
-                profile[i] = image.pixels[static_cast<std::size_t>(py) * width +
-                                          static_cast<std::size_t>(px)];
+                profile[margin + i] = image.pixels[static_cast<std::size_t>(py) * width +
+                                                   static_cast<std::size_t>(px)];
             }
+            lightenMargins(profile, margin);
             finder.find(profile, edges);
-            findGuardHits(edges, count, origin, direction, lineId, hits);
+            findGuardHits(edges, profile.size(), origin - static_cast<double>(margin) * direction,
+                          direction, lineId, hits);
             ++lineId;
         }
     }

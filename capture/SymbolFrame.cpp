@@ -16,6 +16,12 @@ namespace {
 // The start line runs along the symbol's left boundary, the stop line 18
 // modules inside its right one: each where its widest bar begins.
 constexpr double kStopLine = kStopModules;
+// The middles of the guard patterns' widest spaces (3 modules each), from
+// the lines: the start pattern's last element, 15.5 modules in from the
+// symbol's boundary; the stop pattern's fourth, 10.5 modules out from the
+// stop line.
+constexpr double kStartSpaceCentre = kStartModules - 1.5;
+constexpr double kStopSpaceCentre = -10.5;
 // The least difference in grey levels between a bar and the quiet zone beside
 // it that tells where the bar ends.
 constexpr double kMinContrast = 8;
@@ -65,25 +71,39 @@ struct BarEnds {
     Point last;
 };
 
-// Follows the bar whose middle lies `offset` modules inward of `guard` beyond
-// the hits both ways, to where the symbol ends: where the bar gives way to
-// light for at least a module, or the picture ends. Paper is told from ink by
-// the quiet zone, `quiet` modules inward (that is, outside the symbol).
-std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guard, double offset,
-                                   double quiet) {
-    const Point across = (offset * guard.module) * guard.inward;
-    const Point outside = (quiet * guard.module) * guard.inward;
+// Where a guard pattern's bars and spaces lie, in modules inward of its line.
+struct PatternOffsets {
+    double bar;    // the middle of its widest bar
+    double quiet;  // the quiet zone beside it, outside the symbol
+    double space;  // the middle of its widest space
+};
+
+// Follows the bar whose middle lies `offsets.bar` modules inward of `guard`
+// beyond the hits both ways, to where the symbol ends: where the bar gives
+// way to light for at least a module, or the picture ends. Paper is told from
+// ink by the quiet zone; where the picture's edge cuts the quiet zone off (a
+// symbol printed without one, or cut out of a larger picture), by the
+// pattern's widest space instead.
+std::optional<BarEnds> findBarEnds(const GreyImage& image, const GuardLine& guard,
+                                   const PatternOffsets& offsets) {
+    const Point across = (offsets.bar * guard.module) * guard.inward;
+    const Point outside = (offsets.quiet * guard.module) * guard.inward;
+    const Point space = (offsets.space * guard.module) * guard.inward;
     std::vector<double> ink;
     std::vector<double> paper;
+    std::vector<double> spaces;
     constexpr int kProbes = 16;
     for (int i = 0; i <= kProbes; ++i) {
         const double t = guard.first + (guard.last - guard.first) * i / kProbes;
         const Point p = guard.line.at(t);
         ink.push_back(image.sample(p + across));
-        paper.push_back(image.sample(p + outside));
+        if (image.contains(p + outside)) {
+            paper.push_back(image.sample(p + outside));
+        }
+        spaces.push_back(image.sample(p + space));
     }
     const double inkLevel = medianOf(ink);
-    const double paperLevel = medianOf(paper);
+    const double paperLevel = medianOf(2 * paper.size() > kProbes ? paper : spaces);
     if (paperLevel - inkLevel < kMinContrast) {
         return std::nullopt;
     }
@@ -259,9 +279,9 @@ struct GuardBars {
 std::optional<GuardBars> findGuardBars(const GreyImage& image, const GuardLine& start,
                                        const GuardLine& stop) {
     const std::optional<BarEnds> startBar =
-        findBarEnds(image, start, kStartBarCentre, -kQuietProbe);
-    std::optional<BarEnds> stopBar =
-        findBarEnds(image, stop, kStopBarCentre - kStopLine, -kStopLine - kQuietProbe);
+        findBarEnds(image, start, {kStartBarCentre, -kQuietProbe, kStartSpaceCentre});
+    std::optional<BarEnds> stopBar = findBarEnds(
+        image, stop, {kStopBarCentre - kStopLine, -kStopLine - kQuietProbe, kStopSpaceCentre});
     if (!startBar || !stopBar) {
         return std::nullopt;
     }

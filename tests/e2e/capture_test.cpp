@@ -50,6 +50,12 @@ struct Scene {
     }
 };
 
+void noQuietZone(PhotoSettings& s) {
+    s.quietZone = 0;
+    s.blurModules = 0;
+    s.noiseLevels = 0;
+}
+
 const std::string kInvoice =
     "Invoice 8: pay 100 EUR to account DE44 5001 0517 5407 3249 31, reference ABC-8.";
 const std::string kShort = "Tessoran 42";
@@ -121,6 +127,14 @@ const std::vector<Scene> kScenes = {
          s.clutterMarks = 30;
          s.imageWidth = 900;
          s.imageHeight = 700;
+     }},
+    // Printed without a quiet zone, as some generators write symbols: the
+    // picture's edge is all the quiet zone there is.
+    {"no_quiet_zone_a_quarter_turn", 4, 3, kInvoice, 90, 2, [](auto& s) { noQuietZone(s); }},
+    {"no_quiet_zone_mirrored_upside_down", 3, 2, kShort, 180, 3,
+     [](auto& s) {
+         noQuietZone(s);
+         s.mirrored = true;
      }},
     {"two_rows_cut_off_the_top", 4, 4, kInvoice, 6, 3, [](auto& s) { s.rowsCut = 2; }},
     {"a_row_cut_off_the_bottom", 4, 4, kInvoice, -170, 3, [](auto& s) { s.rowsCut = -1; }},
