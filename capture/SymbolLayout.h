@@ -17,6 +17,9 @@ inline constexpr double kStopModules = 18;
 inline constexpr double kFirstDataModule = kStartModules + kCodewordModules;
 // The modules of a symbol that are not data columns.
 inline constexpr double kFixedModules = kStartModules + 2 * kCodewordModules + kStopModules;
+// The start line runs along the symbol's left boundary, the stop line 18
+// modules inside its right one: each where its widest bar begins.
+inline constexpr double kStopLine = kStopModules;
 // The middles of the two widest bars: 4 modules in from the left boundary,
 // 14.5 in from the right one.
 inline constexpr double kStartBarCentre = 4;

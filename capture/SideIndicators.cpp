@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "capture/SideIndicators.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+#include <utility>
+
+#include "capture/CodewordReading.h"
+#include "capture/SymbolLayout.h"
+#include "capture/SymbolLines.h"
+
+namespace ostrel2::tessoran::capture {
+
+namespace {
+
+// Steps along the symbol's sides while reading the row indicators: at least
+// this many pixels, and five steps a row of the lowest rows (two modules).
+constexpr double kMinColumnStep = 0.7;
+constexpr double kColumnStepsPerModule = 2.5;
+// ... and at least this many lines in all, however short the sides, and at
+// most this many, however long.
+constexpr int kMinSideLines = 4;
+constexpr int kMaxSideLines = 20000;
+// The left row indicator begins where the start pattern ends.
+constexpr double kLeftIndicator = kStartModules;
+// Each line read for an indicator reaches this many modules beyond the
+// symbol's boundary, into the quiet zone, and this many beyond the indicator
+// into the data, so that a first frame a little off still covers both.
+constexpr double kOutsideReach = 3;
+constexpr double kInsideReach = 4;
+// A group lies on the run of rows when within this share of the rows'
+// spacing of where the run puts its row.
+constexpr double kRowFitTolerance = 0.6;
+
+// The row a row indicator belongs to: its value tells the row's triple, its
+// cluster the row within the triple.
+std::int32_t rowOf(std::int32_t cluster, std::int32_t value) {
+    return 3 * (value / 30) + cluster;
+}
+
+// The value below which half the weight lies.
+double weightedMedian(std::vector<std::pair<double, double>> valuesAndWeights) {
+    std::sort(valuesAndWeights.begin(), valuesAndWeights.end());
+    double total = 0;
+    for (const auto& [value, weight] : valuesAndWeights) {
+        total += weight;
+    }
+    double seen = 0;
+    for (const auto& [value, weight] : valuesAndWeights) {
+        seen += weight;
+        if (seen >= total / 2) {
+            return value;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::vector<IndicatorGroup> groupSamples(const std::vector<IndicatorSample>& samples) {
+    std::map<std::tuple<int, std::int32_t, std::int32_t>, IndicatorGroup> groups;
+    for (const IndicatorSample& sample : samples) {
+        const std::int32_t row = rowOf(sample.cluster, sample.value);
+        if (row >= kMaxRows) {
+            continue;
+        }
+        auto key = std::make_tuple(static_cast<int>(sample.side), sample.cluster, sample.value);
+        auto [it, added] =
+            groups.try_emplace(key, IndicatorGroup{sample.side, row, sample.value, {}, 0, 0, 0});
+        it->second.ys.push_back(sample.y);
+        it->second.start += sample.start;
+        it->second.end += sample.end;
+    }
+    std::vector<IndicatorGroup> list;
+    for (auto& [key, group] : groups) {
+        group.y = medianOf(group.ys);
+        group.start /= static_cast<double>(group.ys.size());
+        group.end /= static_cast<double>(group.ys.size());
+        list.push_back(std::move(group));
+    }
+    return list;
+}
+
+std::optional<RowRun> rowRunOf(const std::vector<IndicatorGroup>& groups) {
+    double sw = 0, sr = 0, sy = 0, srr = 0, sry = 0;
+    for (const IndicatorGroup& g : groups) {
+        const auto w = static_cast<double>(g.ys.size());
+        const auto r = static_cast<double>(g.row) + 0.5;
+        sw += w;
+        sr += w * r;
+        sy += w * g.y;
+        srr += w * r * r;
+        sry += w * r * g.y;
+    }
+    const double denominator = sw * srr - sr * sr;
+    if (!(std::abs(denominator) > 1e-12)) {
+        return std::nullopt;
+    }
+    const double b = (sw * sry - sr * sy) / denominator;
+    return RowRun{(sy - b * sr) / sw, b};
+}
+
+std::vector<IndicatorGroup> consistentGroups(std::vector<IndicatorGroup> groups) {
+    if (groups.size() < 2) {
+        return groups;
+    }
+    // Each pair of groups, and each group, weighs by how often it was read:
+    // a misread seen once must not outweigh rows seen many times.
+    std::vector<std::pair<double, double>> slopes;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        for (std::size_t j = i + 1; j < groups.size(); ++j) {
+            if (groups[i].row != groups[j].row) {
+                slopes.emplace_back((groups[j].y - groups[i].y) / (groups[j].row - groups[i].row),
+                                    static_cast<double>(groups[i].ys.size() * groups[j].ys.size()));
+            }
+        }
+    }
+    if (slopes.empty()) {
+        return {};
+    }
+    const double b = weightedMedian(std::move(slopes));
+    std::vector<std::pair<double, double>> offsets;
+    for (const IndicatorGroup& g : groups) {
+        offsets.emplace_back(g.y - b * (g.row + 0.5), static_cast<double>(g.ys.size()));
+    }
+    const double a = weightedMedian(std::move(offsets));
+    const double tolerance = kRowFitTolerance * std::abs(b);
+    std::vector<IndicatorGroup> kept;
+    for (IndicatorGroup& g : groups) {
+        if (std::abs(g.y - (a + b * (g.row + 0.5))) <= tolerance) {
+            kept.push_back(std::move(g));
+        }
+    }
+    return kept;
+}
+
+std::vector<IndicatorSample> readIndicators(const GreyImage& image, const Homography& rough,
+                                            const IndicatorScan& scan,
+                                            const CodewordShapes& shapes) {
+    const double step = std::max(kMinColumnStep, scan.module / kColumnStepsPerModule);
+    const int steps =
+        std::clamp(static_cast<int>(scan.sideLength * (scan.lastY - scan.firstY) / step),
+                   kMinSideLines, kMaxSideLines);
+    const int perModule = samplesPerModule(scan.module);
+    LineScratch scratch;
+    std::vector<ModuleEdge> edges;
+    std::vector<IndicatorSample> samples;
+    const double rightIndicator = scan.width - kStopModules - kCodewordModules;
+    for (int i = 0; i <= steps; ++i) {
+        const double y = scan.firstY + (scan.lastY - scan.firstY) * i / steps;
+        if (scan.left) {
+            edgesAlong(image, rough, y, -kOutsideReach,
+                       kLeftIndicator + kCodewordModules + kInsideReach, perModule, scratch, edges);
+            if (const auto read = readLeftIndicator(edges, shapes)) {
+                samples.push_back({IndicatorSide::Left, y, read->match.cluster, read->match.value,
+                                   read->start, read->end});
+            }
+        }
+        if (scan.right) {
+            edgesAlong(image, rough, y, rightIndicator - kInsideReach, scan.width + kOutsideReach,
+                       perModule, scratch, edges);
+            if (const auto read = readRightIndicator(edges, scan.width - kStopLine, shapes)) {
+                samples.push_back({IndicatorSide::Right, y, read->match.cluster, read->match.value,
+                                   read->start, read->end});
+            }
+        }
+    }
+    return samples;
+}
+
+std::optional<SymbolFrame> frameOfIndicators(const std::vector<IndicatorGroup>& consistent) {
+    SymbolFrame frame;
+    for (const IndicatorGroup& group : consistent) {
+        frame.indicators.insert(frame.indicators.end(), group.ys.size(),
+                                {group.row, group.side, group.value});
+    }
+    const StatedShape shape = summariseRowIndicators(frame.indicators);
+    if (shape.contradictory || !shape.rows || !shape.columns || *shape.rows < kMinRows ||
+        *shape.rows > kMaxRows || *shape.columns < kMinColumns || *shape.columns > kMaxColumns) {
+        return std::nullopt;
+    }
+    frame.rows = *shape.rows;
+    frame.columns = *shape.columns;
+    return frame;
+}
+
+SideGroups bestGroupOfEachRow(const std::vector<IndicatorGroup>& consistent, std::int32_t rows) {
+    std::map<std::pair<int, std::int32_t>, const IndicatorGroup*> placed;
+    for (const IndicatorGroup& group : consistent) {
+        const auto key = std::make_pair(static_cast<int>(group.side), group.row);
+        const IndicatorGroup*& best = placed[key];
+        if (group.row < rows && (best == nullptr || group.ys.size() > best->ys.size())) {
+            best = &group;
+        }
+    }
+    SideGroups sides;
+    for (const auto& [key, group] : placed) {
+        if (group != nullptr) {
+            (group->side == IndicatorSide::Left ? sides.left : sides.right).push_back(*group);
+        }
+    }
+    return sides;
+}
+
+std::vector<Homography::Correspondence> indicatorPlaces(const SideGroups& sides,
+                                                        const Homography& rough, double width) {
+    std::vector<Homography::Correspondence> places;
+    const double rightStart = width - kStopLine - kCodewordModules;
+    for (const IndicatorGroup& group : sides.left) {
+        const auto weight = static_cast<double>(group.ys.size());
+        places.push_back(
+            {{kLeftIndicator, group.row + 0.5}, rough.map({group.start, group.y}), weight});
+        places.push_back({{kLeftIndicator + kCodewordModules, group.row + 0.5},
+                          rough.map({group.end, group.y}),
+                          weight});
+    }
+    for (const IndicatorGroup& group : sides.right) {
+        const auto weight = static_cast<double>(group.ys.size());
+        places.push_back(
+            {{rightStart, group.row + 0.5}, rough.map({group.start, group.y}), weight});
+        places.push_back({{rightStart + kCodewordModules, group.row + 0.5},
+                          rough.map({group.end, group.y}),
+                          weight});
+    }
+    return places;
+}
+
+}  // namespace ostrel2::tessoran::capture
