@@ -8,6 +8,7 @@
 #include "capture/CodewordShapes.h"
 #include "capture/GuardLines.h"
 #include "capture/GuardScan.h"
+#include "capture/OneSidedFrame.h"
 #include "capture/SymbolFrame.h"
 #include "capture/SymbolLayout.h"
 #include "capture/SymbolReading.h"
@@ -22,6 +23,11 @@ constexpr std::size_t kLinesPerKind = 8;
 // decode at once.
 constexpr int kRefinements = 2;
 constexpr std::size_t kMaxCandidates = 12;
+// A frame from one side reaches across the symbol a little further with
+// each refit, as more of its codewords are read.
+constexpr int kOneSidedRefinements = 4;
+// Guard lines tried alone, at most, when no pair of them reads.
+constexpr std::size_t kMaxLoneLines = 6;
 
 struct ScanPass {
     double spacing;
@@ -161,20 +167,16 @@ SymbolPlace placeOf(const SymbolFrame& frame) {
     return place;
 }
 
-// Reads the symbol of one candidate; NoSymbol when it is none. A reading
-// that does not decode is tried again in a frame refitted to where its
-// codewords were read, for as long as that reads more of them.
-Result<LocatedSymbol> readCandidate(const GreyImage& image, const Candidate& candidate,
-                                    const CodewordShapes& shapes, CodewordTemplateSet& templates,
-                                    CaptureTrace* trace) {
-    std::optional<SymbolFrame> frame =
-        locateSymbol(image, *candidate.start, *candidate.stop, shapes, trace);
-    if (!frame) {
-        return DecodeFailure::NoSymbol;
-    }
+// Reads the symbol in `frame`. A reading that does not decode is tried
+// again in a frame refitted to where its codewords were read, for as long as
+// that reads more of them, `refinements` times at most.
+Result<LocatedSymbol> readFrame(const GreyImage& image, SymbolFrame first, int refinements,
+                                const CodewordShapes& shapes, CodewordTemplateSet& templates,
+                                CaptureTrace* trace) {
+    std::optional<SymbolFrame> frame = std::move(first);
     SymbolReading reading = readSymbol(image, *frame, shapes, templates);
     ReadingDecode attempt = decodeReading(reading, frame->rows);
-    for (int round = 0; round < kRefinements && !attempt.decoded.ok(); ++round) {
+    for (int round = 0; round < refinements && !attempt.decoded.ok(); ++round) {
         std::optional<SymbolFrame> refined = refineFrame(*frame, reading);
         if (!refined) {
             break;
@@ -194,6 +196,47 @@ Result<LocatedSymbol> readCandidate(const GreyImage& image, const Candidate& can
         return attempt.decoded.failure();
     }
     return LocatedSymbol{std::move(attempt.decoded).value(), placeOf(*frame)};
+}
+
+// Reads the symbol of one candidate; NoSymbol when it is none.
+Result<LocatedSymbol> readCandidate(const GreyImage& image, const Candidate& candidate,
+                                    const CodewordShapes& shapes, CodewordTemplateSet& templates,
+                                    CaptureTrace* trace) {
+    std::optional<SymbolFrame> frame =
+        locateSymbol(image, *candidate.start, *candidate.stop, shapes, trace);
+    if (!frame) {
+        return DecodeFailure::NoSymbol;
+    }
+    return readFrame(image, std::move(*frame), kRefinements, shapes, templates, trace);
+}
+
+// Reads the symbol beside one guard line alone; NoSymbol when it is none.
+Result<LocatedSymbol> readOneSided(const GreyImage& image, const GuardLine& guard,
+                                   const CodewordShapes& shapes, CodewordTemplateSet& templates,
+                                   CaptureTrace* trace) {
+    std::optional<SymbolFrame> frame = locateFromOneSide(image, guard, shapes, trace);
+    if (!frame) {
+        return DecodeFailure::NoSymbol;
+    }
+    return readFrame(image, std::move(*frame), kOneSidedRefinements, shapes, templates, trace);
+}
+
+// The guard lines to try alone, the better supported first.
+std::vector<const GuardLine*> loneLines(const std::vector<GuardLine>& starts,
+                                        const std::vector<GuardLine>& stops) {
+    std::vector<const GuardLine*> lines;
+    for (const std::vector<GuardLine>* kind : {&starts, &stops}) {
+        for (const GuardLine& line : *kind) {
+            lines.push_back(&line);
+        }
+    }
+    std::stable_sort(lines.begin(), lines.end(), [](const GuardLine* a, const GuardLine* b) {
+        return a->hits.size() > b->hits.size();
+    });
+    if (lines.size() > kMaxLoneLines) {
+        lines.resize(kMaxLoneLines);
+    }
+    return lines;
 }
 
 }  // namespace
@@ -253,6 +296,17 @@ std::optional<LocatedSymbol> searchPasses(const GreyImage& image,
         for (const Candidate& candidate : pairUp(starts, stops)) {
             Result<LocatedSymbol> decoded =
                 readCandidate(image, candidate, search.shapes, search.templates, search.trace);
+            if (decoded.ok()) {
+                return std::move(decoded).value();
+            }
+            if (search.outcome == DecodeFailure::NoSymbol) {
+                search.outcome = decoded.failure();
+            }
+        }
+        // A symbol with one guard pattern cut off, covered or damaged.
+        for (const GuardLine* line : loneLines(starts, stops)) {
+            Result<LocatedSymbol> decoded =
+                readOneSided(image, *line, search.shapes, search.templates, search.trace);
             if (decoded.ok()) {
                 return std::move(decoded).value();
             }

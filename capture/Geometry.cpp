@@ -125,7 +125,19 @@ bool solve(std::vector<double>& matrix, std::vector<double>& rhs, std::size_t n)
 }  // namespace
 
 std::optional<Homography> Homography::fit(std::span<const Correspondence> correspondences) {
-    if (correspondences.size() < 4) {
+    return fitLeastSquares(correspondences, false);
+}
+
+std::optional<Homography> Homography::fitAffine(std::span<const Correspondence> correspondences) {
+    return fitLeastSquares(correspondences, true);
+}
+
+std::optional<Homography> Homography::fitLeastSquares(
+    std::span<const Correspondence> correspondences, bool affine) {
+    // An affine map has six unknowns, three points' worth; a projective one
+    // eight, four points' worth.
+    const std::size_t unknowns = affine ? 6 : 8;
+    if (correspondences.size() < unknowns / 2) {
         return std::nullopt;
     }
     const Normalisation from =
@@ -133,16 +145,17 @@ std::optional<Homography> Homography::fit(std::span<const Correspondence> corres
     const Normalisation to =
         normalisationOf(correspondences, [](const Correspondence& c) { return c.to; });
 
-    // Normal equations of the linear least-squares problem in the eight
-    // unknowns a .. h, each correspondence giving two equations.
-    constexpr std::size_t kUnknowns = 8;
-    std::vector<double> normal(kUnknowns * kUnknowns, 0.0);
-    std::vector<double> rhs(kUnknowns, 0.0);
-    const auto addEquation = [&](const std::array<double, kUnknowns>& row, double value,
+    // Normal equations of the linear least-squares problem in the unknowns
+    // a .. h (a .. f for an affine map, g and h being 0), each correspondence
+    // giving two equations.
+    constexpr std::size_t kMostUnknowns = 8;
+    std::vector<double> normal(unknowns * unknowns, 0.0);
+    std::vector<double> rhs(unknowns, 0.0);
+    const auto addEquation = [&](const std::array<double, kMostUnknowns>& row, double value,
                                  double weight) {
-        for (std::size_t i = 0; i < kUnknowns; ++i) {
-            for (std::size_t j = 0; j < kUnknowns; ++j) {
-                normal[i * kUnknowns + j] += weight * row[i] * row[j];
+        for (std::size_t i = 0; i < unknowns; ++i) {
+            for (std::size_t j = 0; j < unknowns; ++j) {
+                normal[i * unknowns + j] += weight * row[i] * row[j];
             }
             rhs[i] += weight * row[i] * value;
         }
@@ -153,12 +166,13 @@ std::optional<Homography> Homography::fit(std::span<const Correspondence> corres
         addEquation({p.x, p.y, 1, 0, 0, 0, -p.x * q.x, -p.y * q.x}, q.x, c.weight);
         addEquation({0, 0, 0, p.x, p.y, 1, -p.x * q.y, -p.y * q.y}, q.y, c.weight);
     }
-    if (!solve(normal, rhs, kUnknowns)) {
+    if (!solve(normal, rhs, unknowns)) {
         return std::nullopt;
     }
     // Undo the normalisations: H = T_to^-1 * H_normalised * T_from.
-    const std::array<double, 9> h{rhs[0], rhs[1], rhs[2], rhs[3], rhs[4],
-                                  rhs[5], rhs[6], rhs[7], 1};
+    const double g = affine ? 0 : rhs[6];
+    const double h8 = affine ? 0 : rhs[7];
+    const std::array<double, 9> h{rhs[0], rhs[1], rhs[2], rhs[3], rhs[4], rhs[5], g, h8, 1};
     const std::array<double, 9> tFrom{from.scale, 0,          -from.scale * from.shift.x,
                                       0,          from.scale, -from.scale * from.shift.y,
                                       0,          0,          1};

@@ -85,8 +85,15 @@ class Homography {
     // squares on coordinates normalised for conditioning). None when the
     // points do not determine one: fewer than four, or too many in a line.
     static std::optional<Homography> fit(std::span<const Correspondence> correspondences);
+    // The same for an affine map (parallel lines stay parallel): what points
+    // that all lie near one side of a symbol can tell of the whole of it. None
+    // for fewer than three points, or all of them in a line.
+    static std::optional<Homography> fitAffine(std::span<const Correspondence> correspondences);
 
   private:
+    static std::optional<Homography> fitLeastSquares(
+        std::span<const Correspondence> correspondences, bool affine);
+
     std::array<double, 9> m{1, 0, 0, 0, 1, 0, 0, 0, 1};
 };
 

@@ -119,18 +119,6 @@ void addBarEndPlaces(std::vector<Homography::Correspondence>& places, const Side
     }
 }
 
-// Whether the frame maps all four corners of a symbol `width` modules wide
-// into the plane.
-bool cornersFinite(const SymbolFrame& frame, double width) {
-    for (const Point corner : {Point{0, 0}, Point{width, 0}, Point{0, frame.rows * 1.0},
-                               Point{width, frame.rows * 1.0}}) {
-        if (!isFinite(frame.toImage.map(corner))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine& start,
@@ -185,10 +173,21 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
     }
     frame->toImage = *fitted;
     frame->module = *module;
-    if (!cornersFinite(*frame, width)) {
+    if (!cornersFinite(*frame)) {
         return std::nullopt;
     }
     return frame;
+}
+
+bool cornersFinite(const SymbolFrame& frame) {
+    const double width = symbolWidth(frame.columns);
+    for (const Point corner : {Point{0, 0}, Point{width, 0}, Point{0, frame.rows * 1.0},
+                               Point{width, frame.rows * 1.0}}) {
+        if (!isFinite(frame.toImage.map(corner))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace ostrel2::tessoran::capture

@@ -27,7 +27,13 @@ struct SymbolFrame {
     // The places the frame was fitted to: symbol coordinates against where
     // they were seen in the picture.
     std::vector<Homography::Correspondence> places;
+    // Built from one guard pattern and the row indicators beside it: the
+    // places lie along one side, and only an affine frame follows from them.
+    bool oneSided = false;
 };
+
+// Whether the frame maps all four corners of its symbol into the plane.
+bool cornersFinite(const SymbolFrame& frame);
 
 // Builds the frame of the symbol between a start line and a stop line that
 // face each other: the ends of their widest bars give a first frame, the

@@ -121,7 +121,12 @@ RowBallots readRowEdges(const GreyImage& image, const SymbolFrame& frame,
         ++lines;
         edgesAlong(image, frame.toImage, y, -2, width + 2, perModule, scratch, edges);
         for (std::int32_t column = -1; column <= columns; ++column) {
+            // A codeword beyond the picture's edge (a symbol cut there) is
+            // not read from the edge pixels that stand in for it.
             const double start = kFirstDataModule + kCodewordModules * column;
+            if (!image.contains(frame.toImage.map({start + kCodewordModules / 2, y}))) {
+                continue;
+            }
             if (const auto read = readCodewordAt(edges, start, row % 3, shapes)) {
                 ballots.at(column).vote(*read, y);
             }
@@ -250,10 +255,30 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
     return reading;
 }
 
+namespace {
+
+// Whether the places reach far enough across a symbol `width` modules wide
+// to fix its perspective: half of it.
+bool spanHalfTheWidth(const std::vector<Homography::Correspondence>& places, double width) {
+    double least = width;
+    double most = 0;
+    for (const Homography::Correspondence& place : places) {
+        least = std::min(least, place.from.x);
+        most = std::max(most, place.from.x);
+    }
+    return most - least >= width / 2;
+}
+
+}  // namespace
+
 std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolReading& reading) {
     std::vector<Homography::Correspondence> places = frame.places;
     places.insert(places.end(), reading.seen.begin(), reading.seen.end());
-    const std::optional<Homography> fitted = Homography::fit(places);
+    // A frame from one side is carried across the symbol as far as its
+    // codewords were read; perspective shows only once they reach far.
+    const bool affine = frame.oneSided && !spanHalfTheWidth(places, symbolWidth(frame.columns));
+    const std::optional<Homography> fitted =
+        affine ? Homography::fitAffine(places) : Homography::fit(places);
     if (!fitted) {
         return std::nullopt;
     }

@@ -56,6 +56,14 @@ void noQuietZone(PhotoSettings& s) {
     s.noiseLevels = 0;
 }
 
+// A symbol of 5 columns (154 modules of 3 pixels) whose right end lies 70
+// pixels beyond the picture's right edge.
+void cutAtTheRight(PhotoSettings& s) {
+    s.imageWidth = 500;
+    s.imageHeight = 260;
+    s.centre = {(500 + 70 - 154 * 3 / 2.0) / 500, 0.5};
+}
+
 const std::string kInvoice =
     "Invoice 8: pay 100 EUR to account DE44 5001 0517 5407 3249 31, reference ABC-8.";
 const std::string kShort = "Tessoran 42";
@@ -136,6 +144,11 @@ const std::vector<Scene> kScenes = {
          noQuietZone(s);
          s.mirrored = true;
      }},
+    // One guard pattern beyond the picture's edge, with a few modules of the
+    // row indicator beside it: the symbol is read from its other side.
+    {"stop_pattern_cut_off", 5, 4, kInvoice, 4, 3, [](auto& s) { cutAtTheRight(s); }},
+    {"start_pattern_cut_off_upside_down", 5, 4, kInvoice, 183, 3,
+     [](auto& s) { cutAtTheRight(s); }},
     {"two_rows_cut_off_the_top", 4, 4, kInvoice, 6, 3, [](auto& s) { s.rowsCut = 2; }},
     {"a_row_cut_off_the_bottom", 4, 4, kInvoice, -170, 3, [](auto& s) { s.rowsCut = -1; }},
     {"everything_at_once", 5, 4, kInvoice, 223, 3.5,

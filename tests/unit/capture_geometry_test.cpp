@@ -45,6 +45,38 @@ TEST(CaptureGeometry, FitsGoThroughTheirPoints) {
     EXPECT_NEAR(line.value().direction.y / line->direction.x, 0.5, 1e-3);
 }
 
+// Places along one side of a symbol, as its row indicators give them: an
+// affine fit to them carries the side's scale and slant across the symbol,
+// where a projective fit to the same places would be free to bend it.
+TEST(CaptureGeometry, AnAffineFitCarriesOneSideAcross) {
+    // Modules of 3 pixels along the rows, turned by atan(0.1), rows 9 pixels
+    // apart and slanted: the symbol's own map.
+    const auto truth = [](Point p) {
+        return Point{50 + 3 * p.x - 0.9 * p.y + 0.5 * p.y, 20 + 0.3 * p.x + 9 * p.y};
+    };
+    std::vector<Homography::Correspondence> side;
+    for (int row = 0; row < 6; ++row) {
+        for (const double x : {17.0, 34.0}) {
+            const Point from{x, row + 0.5};
+            // Read a little off: a fifth of a pixel either way.
+            const double off = (row + static_cast<int>(x)) % 2 == 0 ? 0.2 : -0.2;
+            side.push_back({from, truth(from) + Point{off, -off}});
+        }
+    }
+    const std::optional<Homography> affine = Homography::fitAffine(side);
+    ASSERT_TRUE(affine.has_value());
+    // 120 modules away from the side, still within a module.
+    const Point far = affine->map({154, 3});
+    EXPECT_NEAR(far.x, truth({154, 3}).x, 3.0);
+    EXPECT_NEAR(far.y, truth({154, 3}).y, 3.0);
+    // Three points fix an affine map; two, or three in a line, do not.
+    EXPECT_TRUE(Homography::fitAffine(std::span(side).first(3)).has_value());
+    EXPECT_FALSE(Homography::fitAffine(std::span(side).first(2)).has_value());
+    EXPECT_FALSE(Homography::fitAffine(std::vector<Homography::Correspondence>{
+                                           {{0, 0}, {0, 0}}, {{1, 1}, {2, 2}}, {{2, 2}, {4, 4}}})
+                     .has_value());
+}
+
 TEST(CaptureGeometry, PointsThatFixNoMapGiveNone) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double infinity = std::numeric_limits<double>::infinity();
