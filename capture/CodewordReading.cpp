@@ -17,6 +17,11 @@ constexpr double kStartTolerance = 2.5;
 constexpr double kEndTolerance = 2.5;
 // Candidates tried for each of the two edges.
 constexpr std::size_t kCandidates = 2;
+// What a match loses for each square module its first bar lies from where
+// it was looked for. The edges of two neighbouring codewords can hold a
+// third codeword a few modules in, read as well as they are: then the one
+// at its place wins, while a frame a module or two off still reads.
+constexpr float kOffPlaceCost = 0.05f;
 // Where a guard pattern's widest bar is looked for, in modules of a line
 // whose scale may be well off, and how wide it must be: the start pattern's
 // is 8 of its 17 modules, the stop pattern's 7 of the 14 from its start to
@@ -52,6 +57,7 @@ std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, do
                                            std::optional<std::int32_t> cluster,
                                            const CodewordShapes& shapes, double width) {
     std::optional<CodewordRead> best;
+    float bestCost = 0;
     const double scale = width / kCodewordModules;
     for (const std::size_t start : barStartsNear(edges, nominalStart, kStartTolerance * scale)) {
         const double expectedEnd = edges[start].x + width;
@@ -71,8 +77,14 @@ std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, do
                     (edges[start + i + 1].x - edges[start + i - 1].x) * toModules);
             }
             const std::optional<CodewordMatch> match = shapes.identify(distances, cluster);
-            if (match && (!best || match->distance < best->match.distance)) {
+            if (!match) {
+                continue;
+            }
+            const auto off = static_cast<float>((edges[start].x - nominalStart) / scale);
+            const float cost = match->distance + kOffPlaceCost * off * off;
+            if (!best || cost < bestCost) {
                 best = CodewordRead{*match, edges[start].x, edges[end].x};
+                bestCost = cost;
             }
         }
     }

@@ -118,6 +118,25 @@ TEST(CaptureCodewords, ReadAtTheirPlaceThoughScaleAndPlaceAreOff) {
     }
 }
 
+// Cluster 0's codewords 11 then 48 hold, two modules in, the edges of 142:
+// read where 11 begins, 11 is what is read, whichever edge lies a little
+// off, and 142 only where it is looked for two modules on.
+TEST(CaptureCodewords, TheCodewordAtItsPlaceOutranksOneFurtherOn) {
+    const CodewordShapes shapes;
+    const std::vector<ModuleEdge> drawn = edgesOf({{0, 11}, {0, 48}}, 0, 1.0);
+    for (std::size_t late = 0; late < drawn.size(); ++late) {
+        SCOPED_TRACE(late);
+        std::vector<ModuleEdge> edges = drawn;
+        edges[late].x += 0.02;
+        const auto read = readCodewordAt(edges, 0, 0, shapes);
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(read->match.value, 11);
+    }
+    const auto further = readCodewordAt(drawn, 2, 0, shapes);
+    ASSERT_TRUE(further.has_value());
+    EXPECT_EQ(further->match.value, 142);
+}
+
 // A codeword drawn `offset` modules from where it is looked for, with the
 // next codeword's first bar, `nextBar` modules wide, under Gaussian blur
 // `sigma`: the brightness where the templates sample a profile, each bar
