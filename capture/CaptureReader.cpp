@@ -23,6 +23,8 @@ constexpr std::size_t kLinesPerKind = 8;
 // decode at once.
 constexpr int kRefinements = 2;
 constexpr std::size_t kMaxCandidates = 12;
+// How much wider a module may be at one end of a symbol than at the other.
+constexpr double kMostModuleRatio = 3;
 // A frame from one side reaches across the symbol a little further with
 // each refit, as more of its codewords are read.
 constexpr int kOneSidedRefinements = 4;
@@ -57,8 +59,8 @@ struct Candidate {
     std::size_t support;
 };
 
-// Start and stop lines that face each other, with alike modules, the better
-// supported pairs first. Their directions may differ by any angle: a symbol
+// Start and stop lines that face each other, with modules of one symbol, the
+// better supported pairs first. Their directions may differ by any angle: a symbol
 // of few rows is short, and perspective turns its short sides a long way.
 std::vector<Candidate> pairUp(const std::vector<GuardLine>& starts,
                               const std::vector<GuardLine>& stops) {
@@ -72,14 +74,16 @@ std::vector<Candidate> pairUp(const std::vector<GuardLine>& starts,
                 dot(startMiddle - stopMiddle, stop.inward) <= 0) {
                 continue;
             }
-            // Alike modules along the rows, about the way from one to the
-            // other: across its bars, perspective may have narrowed one of
-            // them far more than the other.
+            // Modules along the rows, about the way from one to the other,
+            // that one symbol can show: across its bars, perspective may have
+            // narrowed one of them far more than the other, and a phone held
+            // well off the paper's normal makes the near end's modules twice
+            // as wide as the far end's, and more.
             const Point rows =
                 (1.0 / length(stopMiddle - startMiddle)) * (stopMiddle - startMiddle);
             const double ratio = (start.module / std::abs(dot(rows, start.inward))) /
                                  (stop.module / std::abs(dot(rows, stop.inward)));
-            if (!(ratio <= 2 && ratio >= 0.5)) {
+            if (!(ratio <= kMostModuleRatio && ratio >= 1 / kMostModuleRatio)) {
                 continue;
             }
             candidates.push_back({&start, &stop, std::min(start.hits.size(), stop.hits.size())});

@@ -84,6 +84,12 @@ const std::vector<Scene> kScenes = {
      [](auto& s) {
          s.keystone = {Point{0, 0.06}, {0, 0}, {0, 0}, {0, -0.06}};
      }},
+    // Seen from well off the paper's normal: the far end's modules less than
+    // half as wide as the near end's.
+    {"steep_perspective", 4, 3, kInvoice, -6, 4,
+     [](auto& s) {
+         s.keystone = {Point{0, 0}, {0, 0.2}, {0, -0.2}, {0, 0}};
+     }},
     {"bent_paper", 6, 3, kInvoice, 9, 3, [](auto& s) { s.bend = 1.2; }},
     {"modules_of_one_and_a_half_pixels", 4, 3, kShort, 12, 1.5},
     {"rows_two_modules_high", 5, 2, kInvoice, 15, 3, [](auto& s) { s.rowHeight = 2; }},
