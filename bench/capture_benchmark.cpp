@@ -92,7 +92,11 @@ struct Result {
               << "usage: capture_benchmark [--count N] [--seed S] [--classes a,b,...] "
                  "[--keep DIR] [--program PATH] [--zxing PATH] [--jobs N] [--no-hostile]\n"
               << "       capture_benchmark --render CLASS SEED OUT\n"
-              << "classes: level tilted any-angle perspective low-res rough\n";
+              << "classes:";
+    for (int c = 0; c < kCaptureClassCount; ++c) {
+        std::cerr << " " << shortName(captureClassAt(c));
+    }
+    std::cerr << "\n";
     std::exit(2);
 }
 
