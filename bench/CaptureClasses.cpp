@@ -91,6 +91,77 @@ std::string describe(const PhotoSettings& s, int quality) {
     return text.str();
 }
 
+// Places and spoils a picture of one of the first seven classes; the rows
+// to cut off (see PhotoSettings::rowsCut), or 0.
+int spoilFirstClasses(CaptureClass kind, PhotoSettings& settings, SeededRandom& random,
+                      int& jpegQuality) {
+    int cutRows = 0;
+    switch (kind) {
+        case CaptureClass::LevelScan:
+            // 200 to 600 dpi for modules of a quarter millimetre.
+            settings.moduleSize = random.uniform(2.0, 6.0);
+            settings.quietZone = random.uniformInt(2, 10);
+            mildEffects(settings, random, jpegQuality);
+            settings.blurModules = random.uniform(0.05, 0.2);
+            settings.clutterMarks = random.chance(0.3) ? random.uniformInt(1, 10) : 0;
+            break;
+        case CaptureClass::Tilted:
+            settings.angleDegrees = random.uniform(-20.0, 20.0);
+            mildEffects(settings, random, jpegQuality);
+            break;
+        case CaptureClass::AnyAngle:
+            settings.angleDegrees = random.uniform(0.0, 360.0);
+            settings.mirrored = random.chance(0.5);
+            mildEffects(settings, random, jpegQuality);
+            break;
+        case CaptureClass::Perspective:
+            settings.keystone = keystone(random, random.uniform(0.05, 0.15),
+                                         random.uniform(0.0, 2 * std::numbers::pi));
+            settings.angleDegrees = random.uniform(-10.0, 10.0);
+            mildEffects(settings, random, jpegQuality);
+            break;
+        case CaptureClass::LowResolution:
+            settings.moduleSize = random.uniform(1.5, 2.2);
+            settings.angleDegrees = random.chance(0.5) ? 0.0 : random.uniform(-3.0, 3.0);
+            mildEffects(settings, random, jpegQuality);
+            break;
+        case CaptureClass::Rough:
+            settings.moduleSize = random.uniform(2.2, 5.0);
+            settings.quietZone = 2;
+            settings.angleDegrees = random.uniform(0.0, 360.0);
+            settings.mirrored = random.chance(0.2);
+            settings.keystone = keystone(random, random.uniform(0.0, 0.15),
+                                         random.uniform(0.0, 2 * std::numbers::pi));
+            settings.bend = random.uniform(-0.5, 0.5) * settings.rowHeight;
+            settings.blurModules = random.uniform(0.2, 0.5);
+            settings.clutterMarks = random.uniformInt(5, 40);
+            settings.transparentBackground = random.chance(0.1);
+            if (!settings.transparentBackground) {
+                settings.noiseLevels = random.uniform(2.0, 8.0);
+                settings.lightFalloff = random.uniform(0.0, 0.4);
+                settings.lightDirectionDegrees = random.uniform(0.0, 360.0);
+                choosePrint(settings, random, random.uniform(150, 245), random.uniform(0.3, 0.8),
+                            random.chance(0.4));
+                jpegQuality = random.uniformInt(30, 70);
+            }
+            if (random.chance(0.15)) {
+                cutRows = random.uniformInt(1, 2) * (random.chance(0.5) ? 1 : -1);
+            }
+            break;
+        case CaptureClass::Inverted:
+            // A screen or a card: light print on a dark ground, at any angle.
+            settings.angleDegrees = random.uniform(0.0, 360.0);
+            settings.mirrored = random.chance(0.2);
+            mildEffects(settings, random, jpegQuality);
+            settings.paperColour = grey(random.uniform(0, 70));
+            settings.inkColour = grey(random.uniform(180, 250));
+            break;
+        default:
+            break;  // the harder classes, drawn above
+    }
+    return cutRows;
+}
+
 }  // namespace
 
 CaptureClass captureClassAt(int index) {
@@ -132,71 +203,8 @@ CaptureImage makeCaptureImage(CaptureClass kind, std::uint64_t seed) {
         image.describe = describe(settings, image.jpegQuality);
         return image;
     }
-    int cutRows = 0;
+    const int cutRows = spoilFirstClasses(kind, settings, random, image.jpegQuality);
     ChosenSymbol symbol;
-    switch (kind) {
-        case CaptureClass::LevelScan:
-            // 200 to 600 dpi for modules of a quarter millimetre.
-            settings.moduleSize = random.uniform(2.0, 6.0);
-            settings.quietZone = random.uniformInt(2, 10);
-            mildEffects(settings, random, image.jpegQuality);
-            settings.blurModules = random.uniform(0.05, 0.2);
-            settings.clutterMarks = random.chance(0.3) ? random.uniformInt(1, 10) : 0;
-            break;
-        case CaptureClass::Tilted:
-            settings.angleDegrees = random.uniform(-20.0, 20.0);
-            mildEffects(settings, random, image.jpegQuality);
-            break;
-        case CaptureClass::AnyAngle:
-            settings.angleDegrees = random.uniform(0.0, 360.0);
-            settings.mirrored = random.chance(0.5);
-            mildEffects(settings, random, image.jpegQuality);
-            break;
-        case CaptureClass::Perspective:
-            settings.keystone = keystone(random, random.uniform(0.05, 0.15),
-                                         random.uniform(0.0, 2 * std::numbers::pi));
-            settings.angleDegrees = random.uniform(-10.0, 10.0);
-            mildEffects(settings, random, image.jpegQuality);
-            break;
-        case CaptureClass::LowResolution:
-            settings.moduleSize = random.uniform(1.5, 2.2);
-            settings.angleDegrees = random.chance(0.5) ? 0.0 : random.uniform(-3.0, 3.0);
-            mildEffects(settings, random, image.jpegQuality);
-            break;
-        case CaptureClass::Rough:
-            settings.moduleSize = random.uniform(2.2, 5.0);
-            settings.quietZone = 2;
-            settings.angleDegrees = random.uniform(0.0, 360.0);
-            settings.mirrored = random.chance(0.2);
-            settings.keystone = keystone(random, random.uniform(0.0, 0.15),
-                                         random.uniform(0.0, 2 * std::numbers::pi));
-            settings.bend = random.uniform(-0.5, 0.5) * settings.rowHeight;
-            settings.blurModules = random.uniform(0.2, 0.5);
-            settings.clutterMarks = random.uniformInt(5, 40);
-            settings.transparentBackground = random.chance(0.1);
-            if (!settings.transparentBackground) {
-                settings.noiseLevels = random.uniform(2.0, 8.0);
-                settings.lightFalloff = random.uniform(0.0, 0.4);
-                settings.lightDirectionDegrees = random.uniform(0.0, 360.0);
-                choosePrint(settings, random, random.uniform(150, 245), random.uniform(0.3, 0.8),
-                            random.chance(0.4));
-                image.jpegQuality = random.uniformInt(30, 70);
-            }
-            if (random.chance(0.15)) {
-                cutRows = random.uniformInt(1, 2) * (random.chance(0.5) ? 1 : -1);
-            }
-            break;
-        case CaptureClass::Inverted:
-            // A screen or a card: light print on a dark ground, at any angle.
-            settings.angleDegrees = random.uniform(0.0, 360.0);
-            settings.mirrored = random.chance(0.2);
-            mildEffects(settings, random, image.jpegQuality);
-            settings.paperColour = grey(random.uniform(0, 70));
-            settings.inkColour = grey(random.uniform(180, 250));
-            break;
-        default:
-            break;  // the harder classes, drawn above
-    }
     if (cutRows != 0) {
         // Two whole rows of 12 columns at the most, and some to spare for
         // what the roughness costs besides.
