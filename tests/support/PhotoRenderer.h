@@ -2,10 +2,12 @@
 #pragma once
 
 // Draws PDF417 module rows the way a camera or a scanner sees a printed
-// symbol: placed on a page through a perspective transform, with paper bend,
-// anti-aliased edges, blur, noise, uneven light, grey or coloured print and
-// marks around it. Every random choice comes from the settings' seed, so a
-// seed gives the same image on every platform.
+// symbol: placed on a page through a perspective transform, with paper bend
+// or a bottle's curve, a wide-angle lens, anti-aliased edges, blur and motion
+// blur, noise, uneven light, grey or coloured print on plain or textured
+// paper, marks around it, and a thumb or glare over it. Every random choice
+// comes from the settings' seed, so a seed gives the same image on every
+// platform.
 
 #include <array>
 #include <cstdint>
