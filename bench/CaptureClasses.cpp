@@ -200,6 +200,10 @@ CaptureImage makeCaptureImage(CaptureClass kind, std::uint64_t seed) {
     if (isHarderClass(kind)) {
         const ChosenSymbol drawn = composeHarderClass(kind, settings, random, image.jpegQuality);
         image.photo = tessoran_test::renderPhoto(drawn.moduleRows, drawn.data, settings);
+        // The size the picture came out at, where the class left it to the
+        // symbol and its quiet zone.
+        settings.imageWidth = image.photo.image.width;
+        settings.imageHeight = image.photo.image.height;
         image.describe = describe(settings, image.jpegQuality);
         return image;
     }
