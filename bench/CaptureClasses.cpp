@@ -8,6 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "bench/CaptureSettings.h"
+#include "bench/HarderClasses.h"
 #include "bench/SymbolData.h"
 #include "support/SeededRandom.h"
 
@@ -19,7 +21,6 @@ using tessoran_test::PhotoSettings;
 using tessoran_test::Point;
 using tessoran_test::SeededRandom;
 
-constexpr double kMostPixels = 24e6;
 // zlib's usual level, as most programs write PNG files.
 constexpr int kPngCompression = 6;
 
@@ -36,111 +37,40 @@ constexpr ClassNames kNames[kCaptureClassCount] = {
     {CaptureClass::LowResolution, "low-res", "low resolution"},
     {CaptureClass::Rough, "rough", "everything rough"},
     {CaptureClass::Inverted, "inverted", "light on dark"},
+    {CaptureClass::Steep, "steep", "steep perspective"},
+    {CaptureClass::Bent, "bent", "barrel and curved"},
+    {CaptureClass::Tall, "tall", "tall symbols"},
+    {CaptureClass::OneSided, "one-sided", "one guard cut off"},
+    {CaptureClass::Tiny, "tiny", "one pixel per module"},
+    {CaptureClass::MotionBlur, "motion-blur", "heavy blur"},
 };
 
-std::uint32_t grey(double level) {
-    const auto value = static_cast<std::uint32_t>(std::clamp(std::lround(level), 0L, 255L));
-    return value << 16 | value << 8 | value;
-}
-
-// Paper and ink of level `paper` and print contrast `contrast` (the share of
-// the paper's light that the ink takes away), tinted when `tinted`.
-void choosePrint(PhotoSettings& settings, SeededRandom& random, double paper, double contrast,
-                 bool tinted) {
-    const double ink = paper * (1.0 - contrast);
-    settings.paperColour = grey(paper);
-    settings.inkColour = grey(ink);
-    if (tinted) {
-        // Coloured paper (one channel weaker) and coloured ink (one stronger).
-        const int paperShift = 8 * random.uniformInt(0, 2);
-        const int inkShift = 8 * random.uniformInt(0, 2);
-        const double paperTint = random.uniform(0.7, 0.95);
-        settings.paperColour = (settings.paperColour & ~(0xFFu << paperShift)) |
-                               (grey(paper * paperTint) & (0xFFu << paperShift));
-        settings.inkColour =
-            (settings.inkColour & ~(0xFFu << inkShift)) |
-            (grey(std::min(paper * paperTint, ink + random.uniform(20, 80))) & (0xFFu << inkShift));
+// What only the harder classes set, when they set it.
+void describeHarder(std::ostream& text, const PhotoSettings& s) {
+    if (s.sideCut != 0.0) {
+        text << ", side cut " << s.sideCut;
     }
-}
-
-int chooseRowHeight(SeededRandom& random) {
-    return random.chance(0.6) ? 3 : std::array{2, 4, 5, 6}[random.uniformInt(0, 3)];
-}
-
-// Keystone of `strength` (the far side shorter by that share) seen from
-// direction `angle`, with the corners a little uneven.
-std::array<Point, 4> keystone(SeededRandom& random, double strength, double angle) {
-    const double across = strength * std::cos(angle);
-    const double down = strength * std::sin(angle);
-    // Top-left, top-right, bottom-right, bottom-left.
-    std::array<Point, 4> moved{};
-    // A shorter top (down > 0) or bottom (down < 0) edge.
-    const double top = std::max(down, 0.0) / 2;
-    const double bottom = std::max(-down, 0.0) / 2;
-    const double left = std::max(across, 0.0) / 2;
-    const double right = std::max(-across, 0.0) / 2;
-    moved[0] = {top, left};
-    moved[1] = {-top, right};
-    moved[2] = {-bottom, -right};
-    moved[3] = {bottom, -left};
-    for (Point& corner : moved) {
-        corner.x += random.uniform(-0.02, 0.02);
-        corner.y += random.uniform(-0.02, 0.02);
+    if (s.wrapDegrees > 0.0) {
+        text << ", wrapped " << s.wrapDegrees << " deg";
     }
-    return moved;
-}
-
-// An image a little larger than the symbol (by `lowest` to `highest` times
-// its extent), the symbol anywhere in it.
-void frame(PhotoSettings& settings, const std::vector<std::string>& rows, SeededRandom& random,
-           double lowest, double highest) {
-    const double width =
-        (static_cast<double>(rows.front().size()) + 2 * settings.quietZone) * settings.moduleSize;
-    const double height = (static_cast<double>(rows.size() * settings.rowHeight) +
-                           2 * settings.quietZone + std::abs(settings.bend)) *
-                          settings.moduleSize;
-    const double angle = settings.angleDegrees * std::numbers::pi / 180.0;
-    const double spread =
-        1.0 +
-        1.5 * std::max({std::abs(settings.keystone[0].x), std::abs(settings.keystone[0].y),
-                        std::abs(settings.keystone[2].x), std::abs(settings.keystone[2].y), 0.0});
-    const double boxWidth =
-        spread * (std::abs(std::cos(angle)) * width + std::abs(std::sin(angle)) * height);
-    const double boxHeight =
-        spread * (std::abs(std::sin(angle)) * width + std::abs(std::cos(angle)) * height);
-    double scale = random.uniform(lowest, highest);
-    scale = std::min(scale, std::sqrt(kMostPixels / (boxWidth * boxHeight)));
-    constexpr int kSmallestWidth = 100;
-    constexpr int kSmallestHeight = 50;
-    settings.imageWidth =
-        std::max(kSmallestWidth, static_cast<int>(std::ceil(boxWidth * scale)) + 8);
-    settings.imageHeight =
-        std::max(kSmallestHeight, static_cast<int>(std::ceil(boxHeight * scale)) + 8);
-    const double freeX = 0.5 * (1.0 - boxWidth / settings.imageWidth);
-    const double freeY = 0.5 * (1.0 - boxHeight / settings.imageHeight);
-    settings.centre = {0.5 + random.uniform(-freeX, freeX), 0.5 + random.uniform(-freeY, freeY)};
-}
-
-// A phone photo: the symbol somewhere in a 12 or 24 megapixel picture, its
-// diagonal at most half the picture's height.
-void phoneFrame(PhotoSettings& settings, const std::vector<std::string>& rows,
-                SeededRandom& random) {
-    const bool largest = random.chance(0.5);
-    settings.imageWidth = largest ? 6000 : 4000;
-    settings.imageHeight = largest ? 4000 : 3000;
-    const double diagonal =
-        std::hypot(static_cast<double>(rows.front().size() + 2 * settings.quietZone),
-                   static_cast<double>(rows.size() * settings.rowHeight + 2 * settings.quietZone));
-    settings.moduleSize = std::min(random.uniform(4.0, 9.0), 0.5 * settings.imageHeight / diagonal);
-    settings.centre = {random.uniform(0.35, 0.65), random.uniform(0.35, 0.65)};
-}
-
-// Light blur and noise, grey paper: a decent scanner or camera.
-void mildEffects(PhotoSettings& settings, SeededRandom& random, CaptureImage& image) {
-    settings.blurModules = random.uniform(0.05, 0.25);
-    settings.noiseLevels = random.uniform(1.0, 5.0);
-    choosePrint(settings, random, random.uniform(200, 248), random.uniform(0.7, 0.95), false);
-    image.jpegQuality = random.chance(0.5) ? random.uniformInt(75, 95) : 0;
+    if (s.barrel > 0.0) {
+        text << ", barrel " << s.barrel;
+    }
+    if (s.motionBlurModules > 0.0) {
+        text << ", motion " << s.motionBlurModules << " at " << s.motionBlurDegrees << " deg";
+    }
+    constexpr const char* kSurfaces[] = {"plain", "paper", "wood", "fabric"};
+    if (s.surface != tessoran_test::Surface::Plain) {
+        text << ", " << kSurfaces[static_cast<int>(s.surface)] << " surface";
+    }
+    for (const tessoran_test::Occluder& occluder : s.occluders) {
+        if (occluder.kind == tessoran_test::Occluder::Kind::Thumb) {
+            text << ", thumb";
+        } else {
+            text << ", glare " << occluder.strength;
+        }
+        text << " at " << occluder.centre.x << "/" << occluder.centre.y;
+    }
 }
 
 std::string describe(const PhotoSettings& s, int quality) {
@@ -154,10 +84,82 @@ std::string describe(const PhotoSettings& s, int quality) {
          << s.lightFalloff << ", paper " << std::hex << s.paperColour << ", ink " << s.inkColour
          << std::dec << ", clutter " << s.clutterMarks << ", cut " << s.rowsCut
          << (s.transparentBackground ? ", transparent" : "");
+    describeHarder(text, s);
     if (quality > 0) {
         text << ", JPEG " << quality;
     }
     return text.str();
+}
+
+// Places and spoils a picture of one of the first seven classes; the rows
+// to cut off (see PhotoSettings::rowsCut), or 0.
+int spoilFirstClasses(CaptureClass kind, PhotoSettings& settings, SeededRandom& random,
+                      int& jpegQuality) {
+    int cutRows = 0;
+    switch (kind) {
+        case CaptureClass::LevelScan:
+            // 200 to 600 dpi for modules of a quarter millimetre.
+            settings.moduleSize = random.uniform(2.0, 6.0);
+            settings.quietZone = random.uniformInt(2, 10);
+            mildEffects(settings, random, jpegQuality);
+            settings.blurModules = random.uniform(0.05, 0.2);
+            settings.clutterMarks = random.chance(0.3) ? random.uniformInt(1, 10) : 0;
+            break;
+        case CaptureClass::Tilted:
+            settings.angleDegrees = random.uniform(-20.0, 20.0);
+            mildEffects(settings, random, jpegQuality);
+            break;
+        case CaptureClass::AnyAngle:
+            settings.angleDegrees = random.uniform(0.0, 360.0);
+            settings.mirrored = random.chance(0.5);
+            mildEffects(settings, random, jpegQuality);
+            break;
+        case CaptureClass::Perspective:
+            settings.keystone = keystone(random, random.uniform(0.05, 0.15),
+                                         random.uniform(0.0, 2 * std::numbers::pi));
+            settings.angleDegrees = random.uniform(-10.0, 10.0);
+            mildEffects(settings, random, jpegQuality);
+            break;
+        case CaptureClass::LowResolution:
+            settings.moduleSize = random.uniform(1.5, 2.2);
+            settings.angleDegrees = random.chance(0.5) ? 0.0 : random.uniform(-3.0, 3.0);
+            mildEffects(settings, random, jpegQuality);
+            break;
+        case CaptureClass::Rough:
+            settings.moduleSize = random.uniform(2.2, 5.0);
+            settings.quietZone = 2;
+            settings.angleDegrees = random.uniform(0.0, 360.0);
+            settings.mirrored = random.chance(0.2);
+            settings.keystone = keystone(random, random.uniform(0.0, 0.15),
+                                         random.uniform(0.0, 2 * std::numbers::pi));
+            settings.bend = random.uniform(-0.5, 0.5) * settings.rowHeight;
+            settings.blurModules = random.uniform(0.2, 0.5);
+            settings.clutterMarks = random.uniformInt(5, 40);
+            settings.transparentBackground = random.chance(0.1);
+            if (!settings.transparentBackground) {
+                settings.noiseLevels = random.uniform(2.0, 8.0);
+                settings.lightFalloff = random.uniform(0.0, 0.4);
+                settings.lightDirectionDegrees = random.uniform(0.0, 360.0);
+                choosePrint(settings, random, random.uniform(150, 245), random.uniform(0.3, 0.8),
+                            random.chance(0.4));
+                jpegQuality = random.uniformInt(30, 70);
+            }
+            if (random.chance(0.15)) {
+                cutRows = random.uniformInt(1, 2) * (random.chance(0.5) ? 1 : -1);
+            }
+            break;
+        case CaptureClass::Inverted:
+            // A screen or a card: light print on a dark ground, at any angle.
+            settings.angleDegrees = random.uniform(0.0, 360.0);
+            settings.mirrored = random.chance(0.2);
+            mildEffects(settings, random, jpegQuality);
+            settings.paperColour = grey(random.uniform(0, 70));
+            settings.inkColour = grey(random.uniform(180, 250));
+            break;
+        default:
+            break;  // the harder classes, drawn above
+    }
+    return cutRows;
 }
 
 }  // namespace
@@ -195,69 +197,18 @@ CaptureImage makeCaptureImage(CaptureClass kind, std::uint64_t seed) {
     settings.quietZone = random.uniformInt(2, 6);
     const bool phone = kind != CaptureClass::LevelScan && kind != CaptureClass::LowResolution &&
                        random.chance(0.05);
-    int cutRows = 0;
-    ChosenSymbol symbol;
-    switch (kind) {
-        case CaptureClass::LevelScan:
-            // 200 to 600 dpi for modules of a quarter millimetre.
-            settings.moduleSize = random.uniform(2.0, 6.0);
-            settings.quietZone = random.uniformInt(2, 10);
-            mildEffects(settings, random, image);
-            settings.blurModules = random.uniform(0.05, 0.2);
-            settings.clutterMarks = random.chance(0.3) ? random.uniformInt(1, 10) : 0;
-            break;
-        case CaptureClass::Tilted:
-            settings.angleDegrees = random.uniform(-20.0, 20.0);
-            mildEffects(settings, random, image);
-            break;
-        case CaptureClass::AnyAngle:
-            settings.angleDegrees = random.uniform(0.0, 360.0);
-            settings.mirrored = random.chance(0.5);
-            mildEffects(settings, random, image);
-            break;
-        case CaptureClass::Perspective:
-            settings.keystone = keystone(random, random.uniform(0.05, 0.15),
-                                         random.uniform(0.0, 2 * std::numbers::pi));
-            settings.angleDegrees = random.uniform(-10.0, 10.0);
-            mildEffects(settings, random, image);
-            break;
-        case CaptureClass::LowResolution:
-            settings.moduleSize = random.uniform(1.5, 2.2);
-            settings.angleDegrees = random.chance(0.5) ? 0.0 : random.uniform(-3.0, 3.0);
-            mildEffects(settings, random, image);
-            break;
-        case CaptureClass::Rough:
-            settings.moduleSize = random.uniform(2.2, 5.0);
-            settings.quietZone = 2;
-            settings.angleDegrees = random.uniform(0.0, 360.0);
-            settings.mirrored = random.chance(0.2);
-            settings.keystone = keystone(random, random.uniform(0.0, 0.15),
-                                         random.uniform(0.0, 2 * std::numbers::pi));
-            settings.bend = random.uniform(-0.5, 0.5) * settings.rowHeight;
-            settings.blurModules = random.uniform(0.2, 0.5);
-            settings.clutterMarks = random.uniformInt(5, 40);
-            settings.transparentBackground = random.chance(0.1);
-            if (!settings.transparentBackground) {
-                settings.noiseLevels = random.uniform(2.0, 8.0);
-                settings.lightFalloff = random.uniform(0.0, 0.4);
-                settings.lightDirectionDegrees = random.uniform(0.0, 360.0);
-                choosePrint(settings, random, random.uniform(150, 245), random.uniform(0.3, 0.8),
-                            random.chance(0.4));
-                image.jpegQuality = random.uniformInt(30, 70);
-            }
-            if (random.chance(0.15)) {
-                cutRows = random.uniformInt(1, 2) * (random.chance(0.5) ? 1 : -1);
-            }
-            break;
-        case CaptureClass::Inverted:
-            // A screen or a card: light print on a dark ground, at any angle.
-            settings.angleDegrees = random.uniform(0.0, 360.0);
-            settings.mirrored = random.chance(0.2);
-            mildEffects(settings, random, image);
-            settings.paperColour = grey(random.uniform(0, 70));
-            settings.inkColour = grey(random.uniform(180, 250));
-            break;
+    if (isHarderClass(kind)) {
+        const ChosenSymbol drawn = composeHarderClass(kind, settings, random, image.jpegQuality);
+        image.photo = tessoran_test::renderPhoto(drawn.moduleRows, drawn.data, settings);
+        // The size the picture came out at, where the class left it to the
+        // symbol and its quiet zone.
+        settings.imageWidth = image.photo.image.width;
+        settings.imageHeight = image.photo.image.height;
+        image.describe = describe(settings, image.jpegQuality);
+        return image;
     }
+    const int cutRows = spoilFirstClasses(kind, settings, random, image.jpegQuality);
+    ChosenSymbol symbol;
     if (cutRows != 0) {
         // Two whole rows of 12 columns at the most, and some to spare for
         // what the roughness costs besides.

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 
-// The capture benchmark's six classes of pictures, each image drawn from a
-// seed: a symbol made by zint from varied data, placed and spoiled the way
-// the class says.
+// The capture benchmark's classes of pictures, each image drawn from a seed:
+// a symbol made by zint from varied data, placed and spoiled the way the
+// class says.
 
 #include <cstdint>
 #include <optional>
@@ -21,12 +21,20 @@ enum class CaptureClass {
     LowResolution,
     Rough,
     Inverted,
+    // The harder classes (HarderClasses.h), after the first seven, whose
+    // pictures stay as they were.
+    Steep,
+    Bent,
+    Tall,
+    OneSided,
+    Tiny,
+    MotionBlur,
 };
-inline constexpr int kCaptureClassCount = 7;
+inline constexpr int kCaptureClassCount = 13;
 
 CaptureClass captureClassAt(int index);
 // A short name for the command line and file names ("level", "tilted",
-// "any-angle", "perspective", "low-res", "rough") and a longer one for tables.
+// "any-angle", ..., "motion-blur") and a longer one for tables.
 const char* shortName(CaptureClass kind);
 const char* tableName(CaptureClass kind);
 std::optional<CaptureClass> captureClassNamed(const std::string& name);

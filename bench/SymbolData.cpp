@@ -68,20 +68,74 @@ int codewordEstimate(int kind, int length) {
     }
 }
 
+std::string dataOfKind(SeededRandom& random, int kind, int length) {
+    return kind == 0   ? textData(random, length)
+           : kind == 1 ? digitData(random, length)
+                       : byteData(random, length);
+}
+
+// The most bytes of data of `kind` that codewordEstimate expects to fit in
+// `codewords`.
+int lengthForCodewords(int kind, int codewords) {
+    const int available = std::max(1, codewords - 4);
+    switch (kind) {
+        case 0:
+            return available * 4 / 3;
+        case 1:
+            return available * 29 / 10;
+        default:
+            return available * 6 / 5;
+    }
+}
+
 }  // namespace
 
-ChosenSymbol chooseSymbol(SeededRandom& random, int shortest, int longest, int lowestLevel) {
+ChosenSymbol chooseTallSymbol(SeededRandom& random) {
+    constexpr int kFewestRows = 60;
+    constexpr int kMostRows = 90;
+    // Check codewords take at most this share of the symbol, so that most of
+    // it is data.
+    constexpr double kMostCheckShare = 0.4;
+    const int kind = random.uniformInt(0, 2);
+    const int columns = random.uniformInt(1, 4);
+    const int rows = random.uniformInt(kFewestRows, kMostRows);
+    const int capacity = rows * columns;
+    int level = random.uniformInt(2, 5);
+    while (level > 1 && (2 << level) > kMostCheckShare * capacity) {
+        --level;
+    }
+    // The estimate is generous, so the data fill most of the room; when zint
+    // still needs more than 90 rows, less data.
+    int length = lengthForCodewords(
+        kind, static_cast<int>(random.uniform(0.75, 1.0) * (capacity - 1 - (2 << level))));
+    ChosenSymbol symbol;
+    symbol.data = dataOfKind(random, kind, length);
+    for (;;) {
+        symbol.moduleRows = tessoran_test::zintModuleRows(
+            {"--rows=" + std::to_string(rows), "--cols=" + std::to_string(columns),
+             "--secure=" + std::to_string(level)},
+            symbol.data);
+        const auto made = static_cast<int>(symbol.moduleRows.size());
+        const auto madeColumns = (static_cast<int>(symbol.moduleRows.front().size()) - 69) / 17;
+        if ((made <= kMostRows && madeColumns == columns) || length <= 1) {
+            return symbol;
+        }
+        length = length * 4 / 5;
+        symbol.data.resize(static_cast<std::size_t>(length));
+    }
+}
+
+ChosenSymbol chooseSymbol(SeededRandom& random, int shortest, int longest, int lowestLevel,
+                          int mostColumns) {
     const int kind = random.uniformInt(0, 2);
     // Lengths spread evenly on a log scale: short and long data alike.
     const int length = static_cast<int>(std::lround(std::exp(random.uniform(
         std::log(static_cast<double>(shortest)), std::log(static_cast<double>(longest) + 0.5)))));
     ChosenSymbol symbol;
-    symbol.data = kind == 0   ? textData(random, length)
-                  : kind == 1 ? digitData(random, length)
-                              : byteData(random, length);
+    symbol.data = dataOfKind(random, kind, length);
     const int level = std::max(lowestLevel, random.uniformInt(2, 5));
     const int needed = codewordEstimate(kind, length) + 1 + (2 << level);
-    const int columns = std::max(random.uniformInt(2, 12), (needed + 89) / 90);
+    const int columns = std::max(random.uniformInt(2, mostColumns), (needed + 89) / 90);
     symbol.moduleRows = tessoran_test::zintModuleRows(
         {"--cols=" + std::to_string(columns), "--secure=" + std::to_string(level)}, symbol.data);
     return symbol;

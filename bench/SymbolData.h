@@ -16,10 +16,15 @@ struct ChosenSymbol {
     std::vector<std::string> moduleRows;  // from zint
 };
 
-// Text, digits or bytes, `shortest` to `longest` bytes, in 2 to 12 data
-// columns (more when the data needs them) at level `lowestLevel` to 5.
+// Text, digits or bytes, `shortest` to `longest` bytes, in 2 to
+// `mostColumns` data columns (more when the data needs them) at level
+// `lowestLevel` to 5.
 ChosenSymbol chooseSymbol(tessoran_test::SeededRandom& random, int shortest, int longest,
-                          int lowestLevel = 2);
+                          int lowestLevel = 2, int mostColumns = 12);
+
+// A tall, narrow symbol: 60 to 90 rows of 1 to 4 data columns, mostly full
+// of data.
+ChosenSymbol chooseTallSymbol(tessoran_test::SeededRandom& random);
 
 // The lowest level whose check codewords, less the two the standard keeps
 // for detection, restore `erasures` unreadable codewords.

@@ -92,7 +92,11 @@ struct Result {
               << "usage: capture_benchmark [--count N] [--seed S] [--classes a,b,...] "
                  "[--keep DIR] [--program PATH] [--zxing PATH] [--jobs N] [--no-hostile]\n"
               << "       capture_benchmark --render CLASS SEED OUT\n"
-              << "classes: level tilted any-angle perspective low-res rough\n";
+              << "classes:";
+    for (int c = 0; c < kCaptureClassCount; ++c) {
+        std::cerr << " " << shortName(captureClassAt(c));
+    }
+    std::cerr << "\n";
     std::exit(2);
 }
 
@@ -292,7 +296,7 @@ struct Tally {
 };
 
 void printTallyRow(const std::string& label, const Tally& tally) {
-    std::printf("%-18s %6d |", label.c_str(), tally.images);
+    std::printf("%-20s %6d |", label.c_str(), tally.images);
     for (int who = 0; who < 2; ++who) {
         std::printf(" %6d %7d %6d %9.1f |", tally.counts[who][0], tally.counts[who][1],
                     tally.counts[who][2], median(tally.times[who]));
@@ -303,7 +307,7 @@ void printTallyRow(const std::string& label, const Tally& tally) {
 void printLibraryRow(const std::string& label, const Tally& tally) {
     const double library = median(tally.times[2]);
     const double program = median(tally.times[0]);
-    std::printf("%-18s %6d | %6d %7d %6d %9.1f | %10.1f %10.1f\n", label.c_str(), tally.images,
+    std::printf("%-20s %6d | %6d %7d %6d %9.1f | %10.1f %10.1f\n", label.c_str(), tally.images,
                 tally.counts[2][0], tally.counts[2][1], tally.counts[2][2], library, program,
                 program - library);
 }
@@ -314,8 +318,8 @@ void printLibraryTable(const Options& options, const std::vector<Result>& result
     std::printf(
         "\nThe library on the decoded pixels (one call in this process) beside the "
         "program's whole run:\n\n");
-    std::printf("%-18s %6s | %-31s | %-21s\n", "", "", "library call", "tessoran run");
-    std::printf("%-18s %6s | %6s %7s %6s %9s | %10s %10s\n", "class", "images", "exact", "misread",
+    std::printf("%-20s %6s | %-31s | %-21s\n", "", "", "library call", "tessoran run");
+    std::printf("%-20s %6s | %6s %7s %6s %9s | %10s %10s\n", "class", "images", "exact", "misread",
                 "failed", "median ms", "median ms", "difference");
     Tally all;
     for (const CaptureClass kind : options.classes) {
@@ -334,8 +338,8 @@ void printLibraryTable(const Options& options, const std::vector<Result>& result
 void printTable(const Options& options, const std::vector<Result>& results) {
     std::printf("Capture benchmark: %d images per class, seed %llu\n\n", options.count,
                 static_cast<unsigned long long>(options.seed));
-    std::printf("%-18s %6s | %-31s | %-31s |\n", "", "", "tessoran", "ZXingReader");
-    std::printf("%-18s %6s |", "class", "images");
+    std::printf("%-20s %6s | %-31s | %-31s |\n", "", "", "tessoran", "ZXingReader");
+    std::printf("%-20s %6s |", "class", "images");
     for (int who = 0; who < 2; ++who) {
         std::printf(" %6s %7s %6s %9s |", "exact", "misread", "failed", "median ms");
     }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "support/SeededRandom.h"
 
@@ -59,6 +60,23 @@ void blurLines(std::vector<float>& values, const std::vector<float>& kernel, int
             value(i) = sum;
         }
     }
+}
+
+// The coverage at (x, y) between pixel centres, bilinearly; outside the
+// canvas the nearest border pixel's.
+float coverageBetween(const InkCanvas& canvas, const std::vector<float>& values, double x,
+                      double y) {
+    const double left = std::floor(x);
+    const double top = std::floor(y);
+    const auto across = static_cast<float>(x - left);
+    const auto down = static_cast<float>(y - top);
+    const auto value = [&](double column, double row) {
+        const int c = std::clamp(static_cast<int>(column), 0, canvas.width - 1);
+        const int r = std::clamp(static_cast<int>(row), 0, canvas.height - 1);
+        return values[static_cast<std::size_t>(r) * canvas.width + c];
+    };
+    return (1 - down) * ((1 - across) * value(left, top) + across * value(left + 1, top)) +
+           down * ((1 - across) * value(left, top + 1) + across * value(left + 1, top + 1));
 }
 
 double channel(std::uint32_t rgb, int shift) {
@@ -119,6 +137,30 @@ void blur(InkCanvas& canvas, double sigma) {
     blurLines(canvas.coverage, kernel, canvas.width, canvas.height, 1, width);
 }
 
+void motionBlur(InkCanvas& canvas, double length, double angleDegrees) {
+    if (length <= 0.0 || canvas.coverage.empty()) {
+        return;
+    }
+    // Samples half a pixel apart or closer along the line, both ends included.
+    const int samples = static_cast<int>(std::ceil(2.0 * length)) + 1;
+    const double angle = angleDegrees * std::numbers::pi / 180.0;
+    std::vector<Point> offsets;
+    for (int s = 0; s < samples; ++s) {
+        const double along = length * (static_cast<double>(s) / (samples - 1) - 0.5);
+        offsets.push_back({along * std::cos(angle), along * std::sin(angle)});
+    }
+    const std::vector<float> sharp = canvas.coverage;
+    for (int row = 0; row < canvas.height; ++row) {
+        for (int column = 0; column < canvas.width; ++column) {
+            float sum = 0.0f;
+            for (const Point& offset : offsets) {
+                sum += coverageBetween(canvas, sharp, column + offset.x, row + offset.y);
+            }
+            canvas.at(row, column) = sum / static_cast<float>(samples);
+        }
+    }
+}
+
 ArgbImage shade(const InkCanvas& canvas, const Shading& shading) {
     ArgbImage image = solidImage(canvas.width, canvas.height, 0);
     SeededRandom random(shading.seed);
@@ -139,9 +181,11 @@ ArgbImage shade(const InkCanvas& canvas, const Shading& shading) {
                                      stepSquared;
                 light = 1.0 - shading.lightFalloff * std::clamp(along, 0.0, 1.0);
             }
+            const std::uint32_t paper =
+                shading.paperAt ? shading.paperAt(row, column) : shading.paperColour;
             std::uint32_t pixel = kOpaqueBlack;
             for (const int shift : {16, 8, 0}) {
-                double level = light * (channel(shading.paperColour, shift) * (1.0 - ink) +
+                double level = light * (channel(paper, shift) * (1.0 - ink) +
                                         channel(shading.inkColour, shift) * ink);
                 if (shading.noiseLevels > 0.0) {
                     level += random.normal(0.0, shading.noiseLevels);

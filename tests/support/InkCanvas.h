@@ -49,6 +49,12 @@ void drawStrokes(InkCanvas& canvas, const std::vector<Stroke>& strokes, int supe
 // Gaussian blur with the given sigma in pixels; edges repeat the border pixels.
 void blur(InkCanvas& canvas, double sigma);
 
+// Motion blur: each pixel the mean of the picture along a line `length`
+// pixels long through it, in direction `angleDegrees` (clockwise from the
+// x axis), as a camera moving during the exposure draws it. Edges repeat
+// the border pixels.
+void motionBlur(InkCanvas& canvas, double length, double angleDegrees);
+
 // How coverage becomes colour.
 struct Shading {
     std::uint32_t paperColour = 0xFFFFFF;  // RGB
@@ -61,6 +67,9 @@ struct Shading {
     Point lightStep{1.0, 0.0};
     double noiseLevels = 0.0;  // sigma of sensor noise in grey levels, per channel
     bool transparent = false;  // black ink on a transparent page
+    // The paper's colour at each pixel (row, column) when it is not even: a
+    // textured page or a label on another surface. Unset, paperColour.
+    std::function<std::uint32_t(int, int)> paperAt = nullptr;
     std::uint64_t seed = 1;
 };
 

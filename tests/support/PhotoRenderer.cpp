@@ -7,7 +7,9 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "support/BarrelLens.h"
 #include "support/Clutter.h"
+#include "support/CylinderWrap.h"
 #include "support/InkCanvas.h"
 #include "support/SeededRandom.h"
 #include "support/Zint.h"
@@ -22,23 +24,31 @@ constexpr double kSlack = 1e-6;
 constexpr int kSupersampling = 4;
 
 // Where the symbol's frame (modules across, modules down) lies in the image,
-// both ways.
+// both ways: wrapped round a cylinder, bowed, through the homography and
+// then the lens.
 class Placement {
   public:
-    Placement(double symbolWidth, double bend, const Homography& toImage)
-        : width(symbolWidth), bow(bend), forward(toImage), backward(toImage.inverse()) {}
+    Placement(double symbolWidth, double bend, const Homography& toImage,
+              const CylinderWrap& wrap = {}, const BarrelLens& lens = {})
+        : width(symbolWidth),
+          bow(bend),
+          forward(toImage),
+          backward(toImage.inverse()),
+          cylinder(wrap),
+          camera(lens) {}
 
     Point toImage(Point symbolPoint) const {
-        return forward.map({symbolPoint.x, symbolPoint.y + bendAt(symbolPoint.x)});
+        const double seen = cylinder.wrap(symbolPoint.x);
+        return camera.distort(forward.map({seen, symbolPoint.y + bendAt(seen)}));
     }
     Point toSymbol(Point imagePoint) const {
-        const Point flat = backward.map(imagePoint);
+        const Point flat = backward.map(camera.undistort(imagePoint));
         if (!forward.inFront(flat)) {
             // Beyond the horizon of a strong keystone: no part of the page.
             return {std::numeric_limits<double>::quiet_NaN(),
                     std::numeric_limits<double>::quiet_NaN()};
         }
-        return {flat.x, flat.y - bendAt(flat.x)};
+        return {cylinder.unwrap(flat.x), flat.y - bendAt(flat.x)};
     }
 
   private:
@@ -52,6 +62,8 @@ class Placement {
     double bow;
     Homography forward;
     Homography backward;
+    CylinderWrap cylinder;
+    BarrelLens camera;
 };
 
 // The symbol's modules, with each maximal run of one colour in a row
@@ -117,11 +129,12 @@ void requireSymbolRows(const std::vector<std::string>& moduleRows) {
 }
 
 void requireSensible(const PhotoSettings& settings) {
-    const bool sensible = settings.moduleSize > 0.0 && settings.rowHeight >= 1 &&
-                          settings.quietZone >= 0 && settings.imageWidth >= 0 &&
-                          settings.imageHeight >= 0 && settings.blurModules >= 0.0 &&
-                          settings.noiseLevels >= 0.0 && settings.lightFalloff >= 0.0 &&
-                          settings.lightFalloff <= 1.0 && settings.clutterMarks >= 0;
+    const bool sensible =
+        settings.moduleSize > 0.0 && settings.rowHeight >= 1 && settings.quietZone >= 0 &&
+        settings.imageWidth >= 0 && settings.imageHeight >= 0 && settings.blurModules >= 0.0 &&
+        settings.noiseLevels >= 0.0 && settings.lightFalloff >= 0.0 &&
+        settings.lightFalloff <= 1.0 && settings.clutterMarks >= 0 &&
+        settings.motionBlurModules >= 0.0 && settings.barrel >= 0.0 && settings.labelMargin >= 0.0;
     if (!sensible) {
         throw std::invalid_argument("photo settings out of range");
     }
@@ -173,6 +186,18 @@ std::pair<Point, Point> imageBounds(const Placement& placement, const std::vecto
     return {low, high};
 }
 
+// How far to move the symbol so that the `kept` part of it lies in the
+// image and touches the border that faces from `inner` to `outer`.
+Point shiftToBorder(const Placement& placement, const std::vector<Point>& kept, Point outer,
+                    Point inner, int imageWidth, int imageHeight) {
+    const Point facing{outer.x - inner.x, outer.y - inner.y};
+    const auto [low, high] = imageBounds(placement, kept);
+    if (std::abs(facing.y) >= std::abs(facing.x)) {
+        return {0.0, facing.y < 0 ? -low.y : imageHeight - high.y};
+    }
+    return {facing.x < 0 ? -low.x : imageWidth - high.x, 0.0};
+}
+
 // How far to move the symbol so that the image border facing the symbol's
 // top (rowsCut > 0) or bottom crosses it `rowsCut` rows deep at most.
 Point cutShift(const Placement& placement, double width, double height, double rowHeight,
@@ -184,14 +209,22 @@ Point cutShift(const Placement& placement, double width, double height, double r
     // What must stay in the image: the symbol from the cut line on.
     const std::vector<Point> kept =
         borderPoints(0.0, std::min(depth, farEdge), width, std::max(depth, farEdge));
-    const Point outer = placement.toImage({width / 2, top ? 0.0 : height});
-    const Point inner = placement.toImage({width / 2, top ? height : 0.0});
-    const Point facing{outer.x - inner.x, outer.y - inner.y};
-    const auto [low, high] = imageBounds(placement, kept);
-    if (std::abs(facing.y) >= std::abs(facing.x)) {
-        return {0.0, facing.y < 0 ? -low.y : imageHeight - high.y};
-    }
-    return {facing.x < 0 ? -low.x : imageWidth - high.x, 0.0};
+    return shiftToBorder(placement, kept, placement.toImage({width / 2, top ? 0.0 : height}),
+                         placement.toImage({width / 2, top ? height : 0.0}), imageWidth,
+                         imageHeight);
+}
+
+// The same for the start-pattern side (sideCut > 0) or the stop-pattern side,
+// `sideCut` modules deep at most.
+Point sideCutShift(const Placement& placement, double width, double height, double sideCut,
+                   int imageWidth, int imageHeight) {
+    const bool start = sideCut > 0;
+    const double depth = std::abs(sideCut);
+    const std::vector<Point> kept = start ? borderPoints(depth, 0.0, width, height)
+                                          : borderPoints(0.0, 0.0, width - depth, height);
+    return shiftToBorder(placement, kept, placement.toImage({start ? 0.0 : width, height / 2}),
+                         placement.toImage({start ? width : 0.0, height / 2}), imageWidth,
+                         imageHeight);
 }
 
 // Fills `canvas` with the symbol's ink: pixels wholly inside one region at
@@ -223,73 +256,104 @@ void drawSymbol(InkCanvas& canvas, const Placement& placement, const ModuleMap& 
     }
 }
 
-}  // namespace
+// The symbol's centre at `offset` in the image, seen through `lens`.
+Placement placeSymbol(double width, double height, const PhotoSettings& settings, Point offset,
+                      const BarrelLens& lens = {}) {
+    return Placement(
+        width, settings.bend,
+        Homography::rectangleToQuad(width, height,
+                                    turnedCorners(width * settings.moduleSize,
+                                                  height * settings.moduleSize, settings, offset)),
+        settings.wrapDegrees > 0.0 ? CylinderWrap(width, settings.wrapDegrees) : CylinderWrap(),
+        lens);
+}
 
-RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std::string& data,
-                          const PhotoSettings& settings) {
-    requireSymbolRows(moduleRows);
-    requireSensible(settings);
-    const SymbolFormat format = moduleRowsFormat(moduleRows);
-    const double width = static_cast<double>(moduleRows.front().size());
-    const double height = static_cast<double>(moduleRows.size()) * settings.rowHeight;
+// The image's size and where the symbol's centre lies in it.
+struct Framing {
+    int imageWidth = 0;
+    int imageHeight = 0;
+    Point offset{};
+};
+
+void requireSensibleCuts(const PhotoSettings& settings, int rowCount, double width) {
+    if (std::abs(settings.rowsCut) >= rowCount) {
+        throw std::invalid_argument("cannot cut every row");
+    }
+    if (std::abs(settings.sideCut) >= width || (settings.sideCut != 0.0 && settings.rowsCut != 0)) {
+        throw std::invalid_argument("cannot cut every column, nor rows and columns at once");
+    }
+    if (settings.barrel > 0.0 && (settings.imageWidth == 0 || settings.imageHeight == 0 ||
+                                  settings.rowsCut != 0 || settings.sideCut != 0.0)) {
+        // The lens is centred on the image, and a cut's shift is found
+        // before it.
+        throw std::invalid_argument("a lens needs the image size given and no cut");
+    }
+}
+
+Framing frameSymbol(double width, double height, const PhotoSettings& settings, int rowCount) {
+    requireSensibleCuts(settings, rowCount, width);
     const double quiet = settings.quietZone;
-
-    const auto placeAt = [&](Point offset) {
-        return Placement(width, settings.bend,
-                         Homography::rectangleToQuad(
-                             width, height,
-                             turnedCorners(width * settings.moduleSize,
-                                           height * settings.moduleSize, settings, offset)));
-    };
-    int imageWidth = settings.imageWidth;
-    int imageHeight = settings.imageHeight;
-    Point offset{settings.centre.x * imageWidth, settings.centre.y * imageHeight};
-    if (imageWidth == 0 || imageHeight == 0) {
+    Framing framing{
+        settings.imageWidth,
+        settings.imageHeight,
+        {settings.centre.x * settings.imageWidth, settings.centre.y * settings.imageHeight}};
+    if (framing.imageWidth == 0 || framing.imageHeight == 0) {
         // Just the symbol and its quiet zone.
-        const auto [low, high] = imageBounds(
-            placeAt({0.0, 0.0}), borderPoints(-quiet, -quiet, width + quiet, height + quiet));
-        imageWidth = static_cast<int>(std::ceil(high.x - low.x - kSlack));
-        imageHeight = static_cast<int>(std::ceil(high.y - low.y - kSlack));
-        offset = {(imageWidth - (high.x + low.x)) / 2, (imageHeight - (high.y + low.y)) / 2};
+        const auto [low, high] =
+            imageBounds(placeSymbol(width, height, settings, {0.0, 0.0}),
+                        borderPoints(-quiet, -quiet, width + quiet, height + quiet));
+        framing.imageWidth = static_cast<int>(std::ceil(high.x - low.x - kSlack));
+        framing.imageHeight = static_cast<int>(std::ceil(high.y - low.y - kSlack));
+        framing.offset = {(framing.imageWidth - (high.x + low.x)) / 2,
+                          (framing.imageHeight - (high.y + low.y)) / 2};
     }
+    Point by{};
     if (settings.rowsCut != 0) {
-        if (std::abs(settings.rowsCut) >= static_cast<int>(moduleRows.size())) {
-            throw std::invalid_argument("cannot cut every row");
-        }
-        const Point by = cutShift(placeAt(offset), width, height, settings.rowHeight,
-                                  settings.rowsCut, imageWidth, imageHeight);
-        offset = {offset.x + by.x, offset.y + by.y};
+        by =
+            cutShift(placeSymbol(width, height, settings, framing.offset), width, height,
+                     settings.rowHeight, settings.rowsCut, framing.imageWidth, framing.imageHeight);
+    } else if (settings.sideCut != 0.0) {
+        by = sideCutShift(placeSymbol(width, height, settings, framing.offset), width, height,
+                          settings.sideCut, framing.imageWidth, framing.imageHeight);
     }
-    const Placement placement = placeAt(offset);
+    if (settings.rowsCut != 0 || settings.sideCut != 0.0) {
+        framing.offset = {framing.offset.x + by.x, framing.offset.y + by.y};
+    }
+    return framing;
+}
 
-    InkCanvas canvas(imageWidth, imageHeight);
-    drawSymbol(canvas, placement, ModuleMap(moduleRows, settings.rowHeight));
-    SeededRandom random(settings.seed);
-    if (settings.clutterMarks > 0) {
-        const Point right = placement.toImage({width, 0.0});
-        const Point left = placement.toImage({0.0, 0.0});
-        const double rowAngle = std::atan2(right.y - left.y, right.x - left.x);
-        const auto insideQuietZone = [&](Point point) {
-            const Point symbolPoint = placement.toSymbol(point);
-            return symbolPoint.x > -quiet && symbolPoint.x < width + quiet &&
-                   symbolPoint.y > -quiet && symbolPoint.y < height + quiet;
-        };
-        drawStrokes(canvas,
-                    scatteredMarks(settings.clutterMarks, imageWidth, imageHeight, rowAngle,
-                                   settings.moduleSize * settings.rowHeight * 2.0, random),
-                    kSupersampling, insideQuietZone);
+BarrelLens lensFor(const PhotoSettings& settings, const Framing& framing) {
+    if (settings.barrel <= 0.0) {
+        return {};
     }
-    blur(canvas, settings.blurModules * settings.moduleSize);
+    return BarrelLens({framing.imageWidth / 2.0, framing.imageHeight / 2.0},
+                      std::hypot(framing.imageWidth, framing.imageHeight) / 2.0, settings.barrel);
+}
 
-    std::array<Point, 4> corners;
-    for (std::size_t c = 0; c < 4; ++c) {
-        corners[c] = placement.toImage({c == 1 || c == 2 ? width : 0.0, c >= 2 ? height : 0.0});
-    }
+void drawClutter(InkCanvas& canvas, const Placement& placement, const PhotoSettings& settings,
+                 double width, double height, SeededRandom& random) {
+    const double quiet = settings.quietZone;
+    const Point right = placement.toImage({width, 0.0});
+    const Point left = placement.toImage({0.0, 0.0});
+    const double rowAngle = std::atan2(right.y - left.y, right.x - left.x);
+    const auto insideQuietZone = [&](Point point) {
+        const Point symbolPoint = placement.toSymbol(point);
+        return symbolPoint.x > -quiet && symbolPoint.x < width + quiet && symbolPoint.y > -quiet &&
+               symbolPoint.y < height + quiet;
+    };
+    drawStrokes(canvas,
+                scatteredMarks(settings.clutterMarks, canvas.width, canvas.height, rowAngle,
+                               settings.moduleSize * settings.rowHeight * 2.0, random),
+                kSupersampling, insideQuietZone);
+}
+
+Shading shadingFor(const PhotoSettings& settings, const std::array<Point, 4>& corners,
+                   std::uint64_t seed) {
     Shading shading{.paperColour = settings.paperColour,
                     .inkColour = settings.inkColour,
                     .noiseLevels = settings.noiseLevels,
                     .transparent = settings.transparentBackground,
-                    .seed = random.next()};
+                    .seed = seed};
     if (settings.lightFalloff > 0.0) {
         // From the symbol's brightest corner to its darkest, along the light's
         // direction.
@@ -307,7 +371,69 @@ RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std:
         shading.lightStart = {direction.x * low, direction.y * low};
         shading.lightStep = {direction.x * span, direction.y * span};
     }
-    return {shade(canvas, shading), format.rows, format.columns, format.ecLevel, data, corners};
+    return shading;
+}
+
+}  // namespace
+
+RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std::string& data,
+                          const PhotoSettings& settings) {
+    requireSymbolRows(moduleRows);
+    requireSensible(settings);
+    const SymbolFormat format = moduleRowsFormat(moduleRows);
+    const double width = static_cast<double>(moduleRows.front().size());
+    const double height = static_cast<double>(moduleRows.size()) * settings.rowHeight;
+    const Framing framing =
+        frameSymbol(width, height, settings, static_cast<int>(moduleRows.size()));
+    const Placement placement =
+        placeSymbol(width, height, settings, framing.offset, lensFor(settings, framing));
+
+    InkCanvas canvas(framing.imageWidth, framing.imageHeight);
+    drawSymbol(canvas, placement, ModuleMap(moduleRows, settings.rowHeight));
+    SeededRandom random(settings.seed);
+    if (settings.clutterMarks > 0) {
+        drawClutter(canvas, placement, settings, width, height, random);
+    }
+    blur(canvas, settings.blurModules * settings.moduleSize);
+    motionBlur(canvas, settings.motionBlurModules * settings.moduleSize,
+               settings.motionBlurDegrees);
+
+    std::array<Point, 4> corners;
+    for (std::size_t c = 0; c < 4; ++c) {
+        corners[c] = placement.toImage({c == 1 || c == 2 ? width : 0.0, c >= 2 ? height : 0.0});
+    }
+    Shading shading = shadingFor(settings, corners, random.next());
+    const SurfaceTexture texture(settings.surface, settings.paperColour, shading.seed);
+    if (settings.surface != Surface::Plain) {
+        const double label = settings.quietZone + settings.labelMargin;
+        shading.paperAt = [&](int row, int column) {
+            const Point point{column + 0.5, row + 0.5};
+            const Point symbolPoint = placement.toSymbol(point);
+            const bool onLabel = symbolPoint.x > -label && symbolPoint.x < width + label &&
+                                 symbolPoint.y > -label && symbolPoint.y < height + label;
+            return texture.colourAt(point, onLabel);
+        };
+    }
+    ArgbImage image = shade(canvas, shading);
+    if (!settings.occluders.empty()) {
+        SeededRandom occluderRandom(random.next());
+        drawOccluders(
+            image, settings.occluders, [&](Point point) { return placement.toSymbol(point); },
+            [&](Point point) { return placement.toImage(point); }, settings.noiseLevels,
+            occluderRandom);
+    }
+    return {std::move(image), format.rows, format.columns, format.ecLevel, data, corners};
+}
+
+std::pair<Point, Point> symbolExtent(const std::vector<std::string>& moduleRows,
+                                     const PhotoSettings& settings) {
+    requireSymbolRows(moduleRows);
+    requireSensible(settings);
+    const double width = static_cast<double>(moduleRows.front().size());
+    const double height = static_cast<double>(moduleRows.size()) * settings.rowHeight;
+    const double quiet = settings.quietZone;
+    return imageBounds(placeSymbol(width, height, settings, {0.0, 0.0}),
+                       borderPoints(-quiet, -quiet, width + quiet, height + quiet));
 }
 
 ArgbImage renderTextPage(int width, int height, std::uint64_t seed) {

@@ -2,18 +2,23 @@
 #pragma once
 
 // Draws PDF417 module rows the way a camera or a scanner sees a printed
-// symbol: placed on a page through a perspective transform, with paper bend,
-// anti-aliased edges, blur, noise, uneven light, grey or coloured print and
-// marks around it. Every random choice comes from the settings' seed, so a
-// seed gives the same image on every platform.
+// symbol: placed on a page through a perspective transform, with paper bend
+// or a bottle's curve, a wide-angle lens, anti-aliased edges, blur and motion
+// blur, noise, uneven light, grey or coloured print on plain or textured
+// paper, marks around it, and a thumb or glare over it. Every random choice
+// comes from the settings' seed, so a seed gives the same image on every
+// platform.
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/Homography.h"
 #include "support/ImageWriters.h"
+#include "support/Occluders.h"
+#include "support/SurfaceTexture.h"
 
 namespace tessoran_test {
 
@@ -41,9 +46,25 @@ struct PhotoSettings {
     // image border crosses the symbol so that no point more than this many
     // rows deep lies outside the image.
     int rowsCut = 0;
+    // Modules missing from the symbol's start-pattern side (positive) or
+    // stop-pattern side (negative): the image border facing that side crosses
+    // the symbol so that the part this many modules in from it and beyond
+    // lies in the image. Not with rowsCut.
+    double sideCut = 0.0;
+    // The symbol's width wrapped around this arc of a cylinder, as a label
+    // on a bottle (see CylinderWrap); 0 for a flat page.
+    double wrapDegrees = 0.0;
+    // A wide-angle lens about the image's centre (BarrelLens's strength, for
+    // a reach of half the image's diagonal); 0 for none. Needs the image
+    // size given, and no cut.
+    double barrel = 0.0;
 
     // Drawing.
-    double blurModules = 0.0;   // Gaussian blur, sigma in modules
+    double blurModules = 0.0;  // Gaussian blur, sigma in modules
+    // A camera moving while it takes the picture: the length of the smear in
+    // modules, and its direction in the image (clockwise from the x axis).
+    double motionBlurModules = 0.0;
+    double motionBlurDegrees = 0.0;
     double noiseLevels = 0.0;   // sensor noise, sigma in grey levels
     double lightFalloff = 0.0;  // light lost across the symbol, 0 to 1
     double lightDirectionDegrees = 0.0;
@@ -53,6 +74,12 @@ struct PhotoSettings {
     // Black print on a transparent page, as web generators write symbols:
     // every pixel black, the ink's coverage in its alpha; no light or noise.
     bool transparentBackground = false;
+    // The page's texture, and where the label ends when the surface around
+    // it shows: this many modules beyond the quiet zone.
+    Surface surface = Surface::Plain;
+    double labelMargin = 3.0;
+    // Thumbs and glare over the finished picture.
+    std::vector<Occluder> occluders{};
     std::uint64_t seed = 1;  // noise and clutter
 };
 
@@ -74,6 +101,12 @@ struct RenderedPhoto {
 // out of range.
 RenderedPhoto renderPhoto(const std::vector<std::string>& moduleRows, const std::string& data,
                           const PhotoSettings& settings);
+
+// The box around the symbol and its quiet zone as `settings` place it, the
+// symbol's centre at (0, 0): its lowest and highest corners in pixels. The
+// image size, the centre, cuts and the lens play no part.
+std::pair<Point, Point> symbolExtent(const std::vector<std::string>& moduleRows,
+                                     const PhotoSettings& settings);
 
 // A page with no symbol: lines of text-like marks on paper lit unevenly, with
 // noise; `width` x `height` pixels.
