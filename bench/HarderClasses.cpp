@@ -10,6 +10,7 @@
 
 #include "bench/CaptureSettings.h"
 #include "bench/Surroundings.h"
+#include "support/Homography.h"
 
 namespace tessoran_bench {
 
@@ -26,6 +27,7 @@ constexpr double kSteepCornerShare = 0.12;
 // far of a right angle and no side is shorter than half its own length.
 constexpr double kWidestCornerTurn = 55.0;
 constexpr int kSteepTries = 20;
+constexpr double kMostModuleRatio = 2.0;
 
 // Keystone of a strength between `weakest` and `strongest`, from any
 // direction. (The draws are named one by one: the order in which a call's
@@ -51,9 +53,26 @@ double symbolHeight(const std::vector<std::string>& rows, const PhotoSettings& s
     return static_cast<double>(rows.size()) * settings.rowHeight;
 }
 
+// How many times wider a module is at the symbol's one end than at the
+// other, where the quadrilateral `corners` shows it.
+double moduleRatio(const std::array<Point, 4>& corners, double width, double height) {
+    const tessoran_test::Homography map =
+        tessoran_test::Homography::rectangleToQuad(width, height, corners);
+    const auto moduleAt = [&](double x) {
+        const Point a = map.map({x, height / 2});
+        const Point b = map.map({x + 1, height / 2});
+        return std::hypot(b.x - a.x, b.y - a.y);
+    };
+    const double left = moduleAt(0);
+    const double right = moduleAt(width - 1);
+    return std::max(left, right) / std::min(left, right);
+}
+
 // Whether the symbol's corners moved by `moved` (as PhotoSettings::keystone)
-// still form a convex quadrilateral with no corner sharper than the limit
-// and no side shorter than half its own length.
+// still form a convex quadrilateral with no corner sharper than the limit,
+// no side shorter than half its own length, and modules at one end at most
+// twice as wide as at the other, as a phone held well off the paper's normal
+// shows them.
 bool reasonableQuad(const std::array<Point, 4>& moved, double width, double height) {
     const Point unit[4] = {{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}};
     std::array<Point, 4> corners;
@@ -76,7 +95,7 @@ bool reasonableQuad(const std::array<Point, 4>& moved, double width, double heig
             return false;
         }
     }
-    return true;
+    return moduleRatio(corners, width, height) <= kMostModuleRatio;
 }
 
 std::array<Point, 4> steepCorners(SeededRandom& random, double width, double height) {
