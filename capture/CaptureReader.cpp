@@ -28,6 +28,8 @@ constexpr double kMostModuleRatio = 3;
 // A frame from one side reaches across the symbol a little further with
 // each refit, as more of its codewords are read.
 constexpr int kOneSidedRefinements = 4;
+// A bent frame follows curved rows a little further with each refit.
+constexpr int kBentRefinements = 4;
 // Guard lines tried alone, at most, when no pair of them reads.
 constexpr std::size_t kMaxLoneLines = 6;
 
@@ -171,35 +173,51 @@ SymbolPlace placeOf(const SymbolFrame& frame) {
     return place;
 }
 
+// A frame, what was read in it, and what that came to.
+struct FramedReading {
+    SymbolFrame frame;
+    SymbolReading reading;
+    ReadingDecode attempt;
+};
+
+// Refits the frame to where its codewords were read, `rounds` times at most,
+// while that reads more of them and the symbol does not decode.
+void refineWhileBetter(const GreyImage& image, FramedReading& current, int rounds, FrameFit fit,
+                       const CodewordShapes& shapes, CodewordTemplateSet& templates) {
+    for (int round = 0; round < rounds && !current.attempt.decoded.ok(); ++round) {
+        std::optional<SymbolFrame> refined = refineFrame(current.frame, current.reading, fit);
+        if (!refined) {
+            return;
+        }
+        SymbolReading again = readSymbol(image, *refined, shapes, templates);
+        if (again.erasures.size() >= current.reading.erasures.size()) {
+            return;
+        }
+        current.attempt = decodeReading(again, refined->rows);
+        current.frame = std::move(*refined);
+        current.reading = std::move(again);
+    }
+}
+
 // Reads the symbol in `frame`. A reading that does not decode is tried
 // again in a frame refitted to where its codewords were read, for as long as
-// that reads more of them, `refinements` times at most.
+// that reads more of them: as flat paper `refinements` times at most, then
+// bent to follow rows that curve.
 Result<LocatedSymbol> readFrame(const GreyImage& image, SymbolFrame first, int refinements,
                                 const CodewordShapes& shapes, CodewordTemplateSet& templates,
                                 CaptureTrace* trace) {
-    std::optional<SymbolFrame> frame = std::move(first);
-    SymbolReading reading = readSymbol(image, *frame, shapes, templates);
-    ReadingDecode attempt = decodeReading(reading, frame->rows);
-    for (int round = 0; round < refinements && !attempt.decoded.ok(); ++round) {
-        std::optional<SymbolFrame> refined = refineFrame(*frame, reading);
-        if (!refined) {
-            break;
-        }
-        SymbolReading again = readSymbol(image, *refined, shapes, templates);
-        if (again.erasures.size() >= reading.erasures.size()) {
-            break;
-        }
-        frame = std::move(refined);
-        reading = std::move(again);
-        attempt = decodeReading(reading, frame->rows);
-    }
+    SymbolReading reading = readSymbol(image, first, shapes, templates);
+    ReadingDecode attempt = decodeReading(reading, first.rows);
+    FramedReading current{std::move(first), std::move(reading), std::move(attempt)};
+    refineWhileBetter(image, current, refinements, FrameFit::Flat, shapes, templates);
+    refineWhileBetter(image, current, kBentRefinements, FrameFit::Bent, shapes, templates);
     if (trace != nullptr) {
-        traceReading(*frame, reading, attempt.codewords, *trace);
+        traceReading(current.frame, current.reading, current.attempt.codewords, *trace);
     }
-    if (!attempt.decoded.ok()) {
-        return attempt.decoded.failure();
+    if (!current.attempt.decoded.ok()) {
+        return current.attempt.decoded.failure();
     }
-    return LocatedSymbol{std::move(attempt.decoded).value(), placeOf(*frame)};
+    return LocatedSymbol{std::move(current.attempt.decoded).value(), placeOf(current.frame)};
 }
 
 // Reads the symbol of one candidate; NoSymbol when it is none.

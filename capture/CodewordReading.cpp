@@ -29,6 +29,10 @@ constexpr float kOffPlaceCost = 0.05f;
 constexpr double kGuardTolerance = 4;
 constexpr double kWidestShare = 0.3;
 constexpr double kStopHeadModules = 14;
+// A row indicator's modules may differ from its guard pattern's by this share
+// either way: perspective and a label's curve narrow the pattern at the
+// symbol's edge more than the indicator beside it.
+constexpr double kIndicatorScaleSlack = 0.4;
 
 // The indices of bar-start edges within `tolerance` of `x`, nearest first.
 std::vector<std::size_t> barStartsNear(std::span<const ModuleEdge> edges, double x,
@@ -55,13 +59,15 @@ std::vector<std::size_t> barStartsNear(std::span<const ModuleEdge> edges, double
 
 std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, double nominalStart,
                                            std::optional<std::int32_t> cluster,
-                                           const CodewordShapes& shapes, double width) {
+                                           const CodewordShapes& shapes, double width,
+                                           double widthSlack) {
     std::optional<CodewordRead> best;
     float bestCost = 0;
     const double scale = width / kCodewordModules;
+    const double endTolerance = std::max(kEndTolerance * scale, widthSlack * width);
     for (const std::size_t start : barStartsNear(edges, nominalStart, kStartTolerance * scale)) {
         const double expectedEnd = edges[start].x + width;
-        for (const std::size_t end : barStartsNear(edges, expectedEnd, kEndTolerance * scale)) {
+        for (const std::size_t end : barStartsNear(edges, expectedEnd, endTolerance)) {
             // Eight elements: bar, space, ..., space.
             if (end != start + 8) {
                 continue;
@@ -105,7 +111,8 @@ std::optional<CodewordRead> readLeftIndicator(std::span<const ModuleEdge> edges,
             continue;
         }
         const double width = kCodewordModules * patternWidth / kStartModules;
-        if (auto read = readCodewordAt(edges, edges[first + 8].x, std::nullopt, shapes, width)) {
+        if (auto read = readCodewordAt(edges, edges[first + 8].x, std::nullopt, shapes, width,
+                                       kIndicatorScaleSlack)) {
             return read;
         }
     }
@@ -125,9 +132,13 @@ std::optional<CodewordRead> readRightIndicator(std::span<const ModuleEdge> edges
         if (!(headWidth > 0) || barWidth < headWidth * kWidestShare) {
             continue;
         }
+        // The indicator's eight elements end where the pattern begins.
+        if (first < 8 || !edges[first - 8].toDark) {
+            continue;
+        }
         const double width = kCodewordModules * headWidth / kStopHeadModules;
-        if (auto read =
-                readCodewordAt(edges, edges[first].x - width, std::nullopt, shapes, width)) {
+        if (auto read = readCodewordAt(edges, edges[first - 8].x, std::nullopt, shapes, width,
+                                       kIndicatorScaleSlack)) {
             return read;
         }
     }

@@ -29,11 +29,12 @@ struct CodewordRead {
 // is right), are looked for near where they should be, so that a line whose
 // scale or position is a little off still reads; the eight elements between
 // them give the distances that identify the codeword, in `cluster` or in any
-// cluster.
+// cluster. The next codeword's edge may lie `widthSlack` of `width` off, where
+// the codeword's scale is less sure than its place.
 std::optional<CodewordRead> readCodewordAt(std::span<const ModuleEdge> edges, double nominalStart,
                                            std::optional<std::int32_t> cluster,
                                            const CodewordShapes& shapes,
-                                           double width = kCodewordModules);
+                                           double width = kCodewordModules, double widthSlack = 0);
 
 // The left row indicator of a line that crosses the start pattern near x = 0,
 // read from where the pattern ends and at its scale; the line's own scale may

@@ -85,43 +85,6 @@ Normalisation normalisationOf(std::span<const Homography::Correspondence> pairs,
     return {distance > 0 ? std::sqrt(2.0) / distance : 1.0, mean};
 }
 
-// Solves the n x n system in place (Gaussian elimination with partial
-// pivoting); false when it is singular.
-bool solve(std::vector<double>& matrix, std::vector<double>& rhs, std::size_t n) {
-    for (std::size_t column = 0; column < n; ++column) {
-        std::size_t pivot = column;
-        for (std::size_t row = column + 1; row < n; ++row) {
-            if (std::abs(matrix[row * n + column]) > std::abs(matrix[pivot * n + column])) {
-                pivot = row;
-            }
-        }
-        if (std::abs(matrix[pivot * n + column]) < 1e-12) {
-            return false;
-        }
-        if (pivot != column) {
-            for (std::size_t k = 0; k < n; ++k) {
-                std::swap(matrix[pivot * n + k], matrix[column * n + k]);
-            }
-            std::swap(rhs[pivot], rhs[column]);
-        }
-        for (std::size_t row = column + 1; row < n; ++row) {
-            const double factor = matrix[row * n + column] / matrix[column * n + column];
-            for (std::size_t k = column; k < n; ++k) {
-                matrix[row * n + k] -= factor * matrix[column * n + k];
-            }
-            rhs[row] -= factor * rhs[column];
-        }
-    }
-    for (std::size_t row = n; row-- > 0;) {
-        double sum = rhs[row];
-        for (std::size_t k = row + 1; k < n; ++k) {
-            sum -= matrix[row * n + k] * rhs[k];
-        }
-        rhs[row] = sum / matrix[row * n + row];
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<Homography> Homography::fit(std::span<const Correspondence> correspondences) {
@@ -166,7 +129,7 @@ std::optional<Homography> Homography::fitLeastSquares(
         addEquation({p.x, p.y, 1, 0, 0, 0, -p.x * q.x, -p.y * q.x}, q.x, c.weight);
         addEquation({0, 0, 0, p.x, p.y, 1, -p.x * q.y, -p.y * q.y}, q.y, c.weight);
     }
-    if (!solve(normal, rhs, unknowns)) {
+    if (!solveLinearSystem(normal, rhs, unknowns)) {
         return std::nullopt;
     }
     // Undo the normalisations: H = T_to^-1 * H_normalised * T_from.
@@ -197,6 +160,41 @@ std::optional<Homography> Homography::fitLeastSquares(
         return std::nullopt;
     }
     return result;
+}
+
+bool solveLinearSystem(std::vector<double>& matrix, std::vector<double>& rhs, std::size_t n) {
+    for (std::size_t column = 0; column < n; ++column) {
+        std::size_t pivot = column;
+        for (std::size_t row = column + 1; row < n; ++row) {
+            if (std::abs(matrix[row * n + column]) > std::abs(matrix[pivot * n + column])) {
+                pivot = row;
+            }
+        }
+        if (std::abs(matrix[pivot * n + column]) < 1e-12) {
+            return false;
+        }
+        if (pivot != column) {
+            for (std::size_t k = 0; k < n; ++k) {
+                std::swap(matrix[pivot * n + k], matrix[column * n + k]);
+            }
+            std::swap(rhs[pivot], rhs[column]);
+        }
+        for (std::size_t row = column + 1; row < n; ++row) {
+            const double factor = matrix[row * n + column] / matrix[column * n + column];
+            for (std::size_t k = column; k < n; ++k) {
+                matrix[row * n + k] -= factor * matrix[column * n + k];
+            }
+            rhs[row] -= factor * rhs[column];
+        }
+    }
+    for (std::size_t row = n; row-- > 0;) {
+        double sum = rhs[row];
+        for (std::size_t k = row + 1; k < n; ++k) {
+            sum -= matrix[row * n + k] * rhs[k];
+        }
+        rhs[row] = sum / matrix[row * n + row];
+    }
+    return true;
 }
 
 }  // namespace ostrel2::tessoran::capture

@@ -52,6 +52,10 @@ struct Line {
 // none for fewer than two distinct points.
 std::optional<Line> fitLine(std::span<const Point> points);
 
+// Solves the n x n system `matrix` x = `rhs` in place, leaving x in `rhs`
+// (Gaussian elimination with partial pivoting); false when it is singular.
+bool solveLinearSystem(std::vector<double>& matrix, std::vector<double>& rhs, std::size_t n);
+
 // A plane projective map, x' = (a x + b y + c) / (g x + h y + 1) and
 // y' = (d x + e y + f) / (g x + h y + 1): how a flat symbol seen at an angle
 // appears in a picture.

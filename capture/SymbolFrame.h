@@ -10,6 +10,7 @@
 #include "capture/Geometry.h"
 #include "capture/GreyImage.h"
 #include "capture/GuardLines.h"
+#include "capture/SymbolMap.h"
 #include "symbol/RowIndicators.h"
 
 namespace ostrel2::tessoran::capture {
@@ -18,7 +19,7 @@ namespace ostrel2::tessoran::capture {
 struct SymbolFrame {
     // From symbol coordinates to the picture: x in modules from the symbol's
     // left boundary (the start pattern's first edge), y in rows from its top.
-    Homography toImage;
+    SymbolMap toImage;
     std::int32_t rows = 0;
     std::int32_t columns = 0;  // data columns
     // A module's width in pixels, about.

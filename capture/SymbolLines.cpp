@@ -6,7 +6,7 @@
 
 namespace ostrel2::tessoran::capture {
 
-void edgesAlong(const GreyImage& image, const Homography& toImage, double y, double from, double to,
+void edgesAlong(const GreyImage& image, const SymbolMap& toImage, double y, double from, double to,
                 int perModule, LineScratch& scratch, std::vector<ModuleEdge>& out) {
     out.clear();
     if (!(to > from) || perModule <= 0) {
@@ -15,7 +15,7 @@ void edgesAlong(const GreyImage& image, const Homography& toImage, double y, dou
     const double step = 1.0 / perModule;
     const auto count = static_cast<std::size_t>((to - from) * perModule) + 1;
     scratch.profile.resize(count);
-    const Homography::MappedLine line = toImage.mapLine({from, y}, {step, 0});
+    const SymbolMap::MappedLine line = toImage.mapLine({from, y}, {step, 0});
     for (std::size_t i = 0; i < count; ++i) {
         const Point p = line.at(static_cast<double>(i));
         scratch.profile[i] = isFinite(p) ? image.sample(p) : 255.0f;

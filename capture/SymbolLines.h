@@ -7,6 +7,7 @@
 #include "capture/Geometry.h"
 #include "capture/GreyImage.h"
 #include "capture/ProfileEdges.h"
+#include "capture/SymbolMap.h"
 
 namespace ostrel2::tessoran::capture {
 
@@ -20,7 +21,7 @@ struct LineScratch {
 // The edges along the line y = `y` of symbol coordinates (x in modules, y in
 // rows or any other unit) from x = `from` to x = `to`, sampled `perModule`
 // times a module through `toImage`, with their positions in modules.
-void edgesAlong(const GreyImage& image, const Homography& toImage, double y, double from, double to,
+void edgesAlong(const GreyImage& image, const SymbolMap& toImage, double y, double from, double to,
                 int perModule, LineScratch& scratch, std::vector<ModuleEdge>& out);
 
 // How many samples a module: a little more than one a pixel, and at least

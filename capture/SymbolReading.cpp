@@ -167,7 +167,7 @@ void readWithTemplates(const GreyImage& image, const SymbolFrame& frame, std::in
         const double y = row + share;
         const double first = start - CodewordTemplates::kBefore;
         const double step = 1.0 / CodewordTemplates::kSamplesPerModule;
-        const Homography::MappedLine line = frame.toImage.mapLine({first + step / 2, y}, {step, 0});
+        const SymbolMap::MappedLine line = frame.toImage.mapLine({first + step / 2, y}, {step, 0});
         bool within = true;
         for (std::size_t i = 0; i < profile.size() && within; ++i) {
             const Point p = line.at(static_cast<double>(i));
@@ -271,18 +271,28 @@ bool spanHalfTheWidth(const std::vector<Homography::Correspondence>& places, dou
 
 }  // namespace
 
-std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolReading& reading) {
+std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolReading& reading,
+                                       FrameFit fit) {
     std::vector<Homography::Correspondence> places = frame.places;
     places.insert(places.end(), reading.seen.begin(), reading.seen.end());
+    const double width = symbolWidth(frame.columns);
+    SymbolFrame refined = frame;
+    if (fit == FrameFit::Bent) {
+        std::optional<SymbolMap> bent = SymbolMap::fitBent(places, width, frame.rows);
+        if (!bent) {
+            return std::nullopt;
+        }
+        refined.toImage = *bent;
+        return refined;
+    }
     // A frame from one side is carried across the symbol as far as its
     // codewords were read; perspective shows only once they reach far.
-    const bool affine = frame.oneSided && !spanHalfTheWidth(places, symbolWidth(frame.columns));
+    const bool affine = frame.oneSided && !spanHalfTheWidth(places, width);
     const std::optional<Homography> fitted =
         affine ? Homography::fitAffine(places) : Homography::fit(places);
     if (!fitted) {
         return std::nullopt;
     }
-    SymbolFrame refined = frame;
     refined.toImage = *fitted;
     return refined;
 }

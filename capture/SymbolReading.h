@@ -33,11 +33,16 @@ struct SymbolReading {
 SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
                          const CodewordShapes& shapes, CodewordTemplateSet& templates);
 
+// How a frame is refitted: as flat paper in perspective, or bent to follow
+// rows that curve.
+enum class FrameFit { Flat, Bent };
+
 // The frame fitted anew to the places it was first fitted to and the places
 // where `reading` saw codewords, all across the symbol: what a frame from the
 // symbol's sides alone puts a little off, perspective or a bend of the paper,
 // the codewords themselves set right. None when no better frame can be had.
-std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolReading& reading);
+std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolReading& reading,
+                                       FrameFit fit);
 
 // A reading of a symbol of `rows` rows, as the codeword step takes it.
 SymbolCodewords symbolCodewordsOf(const SymbolReading& reading, std::int32_t rows);

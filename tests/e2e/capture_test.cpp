@@ -91,6 +91,13 @@ const std::vector<Scene> kScenes = {
          s.keystone = {Point{0, 0}, {0, 0.2}, {0, -0.2}, {0, 0}};
      }},
     {"bent_paper", 6, 3, kInvoice, 9, 3, [](auto& s) { s.bend = 1.2; }},
+    // A label round a bottle: modules narrow towards both sides, and the rows
+    // bow; one flat frame leaves bands of codewords unread.
+    {"label_round_a_bottle", 6, 3, kInvoice, 4, 4,
+     [](auto& s) {
+         s.wrapDegrees = 100;
+         s.bend = 2;
+     }},
     {"modules_of_one_and_a_half_pixels", 4, 3, kShort, 12, 1.5},
     {"rows_two_modules_high", 5, 2, kInvoice, 15, 3, [](auto& s) { s.rowHeight = 2; }},
     {"rows_six_modules_high", 3, 2, kShort, -25, 3, [](auto& s) { s.rowHeight = 6; }},
@@ -155,6 +162,12 @@ const std::vector<Scene> kScenes = {
     {"stop_pattern_cut_off", 5, 4, kInvoice, 4, 3, [](auto& s) { cutAtTheRight(s); }},
     {"start_pattern_cut_off_upside_down", 5, 4, kInvoice, 183, 3,
      [](auto& s) { cutAtTheRight(s); }},
+    {"a_thumb_over_the_stop_pattern", 5, 4, kInvoice, -12, 3,
+     [](auto& s) {
+         // Over the stop pattern and half of the right row indicator, in
+         // modules of the symbol's own frame (154 across).
+         s.occluders = {{.centre = {148, 15}, .radiusAcross = 15, .radiusDown = 40}};
+     }},
     {"two_rows_cut_off_the_top", 4, 4, kInvoice, 6, 3, [](auto& s) { s.rowsCut = 2; }},
     {"a_row_cut_off_the_bottom", 4, 4, kInvoice, -170, 3, [](auto& s) { s.rowsCut = -1; }},
     {"everything_at_once", 5, 4, kInvoice, 223, 3.5,

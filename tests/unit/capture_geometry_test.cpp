@@ -8,6 +8,7 @@
 
 #include "capture/Geometry.h"
 #include "capture/GuardLines.h"
+#include "capture/SymbolMap.h"
 
 namespace tessoran_test {
 namespace {
@@ -18,6 +19,7 @@ using ostrel2::tessoran::capture::GuardHit;
 using ostrel2::tessoran::capture::GuardKind;
 using ostrel2::tessoran::capture::Homography;
 using ostrel2::tessoran::capture::Point;
+using ostrel2::tessoran::capture::SymbolMap;
 
 // A symbol of 20 rows of 171 modules seen at an angle: where its corners lie.
 const std::vector<Homography::Correspondence> kCorners = {
@@ -75,6 +77,49 @@ TEST(CaptureGeometry, AnAffineFitCarriesOneSideAcross) {
     EXPECT_FALSE(Homography::fitAffine(std::vector<Homography::Correspondence>{
                                            {{0, 0}, {0, 0}}, {{1, 1}, {2, 2}}, {{2, 2}, {4, 4}}})
                      .has_value());
+}
+
+// A symbol 120 modules wide and 12 rows high on a bottle: columns crowd
+// towards both sides (x follows a sine) and rows bow by 4 pixels. A bent map
+// fitted to where codewords were seen follows it within a pixel across the
+// symbol; a flat one is pixels off.
+TEST(CaptureGeometry, ABentMapFollowsRowsThatCurve) {
+    const double width = 120;
+    const double rows = 12;
+    const auto truth = [&](Point p) {
+        const double u = (p.x - width / 2) / (width / 2);
+        return Point{300 + 200 * std::sin(u * 0.8) / std::sin(0.8), 100 + 8 * p.y + 4 * u * u};
+    };
+    std::vector<Homography::Correspondence> seen;
+    for (int row = 0; row < 12; ++row) {
+        for (double x = 0; x <= width; x += 12) {
+            seen.push_back({{x, row + 0.5}, truth({x, row + 0.5})});
+        }
+    }
+    const auto bent = SymbolMap::fitBent(seen, width, rows);
+    ASSERT_TRUE(bent.has_value());
+    EXPECT_TRUE(bent->bent());
+    double worstBent = 0;
+    double worstFlat = 0;
+    for (const Point p : {Point{25, 3}, Point{60, 6}, Point{95, 9}, Point{110, 1}}) {
+        worstBent = std::max(worstBent, length(bent->map(p) - truth(p)));
+        worstFlat = std::max(worstFlat, length(bent->flat().map(p) - truth(p)));
+        // A line mapped step by step lands where its points map one by one.
+        const SymbolMap::MappedLine line = bent->mapLine({p.x - 2, p.y}, {0.5, 0});
+        EXPECT_NEAR(line.at(4).x, bent->map(p).x, 1e-9);
+        EXPECT_NEAR(line.at(4).y, bent->map(p).y, 1e-9);
+    }
+    EXPECT_LT(worstBent, 1.0);
+    EXPECT_GT(worstFlat, 3.0);
+    // Too few places, or all near one side, fix no correction.
+    EXPECT_FALSE(SymbolMap::fitBent(std::span(seen).first(20), width, rows).has_value());
+    std::vector<Homography::Correspondence> oneSide;
+    for (const auto& place : seen) {
+        if (place.from.x < 40) {
+            oneSide.push_back(place);
+        }
+    }
+    EXPECT_FALSE(SymbolMap::fitBent(oneSide, width, rows).has_value());
 }
 
 TEST(CaptureGeometry, PointsThatFixNoMapGiveNone) {
