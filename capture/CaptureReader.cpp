@@ -152,9 +152,13 @@ ReadingDecode decodeReading(const SymbolReading& reading, std::int32_t rows) {
 void traceReading(const SymbolFrame& frame, const SymbolReading& reading,
                   const std::vector<std::int32_t>& codewords, CaptureTrace& trace) {
     const double width = symbolWidth(frame.columns);
+    constexpr int kPieces = 16;
     for (std::int32_t row = 0; row <= frame.rows; ++row) {
-        trace.rowLines.push_back(
-            {frame.toImage.map({0, row * 1.0}), frame.toImage.map({width, row * 1.0})});
+        for (int piece = 0; piece < kPieces; ++piece) {
+            trace.rowLines.push_back(
+                {frame.toImage.map({width * piece / kPieces, row * 1.0}),
+                 frame.toImage.map({width * (piece + 1) / kPieces, row * 1.0})});
+        }
     }
     traceCells(frame, reading, codewords, trace);
 }
@@ -360,6 +364,9 @@ Result<LocatedSymbol> captureDecode(GreyImage image, CaptureTrace* trace) {
     }
     const std::vector<ScanPass> quick(passes.begin(), passes.begin() + 1);
     invert(image);
+    if (trace != nullptr) {
+        trace->invertedSearch = true;
+    }
     if (std::optional<LocatedSymbol> found = searchPasses(image, quick, search)) {
         return std::move(*found);
     }

@@ -31,8 +31,15 @@ struct CaptureTrace {
     std::vector<Hit> hits;
     std::vector<Segment> guardLines;
     std::vector<Point> corners;
+    // The row boundaries as the frame follows them, in pieces short enough
+    // to show a bent frame's curves.
     std::vector<Segment> rowLines;
     std::vector<Cell> cells;
+    // The widest bars of guard patterns that a frame was built from alone,
+    // the other side of their symbol not seen.
+    std::vector<Segment> loneSides;
+    // Whether the picture was also looked at with dark and light exchanged.
+    bool invertedSearch = false;
 };
 
 }  // namespace ostrel2::tessoran::capture

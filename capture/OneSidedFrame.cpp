@@ -79,6 +79,7 @@ std::optional<SymbolFrame> locateFromOneSide(const GreyImage& image, const Guard
     }
     if (trace != nullptr) {
         trace->corners.insert(trace->corners.end(), {bar->first, bar->last});
+        trace->loneSides.push_back({bar->first, bar->last});
     }
 
     const std::vector<IndicatorSample> samples =

@@ -17,6 +17,10 @@ constexpr std::uint32_t kRowLine = 0xFF00B0B0u;
 constexpr std::uint32_t kRead = 0xFF00C000u;
 constexpr std::uint32_t kCorrected = 0xFFFF9000u;
 constexpr std::uint32_t kErased = 0xFFFF0000u;
+constexpr std::uint32_t kLoneSide = 0xFF9040FFu;
+constexpr std::uint32_t kInvertedBorder = 0xFFFFFFFFu;
+// The border drawn round a picture that was also looked at inverted.
+constexpr std::int32_t kBorderPixels = 3;
 
 class Canvas {
   public:
@@ -146,8 +150,21 @@ std::vector<std::uint32_t> drawTrace(const std::uint8_t* firstRow, std::int32_t 
     for (const CaptureTrace::Segment& guard : trace.guardLines) {
         canvas.line(guard.from, guard.to, kGuardLine);
     }
+    for (const CaptureTrace::Segment& side : trace.loneSides) {
+        canvas.line(side.from, side.to, kLoneSide);
+    }
     for (const Point& corner : trace.corners) {
         canvas.mark(corner, kCorner);
+    }
+    if (trace.invertedSearch) {
+        for (std::int32_t y = 0; y < height; ++y) {
+            for (std::int32_t x = 0; x < width; ++x) {
+                if (std::min({x, y, width - 1 - x, height - 1 - y}) < kBorderPixels) {
+                    pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                           static_cast<std::size_t>(x)] = kInvertedBorder;
+                }
+            }
+        }
     }
     return pixels;
 }
