@@ -82,46 +82,50 @@ std::optional<CodewordMatch> CodewordShapes::identify(const EdgeDistances& read,
             return std::nullopt;
         }
     }
-    const auto wanted = [&](const CodewordMatch& match) -> std::optional<CodewordMatch> {
-        if (cluster && match.cluster != *cluster) {
-            return std::nullopt;
-        }
-        return match;
-    };
+    std::optional<CodewordMatch> match = lookUp(read);
+    if (!match) {
+        match = nearest(read);
+    }
+    if (match && cluster && match->cluster != *cluster) {
+        return std::nullopt;
+    }
+    return match;
+}
 
-    // Near whole numbers everywhere: look the codeword up directly.
+std::optional<CodewordMatch> CodewordShapes::lookUp(const EdgeDistances& read) const {
     std::array<std::int8_t, 6> rounded{};
     float worstResidual = 0;
     float squares = 0;
-    bool inRange = true;
     for (std::size_t i = 0; i < 6; ++i) {
         const float nearest = std::round(read[i]);
         if (!(nearest >= 2 && nearest <= 11)) {
-            inRange = false;
-            break;
+            return std::nullopt;
         }
         rounded[i] = static_cast<std::int8_t>(nearest);
         const float residual = std::abs(read[i] - nearest);
         worstResidual = std::max(worstResidual, residual);
         squares += residual * residual;
     }
-    if (inRange && worstResidual <= kCertainResidual) {
-        // The distances tell the cluster, so at most one cluster holds them.
-        const std::uint32_t key = keyOf(rounded);
-        for (std::int32_t c = 0; c < 3; ++c) {
-            const auto& clusterKeys = keys[static_cast<std::size_t>(c)];
-            const auto at = std::lower_bound(clusterKeys.begin(), clusterKeys.end(), key);
-            if (at != clusterKeys.end() && *at == key) {
-                const auto index = static_cast<std::size_t>(at - clusterKeys.begin());
-                return wanted({c, shapes[static_cast<std::size_t>(c)][index].value, squares,
-                               squares + 1 - 2 * worstResidual});
-            }
+    if (worstResidual > kCertainResidual) {
+        return std::nullopt;
+    }
+    // The distances tell the cluster, so at most one cluster holds them.
+    const std::uint32_t key = keyOf(rounded);
+    for (std::int32_t c = 0; c < 3; ++c) {
+        const auto& clusterKeys = keys[static_cast<std::size_t>(c)];
+        const auto at = std::lower_bound(clusterKeys.begin(), clusterKeys.end(), key);
+        if (at != clusterKeys.end() && *at == key) {
+            const auto index = static_cast<std::size_t>(at - clusterKeys.begin());
+            return CodewordMatch{c, shapes[static_cast<std::size_t>(c)][index].value, squares,
+                                 squares + 1 - 2 * worstResidual};
         }
     }
+    return std::nullopt;
+}
 
-    // Otherwise the nearest of all, if it is clearly the nearest. A codeword
-    // whose first distance lies further off than this cannot be the nearest,
-    // nor near enough to the nearest to matter.
+std::optional<CodewordMatch> CodewordShapes::nearest(const EdgeDistances& read) const {
+    // A codeword whose first distance lies further off than this cannot be
+    // the nearest, nor near enough to the nearest to matter.
     const float reach = std::sqrt(kMaxDistance + kMinMargin);
     const auto firstDistance = [&](float t) {
         return static_cast<std::size_t>(std::clamp(t, 0.0f, 12.0f));
@@ -135,17 +139,16 @@ std::optional<CodewordMatch> CodewordShapes::identify(const EdgeDistances& read,
         const auto begin = list.begin() + static_cast<std::ptrdiff_t>(first[lowest]);
         const auto end = list.begin() + static_cast<std::ptrdiff_t>(first[highest]);
         for (auto shapeIt = begin; shapeIt != end; ++shapeIt) {
-            const Shape& shape = *shapeIt;
             float sum = 0;
             for (std::size_t i = 0; i < 6; ++i) {
-                const float d = read[i] - static_cast<float>(shape.distances[i]);
+                const float d = read[i] - static_cast<float>(shapeIt->distances[i]);
                 sum += d * d;
             }
             if (sum < best.distance) {
                 best.runnerUp = best.distance;
                 best.distance = sum;
                 best.cluster = c;
-                best.value = shape.value;
+                best.value = shapeIt->value;
             } else if (sum < best.runnerUp) {
                 best.runnerUp = sum;
             }
@@ -154,7 +157,7 @@ std::optional<CodewordMatch> CodewordShapes::identify(const EdgeDistances& read,
     if (best.distance > kMaxDistance || best.runnerUp - best.distance < kMinMargin) {
         return std::nullopt;
     }
-    return wanted(best);
+    return best;
 }
 
 }  // namespace ostrel2::tessoran::capture

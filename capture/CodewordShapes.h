@@ -45,6 +45,13 @@ class CodewordShapes {
     // picture does.
     explicit CodewordShapes(Build);
 
+    // The codeword, of any cluster, whose distances the ones read round to,
+    // when they lie near whole numbers everywhere.
+    std::optional<CodewordMatch> lookUp(const EdgeDistances& read) const;
+    // The codeword nearest to the distances read, of any cluster, when it is
+    // near enough and clearly the nearest.
+    std::optional<CodewordMatch> nearest(const EdgeDistances& read) const;
+
     struct Shape {
         std::array<std::int8_t, 6> distances;
         std::int16_t value;
