@@ -229,7 +229,7 @@ Result<LocatedSymbol> readCandidate(const GreyImage& image, const Candidate& can
                                     const CodewordShapes& shapes, CodewordTemplateSet& templates,
                                     CaptureTrace* trace) {
     std::optional<SymbolFrame> frame =
-        locateSymbol(image, *candidate.start, *candidate.stop, shapes, trace);
+        locateSymbol(image, *candidate.start, *candidate.stop, shapes, templates, trace);
     if (!frame) {
         return DecodeFailure::NoSymbol;
     }
@@ -240,7 +240,7 @@ Result<LocatedSymbol> readCandidate(const GreyImage& image, const Candidate& can
 Result<LocatedSymbol> readOneSided(const GreyImage& image, const GuardLine& guard,
                                    const CodewordShapes& shapes, CodewordTemplateSet& templates,
                                    CaptureTrace* trace) {
-    std::optional<SymbolFrame> frame = locateFromOneSide(image, guard, shapes, trace);
+    std::optional<SymbolFrame> frame = locateFromOneSide(image, guard, shapes, templates, trace);
     if (!frame) {
         return DecodeFailure::NoSymbol;
     }

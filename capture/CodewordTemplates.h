@@ -58,7 +58,7 @@ class CodewordTemplates {
 class CodewordTemplateSet {
   public:
     // Blurs (sigma, in modules) under which codewords are looked for.
-    static constexpr double kBlurs[] = {0.3, 0.5};
+    static constexpr double kBlurs[] = {0.3, 0.5, 0.7};
     // Profiles that a picture may have compared: blurred symbols that decode
     // take up to about 200, and 512 hold a picture's work on frames that lead
     // nowhere to a fraction of a second.

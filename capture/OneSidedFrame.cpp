@@ -66,7 +66,8 @@ void addBarEndPlaces(std::vector<Homography::Correspondence>& places,
 }  // namespace
 
 std::optional<SymbolFrame> locateFromOneSide(const GreyImage& image, const GuardLine& guard,
-                                             const CodewordShapes& shapes, CaptureTrace* trace) {
+                                             const CodewordShapes& shapes,
+                                             CodewordTemplateSet& templates, CaptureTrace* trace) {
     const std::optional<BarEnds> bar = widestBarEnds(image, guard);
     if (!bar) {
         return std::nullopt;
@@ -82,27 +83,24 @@ std::optional<SymbolFrame> locateFromOneSide(const GreyImage& image, const Guard
         trace->loneSides.push_back({bar->first, bar->last});
     }
 
-    const std::vector<IndicatorSample> samples =
-        readIndicators(image, *rough,
-                       {.width = kAssumedWidth,
-                        .module = guard.module,
-                        .sideLength = length(bar->last - bar->first),
-                        .firstY = -kBeyondBar,
-                        .lastY = 1 + kBeyondBar,
-                        .left = start,
-                        .right = !start},
-                       shapes);
-    const std::vector<IndicatorGroup> consistent = consistentGroups(groupSamples(samples));
-    std::optional<SymbolFrame> frame = frameOfIndicators(consistent);
+    const IndicatorScan scan{.width = kAssumedWidth,
+                             .module = guard.module,
+                             .sideLength = length(bar->last - bar->first),
+                             .firstY = -kBeyondBar,
+                             .lastY = 1 + kBeyondBar,
+                             .left = start,
+                             .right = !start};
+    SideReading read = readSides(image, *rough, scan, shapes, templates);
+    std::optional<SymbolFrame>& frame = read.frame;
     if (!frame) {
         return std::nullopt;
     }
 
-    const SideGroups sides = bestGroupOfEachRow(consistent, frame->rows);
+    const SideGroups sides = bestGroupOfEachRow(read.consistent, frame->rows);
     const std::vector<IndicatorGroup>& side = start ? sides.left : sides.right;
     const double width = symbolWidth(frame->columns);
     std::vector<Homography::Correspondence> places = indicatorPlaces(sides, *rough, width);
-    addBarEndPlaces(places, side, samples.size(), frame->rows, *rough, roughBarX,
+    addBarEndPlaces(places, side, read.samples.size(), frame->rows, *rough, roughBarX,
                     start ? kStartBarCentre : width - kStopBarCentre);
     const std::optional<Homography> fitted = Homography::fitAffine(places);
     frame->places = std::move(places);
@@ -115,7 +113,7 @@ std::optional<SymbolFrame> locateFromOneSide(const GreyImage& image, const Guard
     if (!cornersFinite(*frame)) {
         return std::nullopt;
     }
-    return frame;
+    return std::move(frame);
 }
 
 }  // namespace ostrel2::tessoran::capture

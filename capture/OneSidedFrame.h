@@ -5,6 +5,7 @@
 
 #include "capture/CaptureTrace.h"
 #include "capture/CodewordShapes.h"
+#include "capture/CodewordTemplates.h"
 #include "capture/GreyImage.h"
 #include "capture/GuardLines.h"
 #include "capture/SymbolFrame.h"
@@ -19,6 +20,7 @@ namespace ostrel2::tessoran::capture {
 // perpendicular to its bars. What lies beyond the picture is read as
 // erasures. None when the indicators do not state a symbol.
 std::optional<SymbolFrame> locateFromOneSide(const GreyImage& image, const GuardLine& guard,
-                                             const CodewordShapes& shapes, CaptureTrace* trace);
+                                             const CodewordShapes& shapes,
+                                             CodewordTemplateSet& templates, CaptureTrace* trace);
 
 }  // namespace ostrel2::tessoran::capture

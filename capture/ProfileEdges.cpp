@@ -14,7 +14,7 @@ constexpr std::size_t kBlockShift = 5;
 constexpr std::size_t kBlock = std::size_t{1} << kBlockShift;
 constexpr std::size_t kBlocksAround = 4;
 // A swing must be at least this share of the local contrast ...
-constexpr float kContrastShare = 0.14f;
+constexpr float kContrastShare = 0.07f;
 // ... this many times the profile's noise ...
 constexpr float kNoiseFactor = 3.5f;
 // ... and never below this many grey levels.

@@ -33,6 +33,10 @@ constexpr double kInsideReach = 4;
 // A group lies on the run of rows when within this share of the rows'
 // spacing of where the run puts its row.
 constexpr double kRowFitTolerance = 0.6;
+// Lines down each side on which the indicators are compared with the
+// templates of every codeword, when their edges told too little: each costs
+// three comparisons of the picture's budget for them.
+constexpr int kShapeLines = 24;
 
 // The row a row indicator belongs to: its value tells the row's triple, its
 // cluster the row within the triple.
@@ -170,6 +174,68 @@ std::vector<IndicatorSample> readIndicators(const GreyImage& image, const Homogr
     return samples;
 }
 
+namespace {
+
+// The row indicator whose place on the line y of `rough` begins `start`
+// modules across, by its grey profile: the best of the three clusters'
+// templates. None when it runs out of the picture or matches none clearly.
+std::optional<IndicatorSample> templateIndicator(const GreyImage& image, const Homography& rough,
+                                                 IndicatorSide side, double y, double start,
+                                                 CodewordTemplateSet& templates,
+                                                 std::vector<float>& profile) {
+    const double step = 1.0 / CodewordTemplates::kSamplesPerModule;
+    const Homography::MappedLine line =
+        rough.mapLine({start - CodewordTemplates::kBefore + step / 2, y}, {step, 0});
+    for (std::size_t i = 0; i < profile.size(); ++i) {
+        const Point p = line.at(static_cast<double>(i));
+        if (!image.contains(p)) {
+            return std::nullopt;
+        }
+        profile[i] = image.sample(p);
+    }
+    std::optional<IndicatorSample> best;
+    double bestSimilarity = 0;
+    for (std::int32_t cluster = 0; cluster < 3; ++cluster) {
+        const auto match = templates.identify(cluster, profile);
+        if (match && match->similarity > bestSimilarity) {
+            bestSimilarity = match->similarity;
+            best = IndicatorSample{side,
+                                   y,
+                                   cluster,
+                                   match->value,
+                                   start + match->shift,
+                                   start + match->shift + kCodewordModules};
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+std::vector<IndicatorSample> readIndicatorsByShape(const GreyImage& image, const Homography& rough,
+                                                   const IndicatorScan& scan,
+                                                   CodewordTemplateSet& templates) {
+    std::vector<float> profile(CodewordTemplates::kSampleCount);
+    std::vector<IndicatorSample> samples;
+    const double rightIndicator = scan.width - kStopModules - kCodewordModules;
+    for (int i = 0; i < kShapeLines; ++i) {
+        const double y = scan.firstY + (scan.lastY - scan.firstY) * (i + 0.5) / kShapeLines;
+        if (scan.left) {
+            if (auto read = templateIndicator(image, rough, IndicatorSide::Left, y, kLeftIndicator,
+                                              templates, profile)) {
+                samples.push_back(*read);
+            }
+        }
+        if (scan.right) {
+            if (auto read = templateIndicator(image, rough, IndicatorSide::Right, y, rightIndicator,
+                                              templates, profile)) {
+                samples.push_back(*read);
+            }
+        }
+    }
+    return samples;
+}
+
 std::optional<SymbolFrame> frameOfIndicators(const std::vector<IndicatorGroup>& consistent) {
     SymbolFrame frame;
     for (const IndicatorGroup& group : consistent) {
@@ -225,6 +291,22 @@ std::vector<Homography::Correspondence> indicatorPlaces(const SideGroups& sides,
                           weight});
     }
     return places;
+}
+
+SideReading readSides(const GreyImage& image, const Homography& rough, const IndicatorScan& scan,
+                      const CodewordShapes& shapes, CodewordTemplateSet& templates) {
+    SideReading sides;
+    sides.samples = readIndicators(image, rough, scan, shapes);
+    sides.consistent = consistentGroups(groupSamples(sides.samples));
+    sides.frame = frameOfIndicators(sides.consistent);
+    if (!sides.frame) {
+        const std::vector<IndicatorSample> shaped =
+            readIndicatorsByShape(image, rough, scan, templates);
+        sides.samples.insert(sides.samples.end(), shaped.begin(), shaped.end());
+        sides.consistent = consistentGroups(groupSamples(sides.samples));
+        sides.frame = frameOfIndicators(sides.consistent);
+    }
+    return sides;
 }
 
 }  // namespace ostrel2::tessoran::capture

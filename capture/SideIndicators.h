@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "capture/CodewordShapes.h"
+#include "capture/CodewordTemplates.h"
 #include "capture/Geometry.h"
 #include "capture/GreyImage.h"
 #include "capture/SymbolFrame.h"
@@ -87,6 +88,13 @@ std::vector<IndicatorSample> readIndicators(const GreyImage& image, const Homogr
                                             const IndicatorScan& scan,
                                             const CodewordShapes& shapes);
 
+// The indicators of the sides `scan` names, compared with the templates of
+// every codeword under blur along a few lines across `rough`: for where blur
+// has run the guard patterns' and indicators' narrow elements together.
+std::vector<IndicatorSample> readIndicatorsByShape(const GreyImage& image, const Homography& rough,
+                                                   const IndicatorScan& scan,
+                                                   CodewordTemplateSet& templates);
+
 // A frame with the indicators of the `consistent` groups and the rows and
 // data columns they state; none when they contradict each other or state a
 // shape no symbol has. Every sample of a group votes: a misread indicator
@@ -100,5 +108,18 @@ SideGroups bestGroupOfEachRow(const std::vector<IndicatorGroup>& consistent, std
 // the first frame `rough` found their edges in the picture.
 std::vector<Homography::Correspondence> indicatorPlaces(const SideGroups& sides,
                                                         const Homography& rough, double width);
+
+// What the indicators down a first frame's sides came to: every sample, the
+// groups that fit a straight run of rows, and the frame they state.
+struct SideReading {
+    std::vector<IndicatorSample> samples;
+    std::vector<IndicatorGroup> consistent;
+    std::optional<SymbolFrame> frame;
+};
+
+// Reads the indicators by their edges and, when those state no symbol, by
+// their shapes as well.
+SideReading readSides(const GreyImage& image, const Homography& rough, const IndicatorScan& scan,
+                      const CodewordShapes& shapes, CodewordTemplateSet& templates);
 
 }  // namespace ostrel2::tessoran::capture

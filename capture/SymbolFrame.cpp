@@ -123,7 +123,7 @@ void addBarEndPlaces(std::vector<Homography::Correspondence>& places, const Side
 
 std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine& start,
                                         const GuardLine& stop, const CodewordShapes& shapes,
-                                        CaptureTrace* trace) {
+                                        CodewordTemplateSet& templates, CaptureTrace* trace) {
     const std::optional<GuardBars> bars = findGuardBars(image, start, stop);
     if (!bars) {
         return std::nullopt;
@@ -146,26 +146,23 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
         return std::nullopt;
     }
 
-    const std::vector<IndicatorSample> samples =
-        readIndicators(image, *rough,
-                       {.width = *roughWidth,
-                        .module = *module,
-                        .sideLength = std::max(length(bars->start.last - bars->start.first),
-                                               length(bars->stop.last - bars->stop.first))},
-                       shapes);
+    const IndicatorScan scan{.width = *roughWidth,
+                             .module = *module,
+                             .sideLength = std::max(length(bars->start.last - bars->start.first),
+                                                    length(bars->stop.last - bars->stop.first))};
     // Both sides' rows run alike from one end of the bars to the other, so
     // their places are checked together.
-    const std::vector<IndicatorGroup> consistent = consistentGroups(groupSamples(samples));
-    std::optional<SymbolFrame> frame = frameOfIndicators(consistent);
+    SideReading read = readSides(image, *rough, scan, shapes, templates);
+    std::optional<SymbolFrame>& frame = read.frame;
     if (!frame) {
         return std::nullopt;
     }
 
     // The frame proper, fitted to where the rows lie on both sides.
-    const SideGroups sides = bestGroupOfEachRow(consistent, frame->rows);
+    const SideGroups sides = bestGroupOfEachRow(read.consistent, frame->rows);
     const double width = symbolWidth(frame->columns);
     std::vector<Homography::Correspondence> places = indicatorPlaces(sides, *rough, width);
-    addBarEndPlaces(places, sides, samples.size(), frame->rows, *rough, stopBarX, width);
+    addBarEndPlaces(places, sides, read.samples.size(), frame->rows, *rough, stopBarX, width);
     const std::optional<Homography> fitted = Homography::fit(places);
     frame->places = std::move(places);
     if (!fitted) {
@@ -176,7 +173,7 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
     if (!cornersFinite(*frame)) {
         return std::nullopt;
     }
-    return frame;
+    return std::move(frame);
 }
 
 bool cornersFinite(const SymbolFrame& frame) {

@@ -7,6 +7,7 @@
 
 #include "capture/CaptureTrace.h"
 #include "capture/CodewordShapes.h"
+#include "capture/CodewordTemplates.h"
 #include "capture/Geometry.h"
 #include "capture/GreyImage.h"
 #include "capture/GuardLines.h"
@@ -42,6 +43,6 @@ bool cornersFinite(const SymbolFrame& frame);
 // where each row lies on either side, and those places fix the frame.
 std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine& start,
                                         const GuardLine& stop, const CodewordShapes& shapes,
-                                        CaptureTrace* trace);
+                                        CodewordTemplateSet& templates, CaptureTrace* trace);
 
 }  // namespace ostrel2::tessoran::capture

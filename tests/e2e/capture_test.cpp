@@ -98,10 +98,31 @@ const std::vector<Scene> kScenes = {
          s.wrapDegrees = 100;
          s.bend = 2;
      }},
+    // A wide-angle lens bends straight rows into curves towards the
+    // picture's edges.
+    {"wide_angle_lens", 6, 3, kInvoice, 3, 3,
+     [](auto& s) {
+         s.barrel = 0.05;
+         s.imageWidth = 800;
+         s.imageHeight = 500;
+         s.centre = {0.5, 0.7};
+     }},
+    // 89 rows: the rows' spacing must hold all the way down.
+    {"eighty_nine_rows", 2, 6, kInvoice, 5, 3,
+     [](auto& s) {
+         s.keystone = {Point{0.03, 0}, {-0.03, 0}, {0, 0}, {0, 0}};
+     }},
     {"modules_of_one_and_a_half_pixels", 4, 3, kShort, 12, 1.5},
     {"rows_two_modules_high", 5, 2, kInvoice, 15, 3, [](auto& s) { s.rowHeight = 2; }},
     {"rows_six_modules_high", 3, 2, kShort, -25, 3, [](auto& s) { s.rowHeight = 6; }},
     {"blur_of_half_a_module", 4, 3, kInvoice, 40, 4, [](auto& s) { s.blurModules = 0.5; }},
+    {"motion_blur_of_a_module", 4, 3, kInvoice, 10, 4,
+     [](auto& s) {
+         s.motionBlurModules = 1.0;
+         s.motionBlurDegrees = 35;
+     }},
+    {"blur_of_seven_tenths_of_a_module", 4, 4, kInvoice, -7, 4,
+     [](auto& s) { s.blurModules = 0.7; }},
     {"sensor_noise", 4, 3, kInvoice, -60, 3, [](auto& s) { s.noiseLevels = 10; }},
     {"jpeg_quality_30", 5, 3, kInvoice, 18, 3.5, [](auto&) {}, 30},
     {"light_falling_off", 4, 3, kInvoice, 110, 3,
