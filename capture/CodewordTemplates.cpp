@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <mutex>
 
 #include "symbol/CodewordPatternTable.h"
 
@@ -176,6 +177,19 @@ std::optional<CodewordTemplates::Match> CodewordTemplates::identify(
                  similarity};
 }
 
+const CodewordTemplates& CodewordTemplateSet::sharedTemplates(std::int32_t cluster,
+                                                              std::size_t blur) {
+    // Made once a process, each when first needed, and never changed: a
+    // reading makes its own set, and making templates costs as much as
+    // comparing hundreds of profiles with them.
+    constexpr std::size_t kBlurCount = std::size(kBlurs);
+    static std::array<std::once_flag, 3 * kBlurCount> once;
+    static std::array<std::optional<CodewordTemplates>, 3 * kBlurCount> made;
+    const std::size_t slot = static_cast<std::size_t>(cluster) * kBlurCount + blur;
+    std::call_once(once[slot], [&] { made[slot].emplace(cluster, kBlurs[blur]); });
+    return *made[slot];
+}
+
 std::optional<CodewordTemplates::Match> CodewordTemplateSet::identify(
     std::int32_t cluster, std::span<const float> profile) {
     if (profilesLeft <= 0 || cluster < 0 || cluster >= 3) {
@@ -184,11 +198,7 @@ std::optional<CodewordTemplates::Match> CodewordTemplateSet::identify(
     --profilesLeft;
     std::optional<CodewordTemplates::Match> best;
     for (std::size_t blur = 0; blur < std::size(kBlurs); ++blur) {
-        auto& slot = made[static_cast<std::size_t>(cluster)][blur];
-        if (!slot) {
-            slot.emplace(cluster, kBlurs[blur]);
-        }
-        const auto match = slot->identify(profile);
+        const auto match = sharedTemplates(cluster, blur).identify(profile);
         if (match && (!best || match->similarity > best->similarity)) {
             best = match;
         }

@@ -50,9 +50,9 @@ class CodewordTemplates {
     std::vector<std::array<float, kShifts>> scale;
 };
 
-// The templates of one picture's reading, each made when first needed (most
-// symbols never need them, and they are too costly to make for every frame),
-// and what may still be spent on them: a comparison with every codeword of a
+// The templates of every reading, each made when first needed (most symbols
+// never need them, and they are too costly to make for every frame), and what
+// one picture's reading may still spend on them: a comparison with every codeword of a
 // cluster costs hundreds of times what reading a codeword's edges does, and a
 // picture of noise could otherwise offer frames without end.
 class CodewordTemplateSet {
@@ -76,7 +76,10 @@ class CodewordTemplateSet {
                                                      std::span<const float> profile);
 
   private:
-    std::array<std::array<std::optional<CodewordTemplates>, std::size(kBlurs)>, 3> made;
+    // The templates of `cluster` under blur kBlurs[`blur`], shared by every
+    // reading of the process.
+    static const CodewordTemplates& sharedTemplates(std::int32_t cluster, std::size_t blur);
+
     int profilesLeft = kProfileBudget;
 };
 

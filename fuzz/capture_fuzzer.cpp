@@ -14,6 +14,7 @@
 #include "capture/CaptureReader.h"
 #include "capture/CodewordShapes.h"
 #include "capture/GuardLines.h"
+#include "capture/OneSidedFrame.h"
 #include "capture/SymbolFrame.h"
 #include "capture/SymbolReading.h"
 #include "symbol/CodewordStep.h"
@@ -88,7 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 1: {
             const GuardLine start = guardLine(input, GuardKind::Start);
             const GuardLine stop = guardLine(input, GuardKind::Stop);
-            locateSymbol(image, start, stop, shapes, &trace);
+            CodewordTemplateSet templates;
+            locateSymbol(image, start, stop, shapes, templates, &trace);
+            // Either line alone, as a symbol whose other side is not seen.
+            locateFromOneSide(image, (mode / 3) % 2 == 0 ? start : stop, shapes, templates, &trace);
             break;
         }
         default: {
@@ -107,6 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             CodewordTemplateSet templates;
             const SymbolReading reading = readSymbol(image, frame, shapes, templates);
             ostrel2::tessoran::decodeCodewords(symbolCodewordsOf(reading, frame.rows));
+            // The frame bent to where the reading saw codewords, and read again.
+            if (const auto bent = refineFrame(frame, reading, FrameFit::Bent)) {
+                readSymbol(image, *bent, shapes, templates);
+            }
             break;
         }
     }
