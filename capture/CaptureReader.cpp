@@ -25,8 +25,6 @@ constexpr int kRefinements = 2;
 constexpr std::size_t kMaxCandidates = 12;
 // How much wider a module may be at one end of a symbol than at the other.
 constexpr double kMostModuleRatio = 3;
-// Hits a guard line needs to be tried alone.
-constexpr std::size_t kLeastLoneHits = 4;
 #ifndef TESSORAN_FUZZ_BUDGETS
 // A frame from one side reaches across the symbol a little further with
 // each refit, as more of its codewords are read.
@@ -258,16 +256,13 @@ Result<LocatedSymbol> readOneSided(const GreyImage& image, const GuardLine& guar
     return readFrame(image, std::move(*frame), kOneSidedRefinements, shapes, templates, trace);
 }
 
-// The guard lines to try alone, the better supported first: with no other
-// side to bear them out, only those that several scan lines found.
+// The guard lines to try alone, the better supported first.
 std::vector<const GuardLine*> loneLines(const std::vector<GuardLine>& starts,
                                         const std::vector<GuardLine>& stops) {
     std::vector<const GuardLine*> lines;
     for (const std::vector<GuardLine>* kind : {&starts, &stops}) {
         for (const GuardLine& line : *kind) {
-            if (line.hits.size() >= kLeastLoneHits) {
-                lines.push_back(&line);
-            }
+            lines.push_back(&line);
         }
     }
     std::stable_sort(lines.begin(), lines.end(), [](const GuardLine* a, const GuardLine* b) {
