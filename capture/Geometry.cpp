@@ -197,4 +197,14 @@ bool solveLinearSystem(std::vector<double>& matrix, std::vector<double>& rhs, st
     return true;
 }
 
+double reachAcross(std::span<const Homography::Correspondence> places) {
+    if (places.empty()) {
+        return 0;
+    }
+    const auto [least, most] =
+        std::minmax_element(places.begin(), places.end(),
+                            [](const auto& a, const auto& b) { return a.from.x < b.from.x; });
+    return most->from.x - least->from.x;
+}
+
 }  // namespace ostrel2::tessoran::capture

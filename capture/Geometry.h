@@ -101,4 +101,7 @@ class Homography {
     std::array<double, 9> m{1, 0, 0, 0, 1, 0, 0, 0, 1};
 };
 
+// How far across `places` reach: the spread of their `from` x, 0 for none.
+double reachAcross(std::span<const Homography::Correspondence> places);
+
 }  // namespace ostrel2::tessoran::capture

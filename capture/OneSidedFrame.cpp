@@ -21,9 +21,6 @@ constexpr double kAcross = 40;
 // its ends too: a guard pattern damaged at its ends is shorter than the
 // rows beside it.
 constexpr double kBeyondBar = 0.5;
-// As with two guard patterns: a bar's end within this many rows of the
-// symbol's first or last row boundary is where the symbol ends.
-constexpr double kEndRowTolerance = 0.35;
 
 // A first frame with y from 0 to 1 between the bar's ends and x in modules
 // along the rows, perpendicular to the bars; the widest bar's middle at
@@ -40,27 +37,6 @@ std::optional<Homography> roughFrameOf(const BarEnds& bar, const GuardLine& guar
         {{barX + kAcross, 1}, bar.last + across},
     };
     return Homography::fit(corners);
-}
-
-// Where the rows along the side put the bar's ends at the symbol's first or
-// last row boundary, those ends join the `places`, weighing as much as a
-// row of indicators on average (of `sampleCount`).
-void addBarEndPlaces(std::vector<Homography::Correspondence>& places,
-                     const std::vector<IndicatorGroup>& side, std::size_t sampleCount,
-                     std::int32_t rows, const Homography& rough, double roughBarX, double barX) {
-    const std::optional<RowRun> run = rowRunOf(side);
-    if (!run || run->b == 0) {
-        return;
-    }
-    const double weight = std::max(1.0, static_cast<double>(sampleCount) / rows);
-    for (const double end : {0.0, 1.0}) {
-        const double row = (end - run->a) / run->b;
-        for (const double edge : {0.0, static_cast<double>(rows)}) {
-            if (std::abs(row - edge) < kEndRowTolerance) {
-                places.push_back({{barX, edge}, rough.map({roughBarX, end}), weight});
-            }
-        }
-    }
 }
 
 }  // namespace
@@ -100,8 +76,10 @@ std::optional<SymbolFrame> locateFromOneSide(const GreyImage& image, const Guard
     const std::vector<IndicatorGroup>& side = start ? sides.left : sides.right;
     const double width = symbolWidth(frame->columns);
     std::vector<Homography::Correspondence> places = indicatorPlaces(sides, *rough, width);
-    addBarEndPlaces(places, side, read.samples.size(), frame->rows, *rough, roughBarX,
-                    start ? kStartBarCentre : width - kStopBarCentre);
+    // The bar's ends weigh as much as a row of indicators on average.
+    const BarColumn column[] = {{roughBarX, start ? kStartBarCentre : width - kStopBarCentre}};
+    addBarEndPlaces(places, side, frame->rows, *rough, column,
+                    std::max(1.0, static_cast<double>(read.samples.size()) / frame->rows));
     const std::optional<Homography> fitted = Homography::fitAffine(places);
     frame->places = std::move(places);
     if (!fitted) {

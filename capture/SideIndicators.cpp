@@ -33,6 +33,9 @@ constexpr double kInsideReach = 4;
 // A group lies on the run of rows when within this share of the rows'
 // spacing of where the run puts its row.
 constexpr double kRowFitTolerance = 0.6;
+// Where the run of rows puts a bar's end within this many rows of the
+// symbol's first or last row boundary, the symbol ends there too.
+constexpr double kEndRowTolerance = 0.35;
 // Lines down each side on which the indicators are compared with the
 // templates of every codeword, when their edges told too little: each costs
 // three comparisons of the picture's budget for them.
@@ -307,6 +310,25 @@ SideReading readSides(const GreyImage& image, const Homography& rough, const Ind
         sides.frame = frameOfIndicators(sides.consistent);
     }
     return sides;
+}
+
+void addBarEndPlaces(std::vector<Homography::Correspondence>& places,
+                     const std::vector<IndicatorGroup>& groups, std::int32_t rows,
+                     const Homography& rough, std::span<const BarColumn> bars, double weight) {
+    const std::optional<RowRun> run = rowRunOf(groups);
+    if (!run || run->b == 0) {
+        return;
+    }
+    for (const double end : {0.0, 1.0}) {
+        const double row = (end - run->a) / run->b;
+        for (const double edge : {0.0, static_cast<double>(rows)}) {
+            if (std::abs(row - edge) < kEndRowTolerance) {
+                for (const BarColumn& bar : bars) {
+                    places.push_back({{bar.symbolX, edge}, rough.map({bar.roughX, end}), weight});
+                }
+            }
+        }
+    }
 }
 
 }  // namespace ostrel2::tessoran::capture

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "capture/CodewordShapes.h"
@@ -108,6 +109,21 @@ SideGroups bestGroupOfEachRow(const std::vector<IndicatorGroup>& consistent, std
 // the first frame `rough` found their edges in the picture.
 std::vector<Homography::Correspondence> indicatorPlaces(const SideGroups& sides,
                                                         const Homography& rough, double width);
+
+// The middle of a guard pattern's widest bar: across the first frame, and
+// across the symbol.
+struct BarColumn {
+    double roughX;
+    double symbolX;
+};
+
+// Where the rows that `groups` place put the ends of the `bars` (y = 0 and 1
+// of `rough`) at the symbol's first or last row boundary, the symbol ends
+// there too, unless it is cut there: those ends join the `places`, each of
+// `weight`.
+void addBarEndPlaces(std::vector<Homography::Correspondence>& places,
+                     const std::vector<IndicatorGroup>& groups, std::int32_t rows,
+                     const Homography& rough, std::span<const BarColumn> bars, double weight);
 
 // What the indicators down a first frame's sides came to: every sample, the
 // groups that fit a straight run of rows, and the frame they state.

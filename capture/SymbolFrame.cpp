@@ -22,9 +22,6 @@ constexpr double kMinRowFacing = 0.2;
 // widest's by this many before no symbol fits it.
 constexpr double kWidthShortfall = 8;
 constexpr double kWidthExcess = 20;
-// Where the run of rows puts a bar's end within this many rows of the
-// symbol's first or last row boundary, the symbol ends there too.
-constexpr double kEndRowTolerance = 0.35;
 
 // The widest bars of both guard patterns, from end to end, the ends of both
 // in the same order; and the direction of the symbol's rows.
@@ -95,30 +92,6 @@ std::optional<Homography> roughFrameOf(const GuardBars& bars, double stopBarX) {
     return Homography::fit(corners);
 }
 
-// Where the bars end, the symbol's first or last row ends too, unless the
-// symbol is cut there: those ends join the `places`, weighing as much as one
-// side's row of indicators on average (of `sampleCount` in all).
-void addBarEndPlaces(std::vector<Homography::Correspondence>& places, const SideGroups& sides,
-                     std::size_t sampleCount, std::int32_t rows, const Homography& rough,
-                     double stopBarX, double width) {
-    std::vector<IndicatorGroup> both = sides.left;
-    both.insert(both.end(), sides.right.begin(), sides.right.end());
-    if (const std::optional<RowRun> run = rowRunOf(both); run && run->b != 0) {
-        const double weight = std::max(1.0, static_cast<double>(sampleCount) / rows / 2);
-        for (const double end : {0.0, 1.0}) {
-            const double row = (end - run->a) / run->b;
-            for (const double edge : {0.0, static_cast<double>(rows)}) {
-                if (std::abs(row - edge) < kEndRowTolerance) {
-                    places.push_back(
-                        {{kStartBarCentre, edge}, rough.map({kStartBarCentre, end}), weight});
-                    places.push_back(
-                        {{width - kStopBarCentre, edge}, rough.map({stopBarX, end}), weight});
-                }
-            }
-        }
-    }
-}
-
 }  // namespace
 
 std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine& start,
@@ -162,7 +135,13 @@ std::optional<SymbolFrame> locateSymbol(const GreyImage& image, const GuardLine&
     const SideGroups sides = bestGroupOfEachRow(read.consistent, frame->rows);
     const double width = symbolWidth(frame->columns);
     std::vector<Homography::Correspondence> places = indicatorPlaces(sides, *rough, width);
-    addBarEndPlaces(places, sides, read.samples.size(), frame->rows, *rough, stopBarX, width);
+    // The bar ends weigh as much as one side's row of indicators on average.
+    std::vector<IndicatorGroup> both = sides.left;
+    both.insert(both.end(), sides.right.begin(), sides.right.end());
+    const BarColumn columns[] = {{kStartBarCentre, kStartBarCentre},
+                                 {stopBarX, width - kStopBarCentre}};
+    addBarEndPlaces(places, both, frame->rows, *rough, columns,
+                    std::max(1.0, static_cast<double>(read.samples.size()) / frame->rows / 2));
     const std::optional<Homography> fitted = Homography::fit(places);
     frame->places = std::move(places);
     if (!fitted) {

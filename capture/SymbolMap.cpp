@@ -63,13 +63,7 @@ std::optional<SymbolMap> SymbolMap::fitBent(std::span<const Homography::Correspo
     if (!flat || places.size() < kPlacesPerTerm * kTerms) {
         return std::nullopt;
     }
-    double least = width;
-    double most = 0;
-    for (const Homography::Correspondence& place : places) {
-        least = std::min(least, place.from.x);
-        most = std::max(most, place.from.x);
-    }
-    if (most - least < kLeastWidthShare * width) {
+    if (reachAcross(places) < kLeastWidthShare * width) {
         return std::nullopt;
     }
     SymbolMap bent(*flat);

@@ -255,22 +255,6 @@ SymbolReading readSymbol(const GreyImage& image, const SymbolFrame& frame,
     return reading;
 }
 
-namespace {
-
-// Whether the places reach far enough across a symbol `width` modules wide
-// to fix its perspective: half of it.
-bool spanHalfTheWidth(const std::vector<Homography::Correspondence>& places, double width) {
-    double least = width;
-    double most = 0;
-    for (const Homography::Correspondence& place : places) {
-        least = std::min(least, place.from.x);
-        most = std::max(most, place.from.x);
-    }
-    return most - least >= width / 2;
-}
-
-}  // namespace
-
 std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolReading& reading,
                                        FrameFit fit) {
     std::vector<Homography::Correspondence> places = frame.places;
@@ -287,7 +271,7 @@ std::optional<SymbolFrame> refineFrame(const SymbolFrame& frame, const SymbolRea
     }
     // A frame from one side is carried across the symbol as far as its
     // codewords were read; perspective shows only once they reach far.
-    const bool affine = frame.oneSided && !spanHalfTheWidth(places, width);
+    const bool affine = frame.oneSided && reachAcross(places) < width / 2;
     const std::optional<Homography> fitted =
         affine ? Homography::fitAffine(places) : Homography::fit(places);
     if (!fitted) {
