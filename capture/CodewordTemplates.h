@@ -66,9 +66,9 @@ class CodewordTemplateSet {
     static constexpr int kProfileBudget = 512;
 #else
     // Under the fuzzer's instrumentation a comparison costs over a millisecond,
-    // and 512 of them took whole seconds of a short fuzzing run. A few still
-    // make the templates, compare, vote and run out of budget.
-    static constexpr int kProfileBudget = 16;
+    // and 512 of them took whole seconds of a short fuzzing run. Four still
+    // make the templates, compare, pick a cluster and run out of budget.
+    static constexpr int kProfileBudget = 4;
 #endif
 
     // The best match of `profile` under any blur, if the budget allows.
