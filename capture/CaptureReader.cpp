@@ -9,6 +9,7 @@
 #include "capture/GuardLines.h"
 #include "capture/GuardScan.h"
 #include "capture/OneSidedFrame.h"
+#include "capture/Sharpening.h"
 #include "capture/SymbolFrame.h"
 #include "capture/SymbolLayout.h"
 #include "capture/SymbolReading.h"
@@ -353,6 +354,16 @@ std::optional<LocatedSymbol> searchPasses(const GreyImage& image,
     return std::nullopt;
 }
 
+// Looks for light print on a dark ground: the picture inverted in place.
+std::optional<LocatedSymbol> searchInverted(GreyImage& image, const std::vector<ScanPass>& passes,
+                                            Search& search) {
+    invert(image);
+    if (search.trace != nullptr) {
+        search.trace->invertedSearch = true;
+    }
+    return searchPasses(image, passes, search);
+}
+
 }  // namespace
 
 Result<LocatedSymbol> captureDecode(GreyImage image, CaptureTrace* trace) {
@@ -360,24 +371,40 @@ Result<LocatedSymbol> captureDecode(GreyImage image, CaptureTrace* trace) {
     CodewordTemplateSet templates;
     Search search{shapes, templates, trace};
     const std::vector<ScanPass> passes = scanPasses(image);
+    // Inverted print is looked for with the quick pass alone: a picture
+    // without a symbol pays for one more look at it, not for the close one.
+    const std::vector<ScanPass> quick(passes.begin(), passes.begin() + 1);
+    const bool mayBeInverted = mayHoldInvertedPrint(image);
     if (std::optional<LocatedSymbol> found = searchPasses(image, passes, search)) {
         return std::move(*found);
     }
-    if (search.outcome != DecodeFailure::NoSymbol) {
+    const bool inverted = mayBeInverted && search.outcome == DecodeFailure::NoSymbol;
+    if (inverted) {
+        if (std::optional<LocatedSymbol> found = searchInverted(image, quick, search)) {
+            return std::move(*found);
+        }
+    }
+    // A picture whose sharpest edges are soft is looked at again sharpened,
+    // each way round: where blur has run a symbol's narrowest bars and spaces
+    // together, neither its guard patterns nor its codewords show their
+    // elements. Inverted or not, its edges are as soft.
+    if (edgeBlur(image) < kSoftEdgeBlur) {
         return search.outcome;
     }
-    // Inverted print is looked for with the quick pass alone: a picture
-    // without a symbol pays for one more look at it, not for the close one.
-    if (!mayHoldInvertedPrint(image)) {
-        return search.outcome;
+    if (inverted) {
+        invert(image);
     }
-    const std::vector<ScanPass> quick(passes.begin(), passes.begin() + 1);
-    invert(image);
+    sharpen(image);
     if (trace != nullptr) {
-        trace->invertedSearch = true;
+        trace->sharpenedSearch = true;
     }
-    if (std::optional<LocatedSymbol> found = searchPasses(image, quick, search)) {
+    if (std::optional<LocatedSymbol> found = searchPasses(image, passes, search)) {
         return std::move(*found);
+    }
+    if (mayBeInverted) {
+        if (std::optional<LocatedSymbol> found = searchInverted(image, quick, search)) {
+            return std::move(*found);
+        }
     }
     return search.outcome;
 }

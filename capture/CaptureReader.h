@@ -16,7 +16,7 @@ namespace ostrel2::tessoran::capture {
 // first that tells more than NoSymbol. `trace`, when given, receives what was
 // found. The symbol comes with the corners of the frame it was read in. The
 // image is taken by value: the search for light print on a dark ground
-// inverts it in place.
+// inverts it in place, and the search of a blurred picture sharpens it.
 Result<LocatedSymbol> captureDecode(GreyImage image, CaptureTrace* trace);
 
 }  // namespace ostrel2::tessoran::capture

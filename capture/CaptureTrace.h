@@ -40,6 +40,8 @@ struct CaptureTrace {
     std::vector<Segment> loneSides;
     // Whether the picture was also looked at with dark and light exchanged.
     bool invertedSearch = false;
+    // Whether it was also looked at sharpened, its edges being soft.
+    bool sharpenedSearch = false;
 };
 
 }  // namespace ostrel2::tessoran::capture

@@ -21,6 +21,8 @@ constexpr std::uint32_t kLoneSide = 0xFF9040FFu;
 constexpr std::uint32_t kInvertedBorder = 0xFFFFFFFFu;
 // The border drawn round a picture that was also looked at inverted.
 constexpr std::int32_t kBorderPixels = 3;
+// The band inside it tells that the picture was also looked at sharpened.
+constexpr std::uint32_t kSharpenedBorder = 0xFF808080u;
 
 class Canvas {
   public:
@@ -111,6 +113,20 @@ class Canvas {
     std::vector<std::uint32_t>& pixels;
 };
 
+// Pixels from `inner` to `outer` pixels from the picture's edge, in `colour`.
+void drawBand(std::vector<std::uint32_t>& pixels, std::int32_t width, std::int32_t height,
+              std::int32_t outer, std::int32_t inner, std::uint32_t colour) {
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::int32_t fromEdge = std::min({x, y, width - 1 - x, height - 1 - y});
+            if (fromEdge >= outer && fromEdge < inner) {
+                pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                       static_cast<std::size_t>(x)] = colour;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<std::uint32_t> drawTrace(const std::uint8_t* firstRow, std::int32_t width,
@@ -157,14 +173,10 @@ std::vector<std::uint32_t> drawTrace(const std::uint8_t* firstRow, std::int32_t 
         canvas.mark(corner, kCorner);
     }
     if (trace.invertedSearch) {
-        for (std::int32_t y = 0; y < height; ++y) {
-            for (std::int32_t x = 0; x < width; ++x) {
-                if (std::min({x, y, width - 1 - x, height - 1 - y}) < kBorderPixels) {
-                    pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                           static_cast<std::size_t>(x)] = kInvertedBorder;
-                }
-            }
-        }
+        drawBand(pixels, width, height, 0, kBorderPixels, kInvertedBorder);
+    }
+    if (trace.sharpenedSearch) {
+        drawBand(pixels, width, height, kBorderPixels, 2 * kBorderPixels, kSharpenedBorder);
     }
     return pixels;
 }
