@@ -15,6 +15,7 @@
 #include "capture/CodewordShapes.h"
 #include "capture/GuardLines.h"
 #include "capture/OneSidedFrame.h"
+#include "capture/Sharpening.h"
 #include "capture/SymbolFrame.h"
 #include "capture/SymbolReading.h"
 #include "symbol/CodewordStep.h"
@@ -96,6 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         default: {
+            // Sharpening and the measure of blur on pictures of any shape,
+            // one pixel wide or high included.
+            GreyImage sharpened = image;
+            sharpen(sharpened);
+            edgeBlur(sharpened);
             std::vector<Homography::Correspondence> corners;
             for (int i = 0; i < 4; ++i) {
                 corners.push_back({input.point(), input.point(), 1});
