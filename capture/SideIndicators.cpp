@@ -22,7 +22,14 @@ constexpr double kColumnStepsPerModule = 2.5;
 // ... and at least this many lines in all, however short the sides, and at
 // most this many, however long.
 constexpr int kMinSideLines = 4;
+#ifndef TESSORAN_FUZZ_BUDGETS
 constexpr int kMaxSideLines = 20000;
+#else
+// Under the fuzzer's instrumentation each line costs many times what it does
+// in a build for use, and the fuzzer's pictures are small: a few dozen lines
+// read the indicators of every row they can hold.
+constexpr int kMaxSideLines = 32;
+#endif
 // The left row indicator begins where the start pattern ends.
 constexpr double kLeftIndicator = kStartModules;
 // Each line read for an indicator reaches this many modules beyond the
