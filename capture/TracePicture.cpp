@@ -113,7 +113,8 @@ class Canvas {
     std::vector<std::uint32_t>& pixels;
 };
 
-// Pixels from `inner` to `outer` pixels from the picture's edge, in `colour`.
+// The pixels at least `outer` and less than `inner` pixels from the picture's
+// edge, in `colour`.
 void drawBand(std::vector<std::uint32_t>& pixels, std::int32_t width, std::int32_t height,
               std::int32_t outer, std::int32_t inner, std::uint32_t colour) {
     for (std::int32_t y = 0; y < height; ++y) {

@@ -14,7 +14,9 @@ namespace ostrel2::tessoran::capture {
 // in magenta (a line from outside edge to inside edge), the sides fitted to
 // them in yellow, the ends of the widest bars as cyan crosses, the row
 // boundaries in cyan, and each codeword's cell tinted green when read, orange
-// when corrected and red when erased. The picture is dimmed a little so that
+// when corrected and red when erased. A white border three pixels wide tells
+// that the picture was also looked at inverted, a grey band inside it that
+// it was also looked at sharpened. The picture is dimmed a little so that
 // the drawing stands out.
 std::vector<std::uint32_t> drawTrace(const std::uint8_t* firstRow, std::int32_t width,
                                      std::int32_t height, std::ptrdiff_t strideBytes,
