@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <stdexcept>
 #include <string_view>
 
 #include "support/Zint.h"
@@ -111,13 +112,26 @@ ChosenSymbol chooseTallSymbol(SeededRandom& random) {
     ChosenSymbol symbol;
     symbol.data = dataOfKind(random, kind, length);
     for (;;) {
-        symbol.moduleRows = tessoran_test::zintModuleRows(
-            {"--rows=" + std::to_string(rows), "--cols=" + std::to_string(columns),
-             "--secure=" + std::to_string(level)},
-            symbol.data);
-        const auto made = static_cast<int>(symbol.moduleRows.size());
-        const auto madeColumns = (static_cast<int>(symbol.moduleRows.front().size()) - 69) / 17;
-        if ((made <= kMostRows && madeColumns == columns) || length <= 1) {
+        // zint refuses data that the rows and columns asked for cannot hold:
+        // that, too, is a sign to give it less.
+        bool fits = true;
+        try {
+            symbol.moduleRows = tessoran_test::zintModuleRows(
+                {"--rows=" + std::to_string(rows), "--cols=" + std::to_string(columns),
+                 "--secure=" + std::to_string(level)},
+                symbol.data);
+        } catch (const std::runtime_error&) {
+            if (length <= 1) {
+                throw;
+            }
+            fits = false;
+        }
+        if (fits) {
+            const auto made = static_cast<int>(symbol.moduleRows.size());
+            const auto madeColumns = (static_cast<int>(symbol.moduleRows.front().size()) - 69) / 17;
+            fits = made <= kMostRows && madeColumns == columns;
+        }
+        if (fits || length <= 1) {
             return symbol;
         }
         length = length * 4 / 5;
