@@ -288,13 +288,10 @@ void invert(GreyImage& image) {
     }
 }
 
-// Whether a fair share of the picture is dark, as a dark ground around
-// light print makes it: a page of dark print on light paper, with or without
-// a symbol, is mostly light and is not looked at again. Every sixteenth pixel
-// of every sixteenth row is enough to tell.
-bool mayHoldInvertedPrint(const GreyImage& image) {
+// The share of the picture that is dark: every sixteenth pixel of every
+// sixteenth row is enough to tell.
+double darkShare(const GreyImage& image) {
     constexpr std::int32_t kStep = 16;
-    constexpr double kMinDarkShare = 0.15;
     constexpr std::uint8_t kMidGrey = 128;
     std::int64_t dark = 0;
     std::int64_t seen = 0;
@@ -304,7 +301,27 @@ bool mayHoldInvertedPrint(const GreyImage& image) {
             ++seen;
         }
     }
-    return seen > 0 && static_cast<double>(dark) >= kMinDarkShare * static_cast<double>(seen);
+    return seen > 0 ? static_cast<double>(dark) / static_cast<double>(seen) : 0.0;
+}
+
+// How a picture is looked at with dark and light exchanged, if at all, by
+// how much of it is dark. A page of dark print on light paper, with or
+// without a symbol, is mostly light and is not looked at again; a fair share
+// of dark may be a dark ground around light print, and is looked at with the
+// quick pass alone, so that a picture without a symbol pays for one more
+// look at it, not for the close one; a picture mostly dark is a dark ground,
+// and a small or thin symbol on it is found only by the close pass.
+std::vector<ScanPass> invertedPasses(const GreyImage& image, const std::vector<ScanPass>& passes) {
+    constexpr double kMinDarkShare = 0.15;
+    constexpr double kDarkGroundShare = 0.5;
+    const double share = darkShare(image);
+    if (share < kMinDarkShare) {
+        return {};
+    }
+    if (share < kDarkGroundShare) {
+        return {passes.front()};
+    }
+    return passes;
 }
 
 struct Search {
@@ -371,16 +388,13 @@ Result<LocatedSymbol> captureDecode(GreyImage image, CaptureTrace* trace) {
     CodewordTemplateSet templates;
     Search search{shapes, templates, trace};
     const std::vector<ScanPass> passes = scanPasses(image);
-    // Inverted print is looked for with the quick pass alone: a picture
-    // without a symbol pays for one more look at it, not for the close one.
-    const std::vector<ScanPass> quick(passes.begin(), passes.begin() + 1);
-    const bool mayBeInverted = mayHoldInvertedPrint(image);
+    const std::vector<ScanPass> inverse = invertedPasses(image, passes);
     if (std::optional<LocatedSymbol> found = searchPasses(image, passes, search)) {
         return std::move(*found);
     }
-    const bool inverted = mayBeInverted && search.outcome == DecodeFailure::NoSymbol;
+    const bool inverted = !inverse.empty() && search.outcome == DecodeFailure::NoSymbol;
     if (inverted) {
-        if (std::optional<LocatedSymbol> found = searchInverted(image, quick, search)) {
+        if (std::optional<LocatedSymbol> found = searchInverted(image, inverse, search)) {
             return std::move(*found);
         }
     }
@@ -401,8 +415,8 @@ Result<LocatedSymbol> captureDecode(GreyImage image, CaptureTrace* trace) {
     if (std::optional<LocatedSymbol> found = searchPasses(image, passes, search)) {
         return std::move(*found);
     }
-    if (mayBeInverted) {
-        if (std::optional<LocatedSymbol> found = searchInverted(image, quick, search)) {
+    if (!inverse.empty()) {
+        if (std::optional<LocatedSymbol> found = searchInverted(image, inverse, search)) {
             return std::move(*found);
         }
     }

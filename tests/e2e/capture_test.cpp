@@ -155,6 +155,17 @@ const std::vector<Scene> kScenes = {
          s.paperColour = 0x202830;
          s.inkColour = 0xE0E0D0;
      }},
+    // A thin symbol turned on a wide dark ground: the quick look's lines
+    // cross its guard patterns too seldom, and a picture mostly dark is
+    // looked at closely too.
+    {"light_on_dark_thin_and_turned", 5, 2, kShort, 148, 4,
+     [](auto& s) {
+         s.paperColour = 0x373737;
+         s.inkColour = 0xF0F0F0;
+         s.rowHeight = 2;
+         s.imageWidth = 1191;
+         s.imageHeight = 824;
+     }},
     {"light_on_dark_mirrored", 4, 2, kShort, 160, 3,
      [](auto& s) {
          s.mirrored = true;
