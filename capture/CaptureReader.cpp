@@ -412,15 +412,19 @@ Result<LocatedSymbol> captureDecode(GreyImage image, CaptureTrace* trace) {
     if (trace != nullptr) {
         trace->sharpenedSearch = true;
     }
-    if (std::optional<LocatedSymbol> found = searchPasses(image, passes, search)) {
+    // With a budget of template comparisons of its own: a blurred picture's
+    // first look will have spent all of its budget.
+    CodewordTemplateSet sharpenedTemplates;
+    Search sharpened{shapes, sharpenedTemplates, trace, search.outcome};
+    if (std::optional<LocatedSymbol> found = searchPasses(image, passes, sharpened)) {
         return std::move(*found);
     }
     if (!inverse.empty()) {
-        if (std::optional<LocatedSymbol> found = searchInverted(image, inverse, search)) {
+        if (std::optional<LocatedSymbol> found = searchInverted(image, inverse, sharpened)) {
             return std::move(*found);
         }
     }
-    return search.outcome;
+    return sharpened.outcome;
 }
 
 }  // namespace ostrel2::tessoran::capture
