@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,8 +22,9 @@ constexpr std::uint32_t kGrey = 0xFF808080u;
 TEST(TracePicture, BordersTellTheFurtherLooks) {
     constexpr std::int32_t kWidth = 20;
     constexpr std::int32_t kHeight = 14;
-    // Black paper: nothing of the picture itself is white or mid grey.
-    const std::vector<std::uint8_t> black(static_cast<std::size_t>(kWidth) * kHeight, 0);
+    // Opaque black ARGB pixels: nothing of the picture itself is white or
+    // mid grey.
+    const std::vector<std::uint32_t> black(static_cast<std::size_t>(kWidth) * kHeight, 0xFF000000u);
     struct Case {
         bool inverted;
         bool sharpened;
@@ -35,7 +37,8 @@ TEST(TracePicture, BordersTellTheFurtherLooks) {
         trace.invertedSearch = c.inverted;
         trace.sharpenedSearch = c.sharpened;
         const std::vector<std::uint32_t> pixels =
-            drawTrace(black.data(), kWidth, kHeight, kWidth, trace);
+            drawTrace(reinterpret_cast<const std::uint8_t*>(black.data()), kWidth, kHeight,
+                      kWidth * static_cast<std::ptrdiff_t>(sizeof(std::uint32_t)), trace);
         ASSERT_EQ(pixels.size(), black.size());
         for (std::int32_t y = 0; y < kHeight; ++y) {
             for (std::int32_t x = 0; x < kWidth; ++x) {
