@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "capture/Sharpening.h"
 
@@ -130,6 +131,35 @@ TEST(Sharpen, EachRowDependsOnItsNeighboursOnly) {
         differs = differs || tall.at(x, 29) != top.at(x, 29);
     }
     EXPECT_TRUE(differs) << "the shorter picture's last row sees its own border";
+}
+
+// Sharpening treats left and right alike: a picture dark on its left and
+// light on its right, sharpened and then mirrored, is the mirrored picture
+// sharpened (to a level of rounding, the sums running the other way).
+TEST(Sharpen, MirroredPicturesSharpenMirrored) {
+    const auto brightness = [](std::int32_t x, std::int32_t y) {
+        return 20 + 6 * x + 40 * std::sin(x * 0.7 + y * 1.1);
+    };
+    constexpr std::int32_t kWidth = 35;
+    GreyImage picture = pictureOf(kWidth, 24, brightness);
+    GreyImage mirrored = pictureOf(
+        kWidth, 24, [&](std::int32_t x, std::int32_t y) { return brightness(kWidth - 1 - x, y); });
+    sharpen(picture);
+    sharpen(mirrored);
+    for (std::int32_t y = 0; y < picture.height; ++y) {
+        for (std::int32_t x = 0; x < kWidth; ++x) {
+            ASSERT_NEAR(picture.at(x, y), mirrored.at(kWidth - 1 - x, y), 1) << x << ", " << y;
+        }
+    }
+}
+
+TEST(Sharpen, PicturesWithoutPixelsAreLeftAsTheyAre) {
+    for (const auto& [width, height] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{0, 0}}) {
+        GreyImage image{width, height, {}};
+        sharpen(image);
+        EXPECT_TRUE(image.pixels.empty());
+        EXPECT_EQ(edgeBlur(image), 0);
+    }
 }
 
 TEST(Sharpen, ClampsToBlackAndWhite) {
